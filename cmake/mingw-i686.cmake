@@ -1,0 +1,6 @@
+# Cross-compiling for 32-bit Windows with mingw-w64 (posix thread model):
+# the shipped build.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,58 @@
+# Test programs.
+#   tests/native/*.cpp  portable core tests: natively (under the sanitizers)
+#                       and, in the Windows build, the same sources under Wine
+#   tests/win32/*.cpp   tests of the Win32 layer against the real API (Wine)
+#   tests/ui/*.cpp      tests that create windows (Wine under a virtual display)
+file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+
+if(NOT WIN32)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_executable(core_tests ${CORE_TEST_SOURCES})
+  target_link_libraries(core_tests PRIVATE marobex_core GTest::gtest GTest::gtest_main)
+  target_compile_definitions(core_tests PRIVATE MAROBEX_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
+  return()
+endif()
+
+# GoogleTest from Debian's sources, built with the cross compiler.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Every Windows test runs through Wine in a prefix of the build's own, so job
+# files land in ${MAROBEX_WINEPREFIX}/drive_c and nothing touches ~/.wine.
+set(MAROBEX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(MAROBEX_WINE_ENV "WINEPREFIX=${MAROBEX_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+
+function(marobex_wine_test name)
+  cmake_parse_arguments(T "DISPLAY" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  target_compile_definitions(${name} PRIVATE MAROBEX_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data")
+  set(env ${MAROBEX_WINE_ENV})
+  if(T_DISPLAY)
+    list(APPEND env MAROBEX_NEEDS_DISPLAY=1)
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh $<TARGET_FILE:${name}>
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
+endfunction()
+
+marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core)
+
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+if(WIN32_TEST_SOURCES)
+  marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32)
+endif()
+
+file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*.cpp)
+if(UI_TEST_SOURCES)
+  marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32)
+endif()
+
+# Every program, 64- and 32-bit, imports Windows system DLLs only.
+add_test(NAME imports_are_system_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}/build/win32)

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine, in the prefix named by WINEPREFIX
+# (created on first use). With MAROBEX_NEEDS_DISPLAY=1 and no X display, the
+# program runs under a virtual display.
+set -euo pipefail
+: "${WINEPREFIX:?set WINEPREFIX to the build prefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+WINE=$(command -v wine64 || command -v wine)
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
+  fi
+) 9>"$WINEPREFIX.lock"
+
+if [ "${MAROBEX_NEEDS_DISPLAY:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$@"
+fi
+exec "$WINE" "$@"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian/Ubuntu packages the build and the tests need, asking apt
+# only for those that are missing, so a second run is quick and works offline.
+set -euo pipefail
+
+PACKAGES=(
+  cmake make g++ pkg-config
+  googletest libgtest-dev
+  mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64
+  xvfb xauth imagemagick
+  ffmpeg
+  zip file
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then SUDO="sudo"; else
+    echo "Please install as root: apt-get install ${missing[*]}" >&2; exit 1
+  fi
+fi
+# One failed index (a mirror in the middle of a sync) must not stop us: the
+# install below decides whether what we need is there.
+$SUDO apt-get update || true
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,138 @@
+// The small interfaces through which the portable core reaches the outside
+// world. The Win32 layer implements them with the real API; tests give the
+// core in-memory fakes that record what was asked.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace mb {
+
+// Outcome of an operation that can fail with a message for the user.
+struct Status {
+    bool ok = true;
+    std::string message;  // what went wrong, ready to show; empty when ok
+    static Status Ok() { return {}; }
+    static Status Failure(std::string text) { return {false, std::move(text)}; }
+    explicit operator bool() const { return ok; }
+};
+
+// Message boxes with an OK button only and the title "Marobex".
+enum class MessageIcon { None, Exclamation, Information, Critical };
+class MessagePort {
+public:
+    virtual ~MessagePort() = default;
+    virtual void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
+};
+
+// Starting outside programs. Window style 0 starts hidden, 1 normal.
+class ProcessPort {
+public:
+    virtual ~ProcessPort() = default;
+    // Starts the command line and returns when the program has ended; a
+    // program that cannot start returns at once, silently.
+    virtual void ShellAndWait(const std::string& commandLine, int windowStyle) = 0;
+    // Starts the command line and returns at once; failures are ignored.
+    virtual void StartProcess(const std::string& commandLine, int windowStyle) = 0;
+};
+
+// The registry under HKEY_CURRENT_USER. Failures are ignored.
+class RegistryPort {
+public:
+    virtual ~RegistryPort() = default;
+    virtual void SetRegistryDword(const std::string& subKey, const std::string& valueName,
+                                  std::int32_t value) = 0;
+    virtual void DeleteRegistryKey(const std::string& subKey) = 0;
+};
+
+// Private profile (INI) files.
+class ProfilePort {
+public:
+    virtual ~ProfilePort() = default;
+    // Empty text when the key or section is absent; at most 749 characters.
+    virtual std::string ReadIniValue(const std::string& section, const std::string& key,
+                                     const std::string& file) = 0;
+    // Writes the key in upper case; failures are ignored.
+    virtual void WriteIniValue(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& file) = 0;
+};
+
+// Files.
+class FilePort {
+public:
+    virtual ~FilePort() = default;
+    // True when the file can be opened for reading.
+    virtual bool FileExists(const std::string& path) = 0;
+    // Length in bytes, -1 when the file does not exist.
+    virtual std::int64_t FileSize(const std::string& path) = 0;
+    // Creates or replaces the file with exactly these bytes. On failure
+    // returns false and puts the system's reason into reason.
+    virtual bool WriteFile(const std::string& path, std::string_view bytes, std::string& reason) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+    // The lines of a text file without their line ends (CR LF or LF); false
+    // when it cannot be opened.
+    virtual bool ReadLines(const std::string& path, std::vector<std::string>& lines) = 0;
+    // The Windows system directory, without a trailing backslash.
+    virtual std::string SystemDirectory() = 0;
+    // The creation time of a file as a 64-bit FILETIME; false when the file
+    // cannot be opened or its times read.
+    virtual bool FileCreationTime(const std::string& path, std::uint64_t& fileTime) = 0;
+};
+
+// A clock on one continuous scale of seconds (not the time of day), so that
+// a job running over midnight or for days measures its true length.
+class ClockPort {
+public:
+    virtual ~ClockPort() = default;
+    virtual std::int64_t NowSeconds() = 0;
+};
+
+// The notification-area icon shown while a run lasts.
+class TrayPort {
+public:
+    virtual ~TrayPort() = default;
+    virtual void StartSystray() = 0;
+    virtual void DeleteSystray() = 0;
+};
+
+// An error of the system shutdown: number (0x8004062B..0x8004062F), source
+// ("<program name>.mShutDown") and description.
+struct ShutdownError {
+    std::uint32_t number = 0;
+    std::string source;
+    std::string description;
+};
+
+// Shutting the system down. ShutdownSystem returns true when the request was
+// accepted and throws ShutdownError on every failure.
+class ShutdownPort {
+public:
+    virtual ~ShutdownPort() = default;
+    virtual bool ShutdownSystem(std::int32_t flags) = 0;
+};
+
+// The operating system, as the encoding log describes it.
+struct OsVersionInfo {
+    std::int32_t platform = 0;
+    std::string name;         // "Windows XP"
+    std::string version;      // "5.1"
+    std::string servicePack;  // "Service Pack 1", or empty
+    std::string build;        // "2600"
+};
+class SystemInfoPort {
+public:
+    virtual ~SystemInfoPort() = default;
+    // Leaves info unchanged when the system cannot be asked.
+    virtual void GetOsVersionInfo(OsVersionInfo& info) = 0;
+};
+
+// The user's number and date formats.
+struct NumberFormat {
+    char decimalSeparator = '.';
+    char thousandSeparator = ',';
+};
+
+}  // namespace mb
