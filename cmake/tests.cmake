@@ -56,3 +56,23 @@ endif()
 # Every program, 64- and 32-bit, imports Windows system DLLs only.
 add_test(NAME imports_are_system_dlls
          COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}/build/win32)
+
+# Small Windows programs that tests start (a program that runs for a while, a
+# window shaped like an encoder's, ...): each tests/programs/<name>.cpp becomes
+# <name>.exe beside the test programs, with <name>.rc when there is one.
+file(GLOB TEST_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/programs/*.cpp)
+foreach(src IN LISTS TEST_PROGRAM_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  get_filename_component(dir ${src} DIRECTORY)
+  set(extra)
+  if(EXISTS ${dir}/${name}.rc)
+    set(extra ${dir}/${name}.rc)
+  endif()
+  add_executable(${name} ${src} ${extra})
+  target_link_libraries(${name} PRIVATE marobex_win32)
+  foreach(t win32_tests ui_tests)
+    if(TARGET ${t})
+      add_dependencies(${t} ${name})
+    endif()
+  endforeach()
+endforeach()

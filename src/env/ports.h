@@ -77,6 +77,9 @@ public:
     virtual bool ReadLines(const std::string& path, std::vector<std::string>& lines) = 0;
     // The Windows system directory, without a trailing backslash.
     virtual std::string SystemDirectory() = 0;
+    // The file version of an executable ("1.4.10.0"); false when it has no
+    // version resource (or does not exist).
+    virtual bool FileVersion(const std::string& path, std::string& version) = 0;
     // The creation time of a file as a 64-bit FILETIME; false when the file
     // cannot be opened or its times read.
     virtual bool FileCreationTime(const std::string& path, std::uint64_t& fileTime) = 0;
