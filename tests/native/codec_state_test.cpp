@@ -229,30 +229,40 @@ TEST(CodecTemplates, EveryTableFieldReadsBackFromTheTemplate) {
 
 // ---- DivX 5 ---------------------------------------------------------------------
 
-TEST(CreateCompDataDivx5, TwoPassRecordDiffersFromTheTemplateOnlyWhereWritten) {
-    EncodeSettings s = TwoPasses();
-    s.chkGMC = s.chkBFrame = s.chkQPel = 0;
-    s.SldPE = s.SldPreProc = 0;
-    BuildRun run;
-    Build(run, CreateCompDataDivx5, s);
-    ASSERT_TRUE(run.ok);
-    EXPECT_TRUE(run.port.messages.empty());
-    EXPECT_EQ(run.state.CompDataPass1.size(), 432u);
-    EXPECT_EQ(run.state.CompDataPass2.size(), 432u);
-    EXPECT_EQ(run.state.CompDataPass3, "old 3");
-
+TEST(CreateCompDataDivx5, RecordsDifferFromTheTemplateOnlyWhereWritten) {
+    // Switches off and sliders at 0 leave the template's values in place.
+    struct Case { int passIndex, switches, pe, pre; std::set<int> p1, p2; };
+    const Case cases[] = {
+        {1, 0, 0, 0, {4, 20}, {4, 20, 36}},
+        {0, 0, 0, 0, {4, 20, 36}, {4, 20, 36}},
+        {1, 1, 3, 2, {4, 20, 68, 84, 96, 124, 268, 272}, {4, 20, 36, 68, 84, 96, 124, 268, 272}},
+    };
     const Bytes t = Decode(Divx5Template());
-    const Bytes p1 = Decode(run.state.CompDataPass1), p2 = Decode(run.state.CompDataPass2);
-    EXPECT_EQ(DifferingFields(t, p1), (std::set<int>{4, 20}));
-    EXPECT_EQ(DifferingFields(t, p2), (std::set<int>{4, 20, 36}));
-    EXPECT_EQ(IntAtByte(p1, 4), 780000);
-    EXPECT_EQ(IntAtByte(p1, 20), 300);
-    EXPECT_EQ(IntAtByte(p2, 36), 3);
+    for (const auto& c : cases) {
+        EncodeSettings s;
+        s.CmbNumPass = c.passIndex;
+        s.chkGMC = s.chkBFrame = s.chkQPel = c.switches;
+        s.SldPE = c.pe;
+        s.SldPreProc = c.pre;
+        BuildRun run;
+        Build(run, CreateCompDataDivx5, s);
+        ASSERT_TRUE(run.ok);
+        EXPECT_EQ(run.state.CompDataPass3, "old 3");
+        ASSERT_EQ(run.state.CompDataPass1.size(), 432u);
+        ASSERT_EQ(run.state.CompDataPass2.size(), 432u);
+        const Bytes p1 = Decode(run.state.CompDataPass1), p2 = Decode(run.state.CompDataPass2);
+        EXPECT_EQ(DifferingFields(t, p1), c.p1) << c.passIndex;
+        EXPECT_EQ(DifferingFields(t, p2), c.p2) << c.passIndex;
+        EXPECT_EQ(IntAtByte(p1, 4), 780000);
+        EXPECT_EQ(IntAtByte(p1, 20), 300);
+        EXPECT_EQ(IntAtByte(p1, 36), c.passIndex == 0 ? 0 : 2);
+        EXPECT_EQ(IntAtByte(p2, 36), 3);
+    }
 }
 
 TEST(CreateCompDataDivx5, WritesEachBoxAndSwitchAtItsField) {
-    EncodeSettings s;  // one pass
-    s.txtBr = "1234.5";  // bit/s come from the kbit/s as typed: 1234500
+    EncodeSettings s;
+    s.txtBr = "1234.5";  // bit/s from the kbit/s as typed
     s.txtKf = "251";
     s.txtSc = "33";
     s.txtMaxQ = "13";
@@ -266,43 +276,11 @@ TEST(CreateCompDataDivx5, WritesEachBoxAndSwitchAtItsField) {
     BuildRun run;
     Build(run, CreateCompDataDivx5, s);
     ASSERT_TRUE(run.ok);
-    const Bytes p1 = Decode(run.state.CompDataPass1), p2 = Decode(run.state.CompDataPass2);
+    const Bytes p1 = Decode(run.state.CompDataPass1);
     const std::pair<int, std::int32_t> fields[] = {
-        {4, 1234500}, {8, 2001}, {12, 11}, {16, 21}, {20, 251}, {24, 13}, {28, 3}, {36, 0},
+        {4, 1234500}, {8, 2001}, {12, 11}, {16, 21}, {20, 251}, {24, 13}, {28, 3},
         {68, 1}, {84, 1}, {92, 33}, {96, 1}, {124, 1}, {268, 3}, {272, 2}};
-    std::set<int> offsets;
-    for (const auto& [offset, value] : fields) {
-        EXPECT_EQ(IntAtByte(p1, offset), value) << offset;
-        EXPECT_EQ(IntAtByte(p2, offset), offset == 36 ? 3 : value) << offset;
-        offsets.insert(offset);
-    }
-    offsets.erase(36);  // the template already has pass mode 2, not 0
-    std::set<int> changed = DifferingFields(Decode(Divx5Template()), p1);
-    changed.erase(36);
-    EXPECT_EQ(changed, offsets);
-}
-
-TEST(CreateCompDataDivx5, SwitchesOffAndSlidersAtZeroKeepTheTemplate) {
-    struct Case { int pe, pre; std::int32_t at96, at268, at272; };
-    const Case cases[] = {{0, 0, 0, 1, -1}, {3, 0, 1, 3, -1}, {1, 4, 1, 1, 4}};
-    for (const auto& c : cases) {
-        EncodeSettings s;
-        s.chkGMC = s.chkBFrame = s.chkQPel = 0;
-        s.SldPE = c.pe;
-        s.SldPreProc = c.pre;
-        BuildRun run;
-        Build(run, CreateCompDataDivx5, s);
-        ASSERT_TRUE(run.ok);
-        const Bytes p1 = Decode(run.state.CompDataPass1);
-        EXPECT_EQ(IntAtByte(p1, 96), c.at96) << c.pe;
-        EXPECT_EQ(IntAtByte(p1, 268), c.at268) << c.pe;
-        EXPECT_EQ(IntAtByte(p1, 272), c.at272) << c.pre;
-        EXPECT_EQ(IntAtByte(p1, 68), 0);
-        EXPECT_EQ(IntAtByte(p1, 84), 0);
-        EXPECT_EQ(IntAtByte(p1, 124), 0);
-        EXPECT_EQ(IntAtByte(p1, 36), 0);  // one pass
-        EXPECT_EQ(IntAtByte(Decode(run.state.CompDataPass2), 36), 3);
-    }
+    for (const auto& [offset, value] : fields) EXPECT_EQ(IntAtByte(p1, offset), value) << offset;
 }
 
 // ---- Checks shared by the builders --------------------------------------------
@@ -407,20 +385,10 @@ TEST(CreateCompData, RefusedInputShowsOneMessageAndLeavesTheState) {
         // The nine curve boxes have no "No input" check: empty is not a number.
         {"xvid empty boost", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtBoost = ""; },
          "Invalid input. Not a number: I-frame boost"},
-        {"xvid high bitrate", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtHightBit = "x"; },
-         "Invalid input. Not a number: high bitrate scenes"},
-        {"xvid low bitrate", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtLowBit = " "; },
-         "Invalid input. Not a number: low bitrate scenes"},
         {"xvid payback", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtPayback = "2 40"; },
          "Invalid input. Not a number: bitrate payback delay"},
-        {"xvid high distance", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtHighDist = ""; },
-         "Invalid input. Not a number: high distance from average"},
-        {"xvid low distance", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtLowDist = ""; },
-         "Invalid input. Not a number: low distance from average"},
         {"xvid strength", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtStrenght = ""; },
          "Invalid input. Not a number: curve strength"},
-        {"xvid min quality", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtMinQuality = ""; },
-         "Invalid input. Not a number: minimum relative quality"},
         {"xvid bonus bias", CreateCompDataXvid, [](EncodeSettings& s) { s.TxtBonusBias = ""; },
          "Invalid input. Not a number: bonus bias"},
         {"xvid curve box before sign", CreateCompDataXvid,
@@ -618,17 +586,4 @@ TEST(CreateCompDataXvid, ModulatedSecondPassSetsTheSecondPassQuantizationType) {
         if (c.numPassIndex == 1)
             EXPECT_EQ(run.state.CompDataPass1, reference.state.CompDataPass1);
     }
-}
-
-TEST(CreateCompDataXvid, ListsWithoutSelectionKeepTheTemplateValue) {
-    EncodeSettings s;
-    s.CmbMotion = s.CmbQuant = s.CmbFourcc = s.CmbAgression = -1;
-    BuildRun run;
-    Build(run, CreateCompDataXvid, s);
-    ASSERT_TRUE(run.ok);
-    const Bytes p1 = Decode(run.state.CompDataPass1);
-    EXPECT_EQ(IntAtByte(p1, 292), 5);
-    EXPECT_EQ(IntAtByte(p1, 296), 0);
-    EXPECT_EQ(IntAtByte(p1, 300), 0);
-    EXPECT_EQ(IntAtByte(p1, 504), 1);
 }
