@@ -43,7 +43,10 @@ Status WriteVCFaudioMux(int streams, int stream1Ac3, int stream2Ac3, int stream1
 // The 3,072 bytes of the fake AVI (one 16 x 16 black frame at 10 frames per
 // second), built from its layout.
 std::string FakeAviBytes();
-// Writes them to c:\fake.avi.
-Status WriteFakeAvi(FilePort& files);
+// Writes the fake AVI to c:\fake.avi. The Windows program passes the copy it
+// carries as its "FAKEAVI" resource (LoadFakeAviResource); the bytes are the
+// same as FakeAviBytes(). Empty bytes (a program without the resource) are a
+// failure, and nothing is written.
+Status WriteFakeAvi(FilePort& files, const std::string& bytes = FakeAviBytes());
 
 }  // namespace mb
