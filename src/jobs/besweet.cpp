@@ -3,11 +3,14 @@
 #include "jobs/besweet.h"
 
 #include <array>
-#include <string_view>
+
+#include "jobs/job_file.h"
 
 namespace mb {
 
 namespace {
+
+using jobs_detail::Quoted;
 
 // The per-stream fields and file names, so that stream 2 can never pick up a
 // setting of stream 1.
@@ -33,10 +36,6 @@ StreamFields Fields(int stream, const EncodeSettings& s, const ProgramState& sta
     return {state.Stream1FilePath, s.OptAudioFormat1, s.CmbMP3ModeStream1, s.CmbBitrate1,
             s.Chk44Stream1,        s.ChkNormaliseStream1, s.SldAmpliStream1,
             "\\Stream1.MP3",       "\\Stream1.WAV",     "C:\\Marobex_Stream1.log"};
-}
-
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
 }
 
 // The azid decoder's options up to the amplification, which the caller adds.
@@ -76,6 +75,7 @@ std::string LameOptions(int rateMode, int bitrateIndex) {
 }
 
 std::string BesweetCommandLine(int stream, const EncodeSettings& s, const ProgramState& state) {
+    if (stream != 1 && stream != 2) return {};
     const StreamFields f = Fields(stream, s, state);
     const std::string amp = std::to_string(f.amplification);
 

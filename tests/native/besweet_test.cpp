@@ -127,6 +127,9 @@ TEST(BesweetCommandLine, AC3AndOggRunNothing) {
         EXPECT_EQ(BesweetCommandLine(1, x.s, x.st), "") << format;
         EXPECT_EQ(BesweetCommandLine(2, x.s, x.st), "") << format;
     }
+    AudioSetup x;
+    EXPECT_EQ(BesweetCommandLine(0, x.s, x.st), "");
+    EXPECT_EQ(BesweetCommandLine(3, x.s, x.st), "");
 }
 
 TEST(BesweetCommandLine, EachStreamReadsOnlyItsOwnSettings) {
