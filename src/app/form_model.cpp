@@ -153,14 +153,6 @@ void FormModel::SetButtonEnabled(Ctl group, int button, bool enabled) {
     Notify([group, button](FormObserver& o) { o.OnButtonChanged(group, button); });
 }
 
-void FormModel::SetButtonVisible(Ctl group, int button, bool visible) {
-    if (button < 0 || button >= ButtonCount(group)) return;
-    bool& state = buttons_[Index(group)][static_cast<std::size_t>(button)].visible;
-    if (state == visible) return;
-    state = visible;
-    Notify([group, button](FormObserver& o) { o.OnButtonChanged(group, button); });
-}
-
 void FormModel::SetCommandEnabled(Command b, bool enabled) {
     bool& state = commands_[static_cast<std::size_t>(b)];
     if (state == enabled) return;
@@ -203,7 +195,8 @@ bool FormModel::SetFromText(Ctl c, std::string_view value, std::string& warning)
     warning.clear();
     const ControlInfo& info = Control(c);
     const std::string name = info.name;
-    const std::string quoted = "\"" + std::string(value) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(value).push_back('"');
     if (!Visible(c) || !Enabled(c)) {
         warning = name + ": not set to " + quoted + ", the control is " + (Visible(c) ? "disabled" : "hidden");
         return false;

@@ -54,8 +54,8 @@ public:
     // slider position.
     virtual void OnValueChanged(Ctl) {}
     virtual void OnEnabledChanged(Ctl) {}
-    virtual void OnVisibleChanged(Ctl) {}
-    // The enabled or visible state of one button of an option group.
+    // The enabled state of one button of an option group. (Which controls
+    // and buttons are visible is fixed by the layout.)
     virtual void OnButtonChanged(Ctl /*group*/, int /*button*/) {}
     virtual void OnBackColourChanged(Ctl) {}
     virtual void OnLabelChanged(Label) {}
@@ -175,7 +175,6 @@ private:
     void StoreValue(Ctl c, int value);
     void SetLabel(Label l, std::string text);
     void SetPanelVisible(Panel p, bool visible);
-    void SetButtonVisible(Ctl group, int button, bool visible);
     void DeselectButton(Ctl group, int button);
 
     // The rules (rules.cpp).

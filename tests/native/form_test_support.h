@@ -15,7 +15,6 @@ struct Recorder : FormObserver {
     static std::string N(Ctl c) { return Control(c).name; }
     void OnValueChanged(Ctl c) override { events.push_back("value " + N(c)); }
     void OnEnabledChanged(Ctl c) override { events.push_back("enabled " + N(c)); }
-    void OnVisibleChanged(Ctl c) override { events.push_back("visible " + N(c)); }
     void OnButtonChanged(Ctl g, int b) override { events.push_back("button " + N(g) + std::to_string(b)); }
     void OnBackColourChanged(Ctl c) override { events.push_back("colour " + N(c)); }
     void OnLabelChanged(Label l) override { events.push_back("label " + std::to_string(static_cast<int>(l))); }
