@@ -10,7 +10,7 @@ namespace mb {
 
 // The BeSweet command line of stream 1 or 2 for its chosen format:
 // "MP3" (OptAudioFormat 1) or "DivX ;-) Audio 64 Kb/s" (3, the WAV line).
-// Empty for "AC3" and "OGG", which run nothing.
+// Empty for "AC3" and "OGG", which run nothing, and for another stream number.
 std::string BesweetCommandLine(int stream, const EncodeSettings& s, const ProgramState& state);
 
 // The LAME options for a rate mode (0 CBR, 1 ABR, 2 VBR) and bitrate entry
