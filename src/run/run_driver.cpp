@@ -364,8 +364,7 @@ Status EncodeAudio(const EncodeSettings& s, ProgramState& state, RunPorts& ports
             ports.processes.ShellAndWait(BesweetCommandLine(stream, s, state), 1);
             audio = state.TempFolderPath + name + ".WAV";
             wma = state.TempFolderPath + name + "WMA.WAV";
-            Status st = ports.fakeAvi.empty() ? WriteFakeAvi(ports.files)
-                                              : WriteFakeAvi(ports.files, ports.fakeAvi);
+            Status st = WriteFakeAvi(ports.files, ports.fakeAvi.empty() ? FakeAviBytes() : ports.fakeAvi);
             if (st) st = WriteVCFwav2wma(audio, wma, ports.files);
             if (!st) return st;
             SetVdubPriority(1, s, state, ports.processes);

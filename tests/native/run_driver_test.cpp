@@ -26,7 +26,7 @@ std::string Vd(const char* job) { return "run(0): " + kVd + " /r /x /sc:\\" + jo
 std::string Nd(const char* job) { return "run(0): " + kNd + " /r /x /sc:\\" + job; }
 
 class RunTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         st.ProgramFolder = "C:\\Tools";
         st.VirtualDubPath = kVd;
@@ -313,6 +313,7 @@ TEST_F(RunTest, WindowsAroundTheRunAndShutdownLast) {
                                                "main shown", "shutdown 5"}));
 
     Reset();
+    s.chkShutdown = 1;
     w.throwOnShutdown = true;
     EXPECT_EQ(Go(), RunOutcome::Finished);
     EXPECT_EQ(w.messages, std::vector<std::string>{"ShutdownSystem failed: denied"});
