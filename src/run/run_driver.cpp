@@ -1,0 +1,424 @@
+#include "run/run_driver.h"
+
+#include <cmath>
+#include <optional>
+
+#include "app/numbers.h"
+#include "codecstate/binary_text.h"
+#include "codecstate/codec_state.h"
+#include "jobs/besweet.h"
+#include "jobs/job_scripts.h"
+#include "run/encode_log.h"
+
+namespace mb {
+
+namespace {
+
+constexpr const char* kDivx412Key = "Software\\DivxNetworks\\DivX412Codec";
+
+// The text of a list's entry, from the control list.
+std::string EntryText(Ctl list, int index) {
+    std::string_view all = Control(list).choices;
+    for (int i = 0; index >= 0; ++i) {
+        const auto bar = all.find('|');
+        if (i == index) return std::string(all.substr(0, bar));
+        if (bar == std::string_view::npos) break;
+        all.remove_prefix(bar + 1);
+    }
+    return {};
+}
+
+// A whole number for the log: rounded half to even, held inside 32 bits.
+std::int64_t LogNumber(double v) {
+    if (auto r = RoundHalfEven32(v)) return *r;
+    if (std::isnan(v)) return 0;
+    return v < 0 ? INT32_MIN : INT32_MAX;
+}
+
+bool HasPoint(const std::string& path) { return path.find('.') != std::string::npos; }
+
+std::string UpToLastPoint(const std::string& path) { return path.substr(0, path.rfind('.')); }
+
+// The values a run works with, worked out (and checked) before anything is
+// written.
+struct RunPlan {
+    int NumPass = 1;
+    int FastOrFull = 1;
+    double divx4Bitrate = 0;   // strict TxtBr4 (three passes)
+    double divx4Size = 0;      // strict TxtDivx4Size (three passes)
+    double overSizePercent = 0;
+    int streams = 1;           // mux
+    std::int32_t delay1 = 0;
+    std::int32_t delay2 = 0;
+};
+
+const char* const kNotANumber = "Invalid input. Not a number: ";
+
+// Reads a strict number that the run needs; shows why when it cannot.
+std::optional<double> NeedNumber(const std::string& text, const char* what, RunPorts& ports) {
+    auto v = StrictNumber(text, ports.format);
+    if (!v) ports.messages.ShowMessage(kNotANumber + std::string(what));
+    return v;
+}
+
+std::optional<std::int32_t> NeedWhole(const std::string& text, const char* what, RunPorts& ports) {
+    auto v = NeedNumber(text, what, ports);
+    if (!v) return std::nullopt;
+    auto r = RoundHalfEven32(*v);
+    if (!r) ports.messages.ShowMessage("Invalid input. Out of range: " + std::string(what));
+    return r;
+}
+
+std::optional<RunPlan> CheckInput(const EncodeSettings& s, const ProgramState& state, RunPorts& ports) {
+    if (s.txtSource.empty() || !ports.files.FileExists(s.txtSource)) {
+        ports.messages.ShowMessage("Cannot find source file");
+        return std::nullopt;
+    }
+    if (s.txtTarget.empty()) {
+        ports.messages.ShowMessage("No target file specified.");
+        return std::nullopt;
+    }
+    if (s.OptCodec < 0 || s.OptCodec > 3) {
+        ports.messages.ShowMessage("No video codec selected.");
+        return std::nullopt;
+    }
+
+    RunPlan plan;
+    const bool threePass = s.OptCodec == 1 && s.ChkDivx4Pass3 == 1;
+    plan.NumPass = threePass ? 3 : (ItemNumber(s, Ctl::CmbNumPass) == 2 ? 2 : 1);
+    plan.FastOrFull = s.OptencodingMode == 0 ? 1 : 3;
+
+    // Names derived from the target need a point to cut at.
+    if ((plan.NumPass >= 2 || s.ChkMux == 1) && !HasPoint(state.TargetFilePath)) {
+        ports.messages.ShowMessage("Invalid input. The target file has no extension: " +
+                                   state.TargetFilePath);
+        return std::nullopt;
+    }
+
+    // The numbers the run itself reads, where this run uses them.
+    if (threePass) {
+        auto br = NeedNumber(s.TxtBr4, "encoding bitrate", ports);
+        if (!br) return std::nullopt;
+        auto size = NeedNumber(s.TxtDivx4Size, "desired size", ports);
+        if (!size) return std::nullopt;
+        if (*size <= 0) {
+            ports.messages.ShowMessage("No input for desired size");
+            return std::nullopt;
+        }
+        auto over = NeedNumber(s.TxtDivx4OverSize, "maximum oversize", ports);
+        if (!over) return std::nullopt;
+        plan.divx4Bitrate = *br;
+        plan.divx4Size = *size;
+        plan.overSizePercent = *over;
+    } else if (auto over = StrictNumber(s.TxtDivx4OverSize, ports.format)) {
+        plan.overSizePercent = *over;  // only printed; a hidden field never refuses a run
+    }
+    if (s.ChkMux == 1) {
+        plan.streams = s.TxtStream2.empty() ? 1 : 2;
+        auto d1 = NeedWhole(s.TxtDelay1, "audio stream 1 delay", ports);
+        if (!d1) return std::nullopt;
+        plan.delay1 = *d1;
+        if (plan.streams == 2) {
+            auto d2 = NeedWhole(s.TxtDelay2, "audio stream 2 delay", ports);
+            if (!d2) return std::nullopt;
+            plan.delay2 = *d2;
+        }
+    }
+    return plan;
+}
+
+bool BuildCodecState(const EncodeSettings& s, ProgramState& state, RunPorts& ports) {
+    state.CompDataPass1.clear();
+    state.CompDataPass2.clear();
+    state.CompDataPass3.clear();
+    switch (s.OptCodec) {
+        case 0: return CreateCompDataDivx5(s, state, ports.messages, ports.format);
+        case 1: return CreateCompDataDivx4(s, state, ports.messages, ports.format);
+        case 2: return CreateCompDataXvid(s, state, ports.messages, ports.format);
+        default: return true;  // DivX 3 carries its settings in the Nandub scripts
+    }
+}
+
+Status WriteJobScripts(const EncodeSettings& s, ProgramState& state, const RunPlan& plan,
+                       FilePort& files) {
+    if (plan.NumPass == 3) return WriteVCFvirtualDub("Divx4", 2, plan.FastOrFull, state, files);
+    static const char* const kCodecNames[] = {"Divx5", "Divx4", "Xvid"};
+    if (s.OptCodec >= 0 && s.OptCodec <= 2)
+        return WriteVCFvirtualDub(kCodecNames[s.OptCodec], plan.NumPass, plan.FastOrFull, state, files);
+    Status st = WriteVCFnanDub(1, plan.FastOrFull, s, state, files);
+    if (st) st = WriteVCFnanDub(2, plan.FastOrFull, s, state, files);
+    return st;
+}
+
+// One run between the hiding and the showing of the main window.
+class Run {
+public:
+    Run(const EncodeSettings& s, ProgramState& state, RunPorts& ports, const RunPlan& plan)
+        : s_(s), state_(state), ports_(ports), plan_(plan) {}
+
+    // The steps that run the outside programs; a failed Status stops the run.
+    Status Execute() {
+        FillLogValues();
+        FillQueue();
+        if (Status st = EncodeAudio(s_, state_, ports_); !st) return st;
+        if (Status st = VideoPlan(); !st) return st;
+        if (s_.ChkMux == 1) return Mux();
+        return Status::Ok();
+    }
+
+private:
+    void FillLogValues() {
+        const std::string* bitrate[] = {&s_.txtBr, &s_.TxtBr4, &s_.TxtBrX, &s_.TxtBit3};
+        OldBit_ = LogNumber(LeadingNumber(*bitrate[s_.OptCodec]));
+        DesiredSize_ = LogNumber(LeadingNumber(s_.TxtDivx4Size));
+        OverSizeError_ = static_cast<std::int64_t>(
+            std::trunc(plan_.overSizePercent / 100.0 * static_cast<double>(DesiredSize_)));
+        PassMode_ = ItemNumber(s_, Ctl::CmbNumPass) == 2 ? "2 Pass (Both)" : "1 Pass (CBR)";
+        if (plan_.NumPass == 3) PassMode_ = "3 Pass";
+        static const char* const kCodecUsed[] = {"DivX 5.x or DivX5 Pro", "DivX 4.x Codec",
+                                                 "XviD MPEG-4 Codec", "DivX 3.x (SBC) Codec"};
+        CodecUsed_ = kCodecUsed[s_.OptCodec];
+    }
+
+    void FillQueue() {
+        RunView& v = ports_.view;
+        v.ClearQueue();
+        if (!s_.TxtStream1.empty()) v.AddQueueEntry(" - Audio Stream 1");
+        if (!s_.TxtStream2.empty()) v.AddQueueEntry(" - Audio Stream 2");
+        v.AddQueueEntry(" - First Pass");
+        if (plan_.NumPass >= 2) v.AddQueueEntry(" - Second Pass");
+        if (plan_.NumPass == 3) {
+            v.AddQueueEntry(" - Bitrate Recalculation");
+            v.AddQueueEntry(" - Third Pass");
+        }
+        if (s_.ChkMux == 1) v.AddQueueEntry(" - Mux Video / Audio");
+        if (s_.ChkSplitSize == 1) v.AddQueueEntry(" - Split Final Video");
+    }
+
+    void Log(const std::string& PartLog) {
+        for (const std::string& line :
+             VdubLogEncode(PartLog, TimeEncode_, OldBit_, NewBit_, FinalSize_, DesiredSize_,
+                           OverSizeError_, PassMode_, CodecUsed_, TotalTime_, ports_.system))
+            ports_.view.AppendLog(line);
+    }
+
+    std::int64_t KB(const std::string& path) {
+        const std::int64_t bytes = ports_.files.FileSize(path);
+        return bytes < 0 ? 0 : bytes / 1024;
+    }
+
+    void StartJob(int app, const std::string& programPath, const char* literal) {
+        SetVdubPriority(app, s_, state_, ports_.processes);
+        CommandLine_ = programPath + literal;
+        ports_.processes.ShellAndWait(CommandLine_, 0);
+    }
+
+    void StartClock() { StartTime_ = ports_.clock.NowSeconds(); }
+    void StopClock() { TimeEncode_ = ports_.clock.NowSeconds() - StartTime_; }
+
+    Status VideoPlan() {
+        FinalSize_ = 0;
+        TimeEncode_ = 0;
+        Log("InitLog");
+        if (plan_.NumPass == 1) {
+            StartClock();
+            Log("Job1Start");
+            StartJob(1, state_.VirtualDubPath, " /r /x /sc:\\jobpass.vcf");
+            FinalSize_ = KB(state_.VideoOutputPath);
+            StopClock();
+            TotalTime_ = 0;
+            Log("Job1End");
+            FinalSize_ = KB(state_.VideoOutputPath);
+            StopClock();
+            TotalTime_ = TimeEncode_;
+            Log("CloseLog");
+            ports_.view.RemoveFirstQueueEntry();
+            return Status::Ok();
+        }
+
+        const bool nandub = s_.OptCodec == 3;
+        const int app = nandub ? 2 : 1;
+        const std::string& program = nandub ? state_.NanDubPath : state_.VirtualDubPath;
+        StartClock();
+        Log("Job1Start");
+        StartJob(app, program, " /r /x /sc:\\jobpass1.vcf");
+        FinalSize_ = 0;
+        StopClock();
+        TotalTime_ = TimeEncode_;
+        Log("Job1End");
+        StartClock();
+        Log("Job2Start");
+        StartJob(app, program, " /r /x /sc:\\jobpass2.vcf");
+        FinalSize_ = 0;
+        StopClock();
+        TotalTime_ += TimeEncode_;
+        Log("Job2End");
+        if (plan_.NumPass == 2) {
+            FinalSize_ = KB(state_.VideoOutputPath);
+            Log("CloseLog");
+            return Status::Ok();
+        }
+        return ThirdPass();
+    }
+
+    Status ThirdPass() {
+        const std::int64_t FirstSize = KB(state_.VideoOutputPath);
+        if (FirstSize <= 0) return Status::Ok();  // the second pass left nothing to measure
+
+        const bool needed = FirstSize > DesiredSize_ + OverSizeError_ ||
+                            FirstSize < DesiredSize_ - OverSizeError_;
+        if (!needed) {
+            FinalSize_ = KB(state_.VideoOutputPath);
+            Log("NoDivx3Pass");
+            FinalSize_ = KB(state_.VideoOutputPath);
+            Log("CloseLog");
+            return Status::Ok();
+        }
+
+        if (state_.CompDataPass3.size() < 32) {
+            ports_.view.AppendLog(" >> Third Pass not possible: no DivX 4 codec state <<");
+            return Status::Ok();
+        }
+        double quotient = std::trunc(plan_.divx4Bitrate * plan_.divx4Size / static_cast<double>(FirstSize));
+        if (quotient > 6000) quotient = 6000;
+        const auto newBitrate = static_cast<std::int32_t>(quotient);
+        state_.CompDataPass3 =
+            BinaryToBase64(ReplaceBits(state_.CompDataPass3, 0, 32, LongToBinary(newBitrate * 1000))) + "=";
+        if (Status st = WriteVCFvirtualDub("Divx4", 3, plan_.FastOrFull, state_, ports_.files); !st) {
+            FinalSize_ = KB(state_.VideoOutputPath);
+            Log("CloseLog");
+            return st;
+        }
+        FinalSize_ = KB(state_.VideoOutputPath);
+        NewBit_ = newBitrate;
+        Log("BitrRecal");
+        StartClock();
+        Log("Job3Start");
+        StartJob(1, state_.VirtualDubPath, " /r /x /sc:\\jobpass3.vcf");
+        StopClock();
+        TotalTime_ += TimeEncode_;
+        Log("Job3End");
+        FinalSize_ = KB(state_.VideoOutputPath);
+        Log("CloseLog");
+        return Status::Ok();
+    }
+
+    Status Mux() {
+        const int ac3First = s_.OptAudioFormat1 == 0 ? 1 : 0;
+        const int ac3Second = plan_.streams == 2 && s_.OptAudioFormat2 == 0 ? 1 : 0;
+        const int delaySecond = plan_.streams == 2 ? plan_.delay2 : 0;
+        if (Status st = WriteVCFaudioMux(plan_.streams, ac3First, ac3Second, plan_.delay1, delaySecond,
+                                         state_, ports_.files);
+            !st)
+            return st;
+        StartJob(2, state_.NanDubPath, " /r /x /sc:\\audiomux.vcf");
+        return Status::Ok();
+    }
+
+    const EncodeSettings& s_;
+    ProgramState& state_;
+    RunPorts& ports_;
+    const RunPlan& plan_;
+
+    std::int64_t TimeEncode_ = 0, OldBit_ = 0, NewBit_ = 0, FinalSize_ = 0, DesiredSize_ = 0,
+                 OverSizeError_ = 0, TotalTime_ = 0, StartTime_ = 0;
+    std::string PassMode_, CodecUsed_, CommandLine_;
+};
+
+}  // namespace
+
+std::string PriorityCommandLine(int ApplicationNumber, const EncodeSettings& s,
+                                const std::string& programFolder) {
+    std::string cmd = programFolder;
+    if (cmd.empty() || cmd.back() != '\\') cmd += '\\';  // a drive root keeps its one "\"
+    cmd += "Priority.exe ";
+    cmd += ApplicationNumber == 1 ? "\"WI00:VirtualDub Status\"" : "\"WI00:Nandub Status\"";
+    if (s.ChkShowInput == 0) cmd += " BT01:";
+    if (s.ChkShowOutput == 0) cmd += " BT02:";
+    cmd += " \"CB00:" + EntryText(Ctl::CmbPriority, s.CmbPriority) + "\"";
+    cmd += " QU00:";
+    return cmd;
+}
+
+void SetVdubPriority(int ApplicationNumber, const EncodeSettings& s, const ProgramState& state,
+                     ProcessPort& processes) {
+    processes.StartProcess(PriorityCommandLine(ApplicationNumber, s, state.ProgramFolder), 0);
+}
+
+Status EncodeAudio(const EncodeSettings& s, ProgramState& state, RunPorts& ports) {
+    for (int stream = 1; stream <= 2; ++stream) {
+        const bool first = stream == 1;
+        if ((first ? s.TxtStream1 : s.TxtStream2).empty()) continue;
+        const int format = first ? s.OptAudioFormat1 : s.OptAudioFormat2;
+        const std::string& source = first ? state.Stream1FilePath : state.Stream2FilePath;
+        std::string& audio = first ? state.Stream1AudioPath : state.Stream2AudioPath;
+        std::string& wma = first ? state.Stream1WmaPath : state.Stream2WmaPath;
+        const std::string name = first ? "\\Stream1" : "\\Stream2";
+
+        if (format == 0) audio = source;  // the AC3 file itself goes into the mux
+        if (format == 1) {
+            ports.processes.ShellAndWait(BesweetCommandLine(stream, s, state), 1);
+            audio = state.TempFolderPath + name + ".MP3";
+        }
+        if (format == 3) {
+            ports.processes.ShellAndWait(BesweetCommandLine(stream, s, state), 1);
+            audio = state.TempFolderPath + name + ".WAV";
+            wma = state.TempFolderPath + name + "WMA.WAV";
+            Status st = WriteFakeAvi(ports.files, ports.fakeAvi.empty() ? FakeAviBytes() : ports.fakeAvi);
+            if (st) st = WriteVCFwav2wma(audio, wma, ports.files);
+            if (!st) return st;
+            SetVdubPriority(1, s, state, ports.processes);
+            ports.processes.ShellAndWait(state.VirtualDubPath + " /r /x /sc:\\wav2wma.vcf", 0);
+            audio = wma;
+        }
+    }
+    return Status::Ok();
+}
+
+RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& ports) {
+    const std::optional<RunPlan> plan = CheckInput(s, state, ports);
+    if (!plan) return RunOutcome::Refused;
+
+    if (s.ChkCPU == 1) {
+        ports.registry.SetRegistryDword(kDivx412Key, "CPU limit", 100);
+        ports.registry.SetRegistryDword(kDivx412Key, "Have CPU Limit", 1);
+    }
+    if (s.SldPostProces != 0)
+        ports.registry.SetRegistryDword(kDivx412Key, "Postprocessing", s.SldPostProces * 10);
+
+    if (!BuildCodecState(s, state, ports)) return RunOutcome::Refused;
+
+    state.VideoOutputPath =
+        s.ChkMux == 1 ? UpToLastPoint(state.TargetFilePath) + "_temp.avi" : state.TargetFilePath;
+
+    if (Status st = WriteJobScripts(s, state, *plan, ports.files); !st) {
+        ports.messages.ShowMessage(st.message, MessageIcon::Critical);
+        return RunOutcome::Stopped;
+    }
+
+    ports.view.HideMainWindow();
+    ports.tray.StartSystray();
+    ports.view.ShowProgressWindow();
+    ports.view.ClearLog();
+
+    Run run(s, state, ports, *plan);
+    const Status result = run.Execute();
+
+    ports.tray.DeleteSystray();
+    ports.view.ShowMainWindow();
+    if (!result) {
+        // The user is told why the run stopped; the machine stays on to show it.
+        ports.messages.ShowMessage(result.message, MessageIcon::Critical);
+        return RunOutcome::Stopped;
+    }
+    if (s.chkShutdown == 1) {
+        try {
+            ports.shutdown.ShutdownSystem(5);
+        } catch (const ShutdownError& e) {
+            ports.messages.ShowMessage(e.description, MessageIcon::Critical);
+        }
+    }
+    return RunOutcome::Finished;
+}
+
+}  // namespace mb
