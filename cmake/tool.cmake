@@ -13,17 +13,22 @@ function(marobex_tool name)
     WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   target_link_libraries(${name} PRIVATE marobex_core ${T_LIBS})
   install(TARGETS ${name} RUNTIME DESTINATION .)
-  # The Windows tests start the helper programs, so they are built with
-  # them. The test targets are defined after tools/, hence the deferral to
-  # the end of the top-level directory.
-  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR}
-                 CALL _marobex_tool_needed_by_tests ${name})
+  marobex_needed_by_tests(${name})
 endfunction()
 
-function(_marobex_tool_needed_by_tests name)
+# The Windows tests start the helper programs (and load what they need), so
+# these are built with them. The test targets are defined after tools/,
+# hence the call deferred to the end of the top-level directory; a deferred
+# call reads its arguments only when it runs, so the name is written into it.
+function(marobex_needed_by_tests target)
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _marobex_add_test_dependency [[${target}]])")
+endfunction()
+
+function(_marobex_add_test_dependency target)
   foreach(t win32_tests ui_tests)
     if(TARGET ${t})
-      add_dependencies(${t} ${name})
+      add_dependencies(${t} ${target})
     endif()
   endforeach()
 endfunction()

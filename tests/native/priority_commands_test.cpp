@@ -55,15 +55,6 @@ TEST(ParsePriorityCommands, CommandsInTokenOrderUntilQuit) {
     }
 }
 
-TEST(ParsePriorityCommands, MarobexCommandLineEndToEnd) {
-    const PriorityScript script = ParsePriorityCommands(
-        SplitCommandLine("\"WI00:VirtualDub Status\" BT02: \"CB00:Even higher\" QU00:"));
-    EXPECT_EQ(script.windowTitle, "VirtualDub Status");
-    ASSERT_EQ(script.commands.size(), 2u);
-    EXPECT_EQ(script.commands[0].controlId, kShowOutputVideoId);
-    EXPECT_EQ(script.commands[1].text, "Even higher");
-}
-
 TEST(TitleMatches, BeginningOfTitleCaseSensitive) {
     struct Case { const char* title; const char* beginning; bool match; };
     const Case cases[] = {

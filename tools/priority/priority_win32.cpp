@@ -101,24 +101,41 @@ void UncheckBox(HWND control, int id) {
     if (Send(control, BM_SETCHECK, BST_UNCHECKED, 0)) Notify(control, id, BN_CLICKED);
 }
 
-// Selects the entry whose text is exactly the given one (the list's own
-// search ignores case, so every candidate is read back and compared).
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    if (size <= 0) return {};
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+// Selects the entry whose text is exactly the given one. The list's own
+// search ignores case, so every entry is read back and compared. The
+// entries are read as UTF-16: that is how the text crosses to another
+// process, and an ANSI read across processes is not passed through
+// reliably everywhere (Wine hands back the UTF-16 form).
 void SelectEntry(HWND control, int id, const std::string& text) {
+    const std::wstring wanted = Widen(text);
+    if (wanted.empty()) return;
     LRESULT count = 0;
     if (!Send(control, CB_GETCOUNT, 0, 0, &count) || count <= 0) return;
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = 0;
-        if (!Send(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0, &length) ||
-            length < 0 || static_cast<std::size_t>(length) != text.size())
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0,
+                                 SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length) ||
+            static_cast<LRESULT>(length) == CB_ERR || length != wanted.size())
             continue;
-        std::string entry(static_cast<std::size_t>(length) + 1, '\0');
-        LRESULT copied = 0;
-        if (!Send(control, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                  reinterpret_cast<LPARAM>(entry.data()), &copied) ||
-            copied != length)
+        std::wstring entry(wanted.size() + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(control, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                 reinterpret_cast<LPARAM>(entry.data()), SMTO_ABORTIFHUNG,
+                                 kMessageTimeoutMs, &copied) ||
+            copied != wanted.size())
             continue;
-        entry.resize(static_cast<std::size_t>(copied));
-        if (entry != text) continue;
+        entry.resize(wanted.size());
+        if (entry != wanted) continue;
         if (Send(control, CB_SETCURSEL, static_cast<WPARAM>(i), 0))
             Notify(control, id, CBN_SELCHANGE);
         return;
