@@ -1,0 +1,254 @@
+// Priority.exe against a window shaped like the encoder's status window,
+// owned by this test: the test pumps its messages while Priority.exe runs
+// and records every notice the window receives from its controls.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kInputId = 1027;
+constexpr int kOutputId = 1028;
+constexpr int kPriorityId = 1080;
+constexpr char kStatusTitle[] = "VirtualDub Status - [movie.avs]";
+const char* const kPriorities[] = {"Idle",   "Lowest", "Even lower",  "Lower",
+                                   "Normal", "Higher", "Even higher", "Highest"};
+
+std::string Beside(const char* name) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.find_last_of('\\') + 1) + name;
+}
+
+std::string ComboText(HWND combo) {
+    const auto index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (index < 0) return "(none)";
+    char text[64] = "";
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The status window. Each control notice is recorded as the owner sees it
+// at that moment, e.g. "1027 clicked unchecked" or "1080 selchange Higher".
+class StatusWindow {
+public:
+    explicit StatusWindow(bool withPriorityList = true) {
+        static const ATOM atom = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "MarobexTestStatusWindow";
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+            return RegisterClassA(&wc);
+        }();
+        EXPECT_NE(atom, 0);
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        // Left hidden: Priority.exe finds hidden windows as well, and
+        // destroying a shown one costs seconds under a bare X server.
+        window = CreateWindowExA(0, "MarobexTestStatusWindow", kStatusTitle,
+                                 WS_OVERLAPPEDWINDOW, 50, 50, 400, 250, nullptr,
+                                 nullptr, instance, nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        input = CreateWindowExA(0, "BUTTON", "Show input video",
+                                WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 200, 20, window,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInputId)), instance, nullptr);
+        output = CreateWindowExA(0, "BUTTON", "Show output video",
+                                 WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 200, 20, window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOutputId)), instance, nullptr);
+        SendMessageA(input, BM_SETCHECK, BST_CHECKED, 0);
+        SendMessageA(output, BM_SETCHECK, BST_CHECKED, 0);
+        if (withPriorityList) {
+            combo = CreateWindowExA(0, "COMBOBOX", "",
+                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 10, 70,
+                                    200, 200, window,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPriorityId)), instance,
+                                    nullptr);
+            for (const char* entry : kPriorities)
+                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+            SendMessageA(combo, CB_SETCURSEL, 4, 0);  // "Normal"
+        }
+        notices.clear();
+    }
+    ~StatusWindow() { DestroyWindow(window); }
+    StatusWindow(const StatusWindow&) = delete;
+    StatusWindow& operator=(const StatusWindow&) = delete;
+
+    bool Checked(HWND box) const { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+    HWND window = nullptr, input = nullptr, output = nullptr, combo = nullptr;
+    std::vector<std::string> notices;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (message == WM_COMMAND && self != nullptr && lParam != 0) {
+            const int id = LOWORD(wParam);
+            const auto control = reinterpret_cast<HWND>(lParam);
+            std::string notice = std::to_string(id);
+            if (control != GetDlgItem(hwnd, id)) notice += " wrong-control";
+            if (HIWORD(wParam) == BN_CLICKED && (id == kInputId || id == kOutputId))
+                notice += self->Checked(control) ? " clicked checked" : " clicked unchecked";
+            else if (HIWORD(wParam) == CBN_SELCHANGE && id == kPriorityId)
+                notice += " selchange " + ComboText(control);
+            else
+                return DefWindowProcA(hwnd, message, wParam, lParam);
+            self->notices.push_back(notice);
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+};
+
+void PumpFor(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+// A running Priority.exe; its wait is limited to timeoutMs.
+class PriorityRun {
+public:
+    PriorityRun(const std::string& arguments, unsigned timeoutMs) {
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", std::to_string(timeoutMs).c_str());
+        std::string line = "\"" + Beside("Priority.exe") + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION process{};
+        started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process) != FALSE;
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
+        if (started_) {
+            CloseHandle(process.hThread);
+            process_ = process.hProcess;
+        }
+    }
+    ~PriorityRun() {
+        if (process_ != nullptr) {
+            TerminateProcess(process_, 99);
+            CloseHandle(process_);
+        }
+    }
+
+    // Delivers this thread's messages until the program ends; its exit code,
+    // or -1 when it is still running after 30 s.
+    int Wait() {
+        if (!started_) return -2;
+        const ULONGLONG end = GetTickCount64() + 30000;
+        for (;;) {
+            const ULONGLONG now = GetTickCount64();
+            if (now >= end) return -1;
+            const DWORD woke = MsgWaitForMultipleObjects(1, &process_, FALSE,
+                                                         static_cast<DWORD>(end - now), QS_ALLINPUT);
+            if (woke == WAIT_OBJECT_0) break;
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        CloseHandle(process_);
+        process_ = nullptr;
+        return static_cast<int>(code);
+    }
+
+private:
+    bool started_ = false;
+    HANDLE process_ = nullptr;
+};
+
+TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindow) {
+    struct Case {
+        const char* arguments;
+        bool inputChecked, outputChecked;
+        const char* priority;
+        std::vector<std::string> notices;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"\"WI00:VirtualDub Status\" BT01: \"CB00:Normal\" QU00:", false, true, "Normal",
+         {"1027 clicked unchecked", "1080 selchange Normal"}, 0},
+        {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:", false, false, "Higher",
+         {"1027 clicked unchecked", "1028 clicked unchecked", "1080 selchange Higher"}, 0},
+        {"\"WI00:VirtualDub Status\" \"CB00:Even higher\" QU00:", true, true, "Even higher",
+         {"1080 selchange Even higher"}, 0},
+        // The order of the tokens is the order of the actions.
+        {"\"WI00:VirtualDub Status\" \"CB00:Idle\" BT02:", true, false, "Idle",
+         {"1080 selchange Idle", "1028 clicked unchecked"}, 0},
+        // Unknown tokens are ignored; nothing after QU00: is done.
+        {"\"WI00:VirtualDub Status\" XX99:what BT02: bt01: QU00: BT01:", true, false, "Normal",
+         {"1028 clicked unchecked"}, 0},
+        // The entry must match exactly, case included.
+        {"\"WI00:VirtualDub Status\" \"CB00:even higher\" \"CB00:Higher \" QU00:", true, true,
+         "Normal", {}, 0},
+        // Without a window title there is nothing to act on.
+        {"BT01: BT02: \"CB00:Lowest\" QU00:", true, true, "Normal", {}, 3},
+        {"\"WI00:\" BT01: QU00:", true, true, "Normal", {}, 3},
+    };
+    for (const auto& c : cases) {
+        StatusWindow status;
+        PriorityRun run(c.arguments, 5000);
+        EXPECT_EQ(run.Wait(), c.exitCode) << c.arguments;
+        PumpFor(50);
+        EXPECT_EQ(status.Checked(status.input), c.inputChecked) << c.arguments;
+        EXPECT_EQ(status.Checked(status.output), c.outputChecked) << c.arguments;
+        EXPECT_EQ(ComboText(status.combo), c.priority) << c.arguments;
+        EXPECT_EQ(status.notices, c.notices) << c.arguments;
+    }
+}
+
+TEST(PriorityExe, WaitsForTheWindowToAppear) {
+    PriorityRun run("\"WI00:VirtualDub Status\" BT02: \"CB00:Lower\" QU00:", 20000);
+    PumpFor(600);
+    StatusWindow status;
+    EXPECT_EQ(run.Wait(), 0);
+    EXPECT_TRUE(status.Checked(status.input));
+    EXPECT_FALSE(status.Checked(status.output));
+    EXPECT_EQ(ComboText(status.combo), "Lower");
+    EXPECT_EQ(status.notices,
+              (std::vector<std::string>{"1028 clicked unchecked", "1080 selchange Lower"}));
+}
+
+TEST(PriorityExe, EndsQuietlyWhenNoWindowAppears) {
+    // The status window of this test has another title: it must stay untouched.
+    StatusWindow other;
+    PriorityRun run("\"WI00:Nandub Status\" BT01: BT02: \"CB00:Highest\" QU00:", 700);
+    EXPECT_EQ(run.Wait(), 1);
+    EXPECT_TRUE(other.Checked(other.input));
+    EXPECT_TRUE(other.Checked(other.output));
+    EXPECT_TRUE(other.notices.empty());
+}
+
+TEST(PriorityExe, DoesWhatItCanWhenAControlIsMissing) {
+    StatusWindow status(/*withPriorityList=*/false);
+    PriorityRun run("\"WI00:VirtualDub Status\" \"CB00:Higher\" BT01: QU00:", 700);
+    EXPECT_EQ(run.Wait(), 2);
+    EXPECT_FALSE(status.Checked(status.input));
+    EXPECT_TRUE(status.Checked(status.output));
+    EXPECT_EQ(status.notices, std::vector<std::string>{"1027 clicked unchecked"});
+}
+
+TEST(PriorityExe, LeavesABoxThatIsAlreadyOffAlone) {
+    StatusWindow status;
+    SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
+    PriorityRun run("\"WI00:VirtualDub Status\" BT01: BT02: QU00:", 5000);
+    EXPECT_EQ(run.Wait(), 0);
+    EXPECT_FALSE(status.Checked(status.input));  // not clicked back on
+    EXPECT_FALSE(status.Checked(status.output));
+    EXPECT_EQ(status.notices, std::vector<std::string>{"1028 clicked unchecked"});
+}
+
+}  // namespace

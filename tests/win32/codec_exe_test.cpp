@@ -1,0 +1,207 @@
+// Codec.exe against the codecs Wine brings, and against a test codec that
+// misbehaves in every way the program must survive.
+#include <windows.h>
+#include <mmsystem.h>
+#include <mmreg.h>
+#include <msacm.h>
+#include <vfw.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kListPath[] = "c:\\Marobex_Codecs.txt";
+
+std::string Beside(const char* name) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.find_last_of('\\') + 1) + name;
+}
+
+// Runs a program hidden and returns its exit code; -1 when it did not end
+// within a minute (it is then ended).
+int RunHidden(const std::string& commandLine) {
+    std::string line = commandLine;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -2;
+    CloseHandle(process.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+int RunCodecExe() { return RunHidden("\"" + Beside("Codec.exe") + "\""); }
+
+std::set<std::string> RootEntries() {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("c:\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string ReadWholeFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ToAcp(const WCHAR* text) {
+    char out[512];
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return n > 0 ? std::string(out, static_cast<std::size_t>(n - 1)) : std::string();
+}
+
+// The lines of a list file, checked for the form every reader relies on:
+// CR LF after every line and nowhere else, no empty line, no NUL byte.
+std::vector<std::string> ListLines(const std::string& text) {
+    std::vector<std::string> lines;
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    if (!text.empty()) {
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    }
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "last line without CR LF";
+            break;
+        }
+        std::string line = text.substr(start, end - start);
+        EXPECT_FALSE(line.empty());
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+        lines.push_back(line);
+        start = end + 2;
+    }
+    return lines;
+}
+
+// What the system itself says is installed, asked from this process.
+std::vector<std::string> InstalledVideoCodecs() {
+    std::vector<std::string> names;
+    ICINFO entry{};
+    entry.dwSize = sizeof entry;
+    for (DWORD i = 0; ICInfo(ICTYPE_VIDEO, i, &entry); ++i) {
+        if (HIC hic = ICOpen(entry.fccType, entry.fccHandler, ICMODE_QUERY)) {
+            ICINFO info{};
+            info.dwSize = sizeof info;
+            if (ICGetInfo(hic, &info, sizeof info) != 0) names.push_back(ToAcp(info.szDescription));
+            ICClose(hic);
+        }
+    }
+    return names;
+}
+
+BOOL CALLBACK AddAudioCodec(HACMDRIVERID driver, DWORD_PTR instance, DWORD) {
+    ACMDRIVERDETAILSA details{};
+    details.cbStruct = sizeof details;
+    if (acmDriverDetailsA(driver, &details, 0) == MMSYSERR_NOERROR)
+        reinterpret_cast<std::vector<std::string>*>(instance)->push_back(details.szLongName);
+    return TRUE;
+}
+
+std::vector<std::string> InstalledAudioCodecs() {
+    std::vector<std::string> names;
+    acmDriverEnum(AddAudioCodec, reinterpret_cast<DWORD_PTR>(&names), 0);
+    return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// Installs the test codec under its FourCCs for the life of the object.
+class FakeCodecs {
+public:
+    FakeCodecs() {
+        const std::string dll = Beside("FakeCodec.dll");
+        for (char c : kCodes)
+            installed_ = ICInstall(ICTYPE_VIDEO, Code(c), reinterpret_cast<LPARAM>(dll.c_str()),
+                                   nullptr, ICINSTALL_DRIVER) &&
+                         installed_;
+    }
+    ~FakeCodecs() {
+        for (char c : kCodes) ICRemove(ICTYPE_VIDEO, Code(c), 0);
+    }
+    bool installed() const { return installed_; }
+
+private:
+    static DWORD Code(char c) { return mmioFOURCC('m', 'b', 'x', c); }
+    static constexpr char kCodes[] = {'1', '2', '3', '4', '5'};
+    bool installed_ = true;
+};
+
+class CodecExe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileA(kListPath);
+        RemoveDirectoryA(kListPath);
+    }
+    void TearDown() override {
+        DeleteFileA(kListPath);
+        RemoveDirectoryA(kListPath);
+    }
+};
+
+TEST_F(CodecExe, ListsEveryCodecAndSurvivesThoseThatMisbehave) {
+    const auto video = InstalledVideoCodecs();
+    const auto audio = InstalledAudioCodecs();
+    ASSERT_FALSE(video.empty());
+    ASSERT_FALSE(audio.empty());
+    // An older, longer list must be replaced whole, not overwritten in part.
+    std::string old;
+    for (int i = 0; i < 200; ++i) old += "DivX Pro 5.0.2 Codec left from an earlier run\r\n";
+    std::ofstream(kListPath, std::ios::binary) << old;
+    const auto before = RootEntries();
+    int code = -3;
+    {
+        FakeCodecs fakes;
+        ASSERT_TRUE(fakes.installed());
+        code = RunCodecExe();
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(RootEntries(), before);  // nothing left beside the list
+    std::vector<std::string> expected = video;
+    expected.insert(expected.end(), audio.begin(), audio.end());
+    const std::string cafe = ToAcp(L"Caf\u00e9 Test Codec");  // the system's ANSI text
+    if (GetACP() == 1252) {
+        EXPECT_EQ(cafe, "Caf\xE9 Test Codec");
+    }
+    expected.push_back(cafe);
+    expected.push_back("MbxName");  // no description: its name
+    expected.push_back("mbx3");     // neither: its FourCC
+    // mbx4 does not open and mbx5 crashes: both left out, the rest complete.
+    EXPECT_EQ(Sorted(ListLines(ReadWholeFile(kListPath))), Sorted(expected));
+}
+
+TEST_F(CodecExe, FailsWhenTheListCannotBeWrittenAndLeavesNothing) {
+    ASSERT_TRUE(CreateDirectoryA(kListPath, nullptr));  // a folder in the list's place
+    const auto before = RootEntries();
+    EXPECT_NE(RunCodecExe(), 0);
+    EXPECT_EQ(RootEntries(), before);
+    EXPECT_EQ(GetFileAttributesA(kListPath) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+}  // namespace
