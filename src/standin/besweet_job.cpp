@@ -257,14 +257,21 @@ bool RunBesweet(std::string_view commandLine, double seconds, StandinFiles& file
                                          " kbit/s";
                 trace.Add("mp3", what);
                 log.push_back("LAME: " + what);
-                output = Mp3Bytes(plan.samplesPerSec, plan.kbpsLow, plan.kbpsHigh, seconds);
+                const auto estimate = static_cast<std::int64_t>(seconds * plan.kbpsHigh * 125) + 1440;
+                if (estimate > kStandinMaxFileBytes)
+                    problem = TooLargeText(o.output, estimate);
+                else
+                    output = Mp3Bytes(plan.samplesPerSec, plan.kbpsLow, plan.kbpsHigh, seconds);
             }
         } else if (ext == ".wav") {
             const AudioFormat f = PcmFormat(o.resampleRate ? o.resampleRate : 48000, 2, 16);
             log.push_back("WAV: " + std::to_string(f.samplesPerSec) + " Hz, 2 channels, 16 bits");
             std::int64_t bytes = std::llround(seconds * f.avgBytesPerSec);
             bytes -= bytes % f.blockAlign;
-            output = WavBytes(f, bytes);
+            if (bytes > kStandinMaxFileBytes)
+                problem = TooLargeText(o.output, bytes);
+            else
+                output = WavBytes(f, bytes);
         } else {
             problem = "no encoder for the output \"" + o.output + "\" (MP3 or WAV only)";
         }

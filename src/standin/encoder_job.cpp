@@ -102,12 +102,10 @@ public:
     bool Run(const ScriptStatement& st) {
         trace_.Add("statement", std::to_string(st.line) + ": " + StatementText(st));
         const std::string& o = st.object;
-        const std::string& m = st.method;
         if (o == "VirtualDub") return Program(st);
         if (o == "VirtualDub.audio") return Audio(tracks_[0], st);
         if (o == "VirtualDub.audio2") return Audio(tracks_[1], st);
         if (o == "VirtualDub.video") return Video(st);
-        (void)m;
         return true;  // filters.Clear, subset.Delete: nothing to keep
     }
 
@@ -319,6 +317,8 @@ private:
             }
             spec.audio.push_back(track);
         }
+        if (const std::int64_t size = AviFileSize(spec); size > kStandinMaxFileBytes)
+            return Fail(TooLargeText(path, size));
         return Write(path, AviBytes(spec));
     }
 
@@ -338,6 +338,7 @@ private:
         const std::int64_t align = std::max<std::uint16_t>(f.blockAlign, 1);
         std::int64_t bytes = std::llround(secs * f.avgBytesPerSec);
         bytes -= bytes % align;
+        if (bytes > kStandinMaxFileBytes) return Fail(TooLargeText(path, bytes));
         return Write(path, WavBytes(f, bytes));
     }
 

@@ -93,6 +93,11 @@ std::optional<std::string> DecodeBase64(std::string_view text) {
     return out;
 }
 
+std::string TooLargeText(const std::string& path, std::int64_t bytes) {
+    return "\"" + path + "\" would be " + std::to_string(bytes) + " bytes, more than the " +
+           std::to_string(kStandinMaxFileBytes) + " a stand-in writes";
+}
+
 std::string FileNameOf(std::string_view path) {
     const std::size_t slash = path.find_last_of("\\/");
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));

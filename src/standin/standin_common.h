@@ -23,6 +23,14 @@ public:
     virtual bool Write(const std::string& path, std::string_view bytes, std::string& reason) = 0;
 };
 
+// The largest file a stand-in writes: files are built in memory, and an
+// AVI of the RIFF 1.0 kind cannot grow much beyond it anyway. A job or
+// command line that asks for more (an absurd bitrate or duration) fails.
+constexpr std::int64_t kStandinMaxFileBytes = std::int64_t{1} << 30;
+
+// The text of a failure to write more than kStandinMaxFileBytes.
+std::string TooLargeText(const std::string& path, std::int64_t bytes);
+
 // The command line without the program path (quoted or not) and the blanks
 // after it.
 std::string_view ArgumentsOf(std::string_view commandLine);

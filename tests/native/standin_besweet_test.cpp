@@ -189,6 +189,9 @@ TEST(StandinBesweet, ProblemsAreLoggedAndNothingIsConverted) {
          true, "unknown option group -boost(", true},
         {"unbalanced -core(", "BeSweet.exe -core( -input \"D:\\a\\film.ac3\" -output \"D:\\o.mp3\" -logfile \"C:\\s.log\"",
          true, "-core( is not closed with ')'", false},
+        {"a day of 320 kbit/s MP3",
+         "BeSweet.exe -core( -input \"D:\\a\\film.ac3\" -output \"D:\\o.mp3\" -logfile \"C:\\s.log\" ) -lame( -b 320 )",
+         true, "\"D:\\o.mp3\" would be 3456001440 bytes, more than the 1073741824 a stand-in writes", true},
         {"output of no known kind",
          "BeSweet.exe -core( -input \"D:\\a\\film.ac3\" -output \"D:\\o.ogg\" -logfile \"C:\\s.log\" )", true,
          "no encoder for the output \"D:\\o.ogg\" (MP3 or WAV only)", true},
@@ -197,7 +200,7 @@ TEST(StandinBesweet, ProblemsAreLoggedAndNothingIsConverted) {
         MemoryFiles files;
         if (c.haveInput) files.files["D:\\a\\film.ac3"] = "a";
         TraceRecord trace;
-        EXPECT_FALSE(RunBesweet(c.commandLine, 10, files, trace)) << c.name;
+        EXPECT_FALSE(RunBesweet(c.commandLine, 86400, files, trace)) << c.name;
         EXPECT_EQ(trace.Value("error"), c.error) << c.name;
         const std::size_t expectedFiles = (c.haveInput ? 1u : 0u) + (c.logged ? 1u : 0u);
         EXPECT_EQ(files.files.size(), expectedFiles) << c.name;

@@ -375,3 +375,17 @@ TEST(StandinTrace, RecordsReadBackAsWritten) {
     EXPECT_FALSE(ParseWrittenEntry("D:\\b.avi"));
     EXPECT_FALSE(ParseWrittenEntry("D:\\b.avi (12x bytes)"));
 }
+
+TEST(StandinEncoderJob, RefusesFilesBeyondItsLimit) {
+    MemoryFiles files;
+    files.files["a.avs"] = "x";
+    const Outcome o = RunScript(OnePassJob("0x78766964", 323, StateText(323, 4, 2000000000), "a.avs", "b.avi"),
+                                ScriptDialect::VirtualDub, files);
+    AviSpec spec;
+    spec.handler = kFourccDivx;
+    spec.frames = 250;
+    spec.videoBytes = 2500000000;
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.trace.Value("error"), "line 9: " + TooLargeText("b.avi", AviFileSize(spec)));
+    EXPECT_TRUE(files.writes.empty());
+}
