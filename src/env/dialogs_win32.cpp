@@ -1,12 +1,18 @@
 #include "env/dialogs_win32.h"
 
 #include <commdlg.h>
+#include <cstddef>
 #include <shlobj.h>
 
 #include "env/command_text.h"
 
 namespace mb {
 namespace {
+
+#ifndef _WIN64
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+              "OPENFILENAME_SIZE_VERSION_400A: the Windows 95 record is 76 bytes");
+#endif
 
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                       // 0x1004
 constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;  // 0x2006

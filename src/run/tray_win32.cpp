@@ -3,6 +3,10 @@
 
 namespace mb {
 
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first NOTIFYICONDATA layout is 88 bytes");
+#endif
+
 TrayIconW32::TrayIconW32(HWND window, HICON icon, std::function<void()> showProgress,
                          UINT callbackMessage)
     : data_(), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")),
