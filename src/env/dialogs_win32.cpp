@@ -1,6 +1,7 @@
 #include "env/dialogs_win32.h"
 
 #include <commdlg.h>
+#include <objbase.h>
 #include <cstddef>
 #include <shlobj.h>
 
@@ -84,12 +85,17 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
     browse.lpfn = BrowseFolderCallback;
     browse.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
 
-    PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse);
-    if (!item) return {};
-    char path[MAX_PATH] = {};
-    const BOOL found = SHGetPathFromIDListA(item, path);
-    CoTaskMemFree(item);
-    return found ? std::string(path) : std::string();
+    // The shell's browser wants COM on this thread; start it here unless the
+    // program already has.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string chosen;
+    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse)) {
+        char path[MAX_PATH] = {};
+        if (SHGetPathFromIDListA(item, path)) chosen = path;
+        CoTaskMemFree(item);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return chosen;
 }
 
 void RemoveCloseMenu(HWND window) {

@@ -29,4 +29,10 @@ bool EnableShutdownPrivilege();
 // ShutdownSystem on this system; errors name the running program.
 bool ShutdownSystem(std::int32_t flags);
 
+// The shutdown port of the program.
+class ShutdownW32 : public ShutdownPort {
+public:
+    bool ShutdownSystem(std::int32_t flags) override { return mb::ShutdownSystem(flags); }
+};
+
 }  // namespace mb
