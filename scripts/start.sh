@@ -2,6 +2,7 @@
 # Starts the built Marobex under Wine, in the build's own Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/setup-demo.sh || echo "start: the stand-in demonstration could not be set up." >&2
 export WINEPREFIX="$PWD/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 exe=build/win64/marobex.exe
 if [ ! -f "$exe" ]; then
