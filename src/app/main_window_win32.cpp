@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/resource.h"
+#include "env/dialogs_win32.h"
 
 namespace mb {
 
@@ -69,6 +70,20 @@ bool IsPathBox(Ctl c) {
 }
 
 }  // namespace
+
+std::string SystemBrowseDialogs::OpenFile(HWND owner, const std::string& filter, const std::string& title,
+                                          const std::string& initialFolder) {
+    return ShowOpenDialog(owner, filter, title, initialFolder);
+}
+
+std::string SystemBrowseDialogs::SaveFile(HWND owner, const std::string& filter, const std::string& title,
+                                          const std::string& initialFolder) {
+    return ShowSaveDialog(owner, filter, title, initialFolder);
+}
+
+std::string SystemBrowseDialogs::ChooseFolder(HWND owner, const std::string& title, const std::string& startFolder) {
+    return BrowseForFolder(owner, title, startFolder);
+}
 
 class MainWindowW32::Mirroring {
 public:
@@ -415,24 +430,27 @@ void MainWindowW32::OnCommand(int id, int code, HWND control) {
     int slot = 0;
     const Ctl c = ControlOfId(id, &slot);
     if (c != Ctl::Count && control) {
+        // Only the notices of a change by the user; the others (focus,
+        // EN_UPDATE before the text is final, ...) are no action.
+        bool acted = false;
         switch (Control(c).kind) {
             case ControlKind::Text:
-                if (code == EN_CHANGE && slot == 0) model_.SetText(c, WindowText(control));
+                if ((acted = code == EN_CHANGE && slot == 0)) model_.SetText(c, WindowText(control));
                 break;
             case ControlKind::Check:
-                if (code == BN_CLICKED && slot == 0) model_.SetCheck(c, model_.Value(c) ? 0 : 1);
+                if ((acted = code == BN_CLICKED && slot == 0)) model_.SetCheck(c, model_.Value(c) ? 0 : 1);
                 break;
             case ControlKind::Option:
-                if (code == BN_CLICKED && slot < FormModel::ButtonCount(c)) model_.SelectOption(c, slot);
+                if ((acted = code == BN_CLICKED && slot < FormModel::ButtonCount(c))) model_.SelectOption(c, slot);
                 break;
             case ControlKind::List:
-                if (code == CBN_SELCHANGE && slot == 0)
+                if ((acted = code == CBN_SELCHANGE && slot == 0))
                     model_.SelectListEntry(c, static_cast<int>(SendMessageA(control, CB_GETCURSEL, 0, 0)));
                 break;
             case ControlKind::Slider: break;
         }
         // The control shows the model again, whatever the model made of it.
-        MirrorValue(c);
+        if (acted) MirrorValue(c);
         return;
     }
     if (code != BN_CLICKED) return;

@@ -33,6 +33,17 @@ public:
                                      const std::string& startFolder) = 0;
 };
 
+// The system's own dialogs: the common open and save dialogs and the shell's
+// folder browser.
+class SystemBrowseDialogs : public BrowseDialogs {
+public:
+    std::string OpenFile(HWND owner, const std::string& filter, const std::string& title,
+                         const std::string& initialFolder) override;
+    std::string SaveFile(HWND owner, const std::string& filter, const std::string& title,
+                         const std::string& initialFolder) override;
+    std::string ChooseFolder(HWND owner, const std::string& title, const std::string& startFolder) override;
+};
+
 // What the main window's buttons do beyond the form, answered by the
 // program that owns the window.
 class MainWindowHandler {

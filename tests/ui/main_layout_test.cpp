@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 
 #include "app/main_layout_win32.h"
 #include "app/screenshot_win32.h"
@@ -35,7 +36,7 @@ const Page kPages[] = {
     {"output", 3},
 };
 
-void Show(ShownWindow& w, const Page& page) {
+void Show(WindowUnderTest& w, const Page& page) {
     w.SelectTab(IDC_SSTabMain, page.tab);
     if (page.codec < 0) return;
     w.Click(Ctl::OptCodec, page.codec);
@@ -75,12 +76,33 @@ int TextWidth(HWND control, const std::string& text) {
     return size.cx;
 }
 
+// The window of each frame a control can name as its own.
+const std::map<std::string, int>& FrameIds() {
+    static const std::map<std::string, int> ids = {
+        {"Frame42", IDC_Frame42},     {"Frame17", IDC_Frame17},   {"Frame22", IDC_Frame22},
+        {"Frame1", IDC_Frame1},       {"Frame8", IDC_Frame8},     {"FrmPassMode", IDC_FrmPassMode},
+        {"FrmDivx5", IDC_FrmDivx5},   {"Frame2", IDC_Frame2},     {"Frame4", IDC_Frame4},
+        {"Frame5", IDC_Frame5},       {"Frame3", IDC_Frame3},     {"Frame16", IDC_Frame16},
+        {"FrmDivx4", IDC_FrmDivx4},   {"Frame7", IDC_Frame7},     {"Frame6", IDC_Frame6},
+        {"Frame9", IDC_Frame9},       {"Frame18", IDC_Frame18},   {"FrmXvid", IDC_FrmXvid},
+        {"Frame12", IDC_Frame12},     {"Frame10", IDC_Frame10},   {"Frame13", IDC_Frame13},
+        {"Frame14", IDC_Frame14},     {"FrmXvid2", IDC_FrmXvid2}, {"Frame11", IDC_Frame11},
+        {"Frame15", IDC_Frame15},     {"Frame19", IDC_Frame19},   {"FrmDivx3", IDC_FrmDivx3},
+        {"Frame30", IDC_Frame30},     {"Frame31", IDC_Frame31},   {"Frame35", IDC_Frame35},
+        {"Frame36", IDC_Frame36},     {"Frame37", IDC_Frame37},   {"Frame29", IDC_Frame29},
+        {"FrmDivx32", IDC_FrmDivx32}, {"Frame32", IDC_Frame32},   {"Frame34", IDC_Frame34},
+        {"Frame33", IDC_Frame33},     {"Frame38", IDC_Frame38},   {"Frame20", IDC_Frame20},
+        {"Frame21", IDC_Frame21},     {"FrmOutput", IDC_FrmOutput},
+    };
+    return ids;
+}
+
 bool IsLeaf(const LayoutItem& item) {
     return item.kind != ItemKind::Frame && item.kind != ItemKind::Tab && item.kind != ItemKind::PageBody;
 }
 
 // The layout checks of the page now shown.
-void ExpectCleanLayout(const ShownWindow& w, const std::string& page) {
+void ExpectCleanLayout(const WindowUnderTest& w, const std::string& page) {
     SCOPED_TRACE(page);
     HWND window = w.Handle();
     RECT client{};
@@ -90,7 +112,7 @@ void ExpectCleanLayout(const ShownWindow& w, const std::string& page) {
     std::vector<std::pair<const LayoutItem*, RECT>> shown;
     for (const LayoutItem& item : MainLayout()) {
         HWND control = w.Item(item.id);
-        if (!IsWindowVisible(control)) continue;
+        if (!Shown(control)) continue;
         const RECT r = RectOf(window, control);
         shown.emplace_back(&item, r);
         EXPECT_TRUE(Inside(r, client)) << Describe(item) << " leaves the window";
@@ -124,6 +146,19 @@ void ExpectCleanLayout(const ShownWindow& w, const std::string& page) {
             }
             default: break;
         }
+    }
+    // A control, its label and its unit lie in the frame the control list
+    // puts it in (a frame's title check box on its top border).
+    for (const auto& [item, r] : shown) {
+        if (item->control == Ctl::Count) continue;
+        const auto frame = FrameIds().find(Control(item->control).frame);
+        if (frame == FrameIds().end()) {
+            ADD_FAILURE() << Describe(*item) << " names an unknown frame";
+            continue;
+        }
+        RECT rf = RectOf(window, w.Item(frame->second));
+        if (item->kind == ItemKind::Check) rf.top -= r.bottom - r.top;
+        EXPECT_TRUE(Inside(r, rf)) << Describe(*item) << " lies outside its frame " << frame->first;
     }
     // The page backgrounds of the tab strips, where everything on a page stays.
     for (const auto& [item, r] : shown) {
@@ -162,7 +197,7 @@ void ExpectCleanLayout(const ShownWindow& w, const std::string& page) {
 class MainWindowLayout : public ::testing::TestWithParam<int> {};
 
 TEST_P(MainWindowLayout, NothingOverlapsOrIsCutOffOnAnyPage) {
-    ShownWindow w(GetParam());
+    WindowUnderTest w(true, GetParam());
     ASSERT_NE(w.Handle(), nullptr);
     for (const Page& page : kPages) {
         Show(w, page);
@@ -174,7 +209,7 @@ TEST_P(MainWindowLayout, NothingOverlapsOrIsCutOffOnAnyPage) {
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, ::testing::Values(96, 144));
 
 TEST(MainScreenshots, OfEveryPage) {
-    ShownWindow w;
+    WindowUnderTest w(true);
     ASSERT_NE(w.Handle(), nullptr);
     const std::string folder = ScreenshotFolder();
     for (const Page& page : kPages) {

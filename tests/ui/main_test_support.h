@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -79,22 +80,24 @@ inline CodecCheckResult EveryCodec() {
     return result;
 }
 
-// A started model with the main window over it, shown.
-struct ShownWindow {
+// A started model with the main window over it. The window is shown only
+// when asked: under a virtual display without a window manager, hiding or
+// destroying a shown window costs seconds.
+struct WindowUnderTest {
     ProgramState state;
     FormModel model{state};
     ScriptedDialogs dialogs;
     CountingHandler handler;
     std::unique_ptr<MainWindowW32> window;
 
-    explicit ShownWindow(int dpi = 0, CodecCheckResult codecs = EveryCodec()) {
+    explicit WindowUnderTest(bool show = false, int dpi = 0, CodecCheckResult codecs = EveryCodec()) {
         state.ProgramFolder = "C:\\Marobex";
         window = std::make_unique<MainWindowW32>(model, state, dialogs, handler);
         if (!window->Create(GetModuleHandleA(nullptr), dpi)) return;
         StartupSteps steps;
         steps.checkInstalledCodecs = [this, codecs] { model.ApplyCodecCheck(codecs, true); };
         model.RunStartup(steps);
-        ShowWindow(window->Handle(), SW_SHOWNORMAL);
+        if (show) ShowWindow(window->Handle(), SW_SHOWNORMAL);
         Pump();
     }
     HWND Handle() const { return window->Handle(); }
@@ -114,8 +117,12 @@ struct ShownWindow {
                      reinterpret_cast<LPARAM>(combo));
         Pump();
     }
+    // Replaces the box's text by typing, as the keyboard would.
     void Type(Ctl text, const char* value) {
-        SetWindowTextA(Of(text), value);  // the edit control tells its owner
+        HWND edit = Of(text);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SendMessageA(edit, WM_CLEAR, 0, 0);
+        for (const char* p = value; *p; ++p) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*p), 1);
         Pump();
     }
     void Slide(Ctl slider, int position) {
@@ -134,12 +141,14 @@ struct ShownWindow {
 };
 
 std::string WindowTextOf(HWND window);
+// Whether the window itself is set to be shown (its parent may be hidden).
+inline bool Shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // Every settings control of the window agrees with the model: value,
 // enabled and visible state (the tab, codec panel and inner tab it is on
 // worked out from its frame), the value labels, the browse buttons the rules
 // lock, the selected tabs and the colour of the path boxes.
-void ExpectWindowMatchesModel(const ShownWindow& w);
+void ExpectWindowMatchesModel(const WindowUnderTest& w);
 
 // The folder where the tests leave their screenshots (created on demand).
 std::string ScreenshotFolder();
