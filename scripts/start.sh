@@ -29,7 +29,7 @@ if [ "${1:-}" != --on-virtual-display ]; then
   fi
   echo "No display (DISPLAY is not set): running Marobex on a virtual display (xvfb-run)"
   echo "to save a screenshot of its main window."
-  exec xvfb-run -a -s "-screen 0 ${screen}x24" "$0" --on-virtual-display "$@"
+  exec xvfb-run -a -s "-screen 0 ${screen}x24" "$root/scripts/start.sh" --on-virtual-display "$@"
 fi
 shift
 

@@ -230,29 +230,26 @@ TEST_F(ExternalAppTest, VirtualDubDialogOpensWhereTheCurrentFileIs) {
         {gone, gone},
         {folder.Path(), folder.Path()},  // a folder is a folder to open in
         {std::string(400, 'x') + ".exe", folder.Path()},
+        {"C:\\vd\\Virtual<Dub>|.exe", folder.Path()},
+        {folder.Path() + "\\a\"b.exe", folder.Path()},
     };
     for (const auto& c : cases)
         EXPECT_EQ(mb::VirtualDubDialogFolder(c.box, folder.Path()), c.initialFolder) << c.box;
 
-    // Through the button: the folder comes from the box's text.
-    state.VirtualDubPath = exe;
+    // Through the button: the folder comes from the box's text, and a name
+    // that cannot be looked up (from a hand-edited settings file) still
+    // opens the dialog.
     window.Show(nullptr, Instance());
-    dialog.answers = {exe};
-    Click(ExternalAppWindow::IDC_cmdBrowseVirtual);
-    ASSERT_EQ(dialog.calls.size(), 1u);
+    for (const std::string& path : {exe, std::string("C:\\vd\\Virtual<Dub>|.exe")}) {
+        state.VirtualDubPath = path;
+        window.RefreshPaths();
+        dialog.answers = {exe};
+        Click(ExternalAppWindow::IDC_cmdBrowseVirtual);
+        EXPECT_EQ(state.VirtualDubPath, exe);
+    }
+    ASSERT_EQ(dialog.calls.size(), 2u);
     EXPECT_EQ(dialog.calls[0].initialFolder, here);
-}
-
-TEST_F(ExternalAppTest, NameThatCannotBeLookedUpStillOpensTheDialog) {
-    // A hand-edited settings file can hold anything.
-    state.VirtualDubPath = "C:\\vd\\Virtual<Dub>|.exe";
-    window.Show(nullptr, Instance());
-    dialog.answers = {"C:\\vd\\VirtualDub.exe"};
-    Click(ExternalAppWindow::IDC_cmdBrowseVirtual);
-    ASSERT_EQ(dialog.calls.size(), 1u);
-    const std::string& initial = dialog.calls[0].initialFolder;
-    EXPECT_TRUE(initial == folder.Path() || initial == "C:\\vd\\Virtual<Dub>|.exe") << initial;
-    EXPECT_EQ(state.VirtualDubPath, "C:\\vd\\VirtualDub.exe");
+    EXPECT_EQ(dialog.calls[1].initialFolder, folder.Path());
 }
 
 TEST_F(ExternalAppTest, SaveWritesTheThreePathsWithUpperCaseKeysAndStaysOpen) {

@@ -72,7 +72,7 @@ TEST(LogProcessWindow, IsCreatedOnceAndPlacedFromTheScreenCorner) {
     EXPECT_EQ(w.Handle(), first);
 }
 
-TEST(LogProcessWindow, ShowsItsControlsWithTheirTexts) {
+TEST(LogProcessWindow, ShowsItsControlsFontsAndNoCloseInItsMenu) {
     LogProcessWindow w;
     w.Show(Instance());
     const struct {
@@ -102,6 +102,32 @@ TEST(LogProcessWindow, ShowsItsControlsWithTheirTexts) {
     const RECT close = WindowRect(Item(w, LogProcessWindow::IDC_CmdClose));
     EXPECT_LT(queue.bottom, log.top);
     EXPECT_LT(log.bottom, close.top);
+
+    // The log in Verdana 8.25 pt, normal weight; the queue in the system's font.
+    const struct {
+        int id;
+        bool verdana;
+    } lists[] = {{LogProcessWindow::IDC_LstLogEncoding, true}, {LogProcessWindow::IDC_LstQueue, false}};
+    for (const auto& l : lists) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(Item(w, l.id), WM_GETFONT, 0, 0));
+        LOGFONTA logFont = {};
+        ASSERT_EQ(GetObjectA(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont));
+        EXPECT_EQ(std::string(logFont.lfFaceName) == "Verdana", l.verdana) << logFont.lfFaceName;
+        if (l.verdana) {
+            EXPECT_EQ(logFont.lfHeight, -MulDiv(825, ScreenDpi(LOGPIXELSY), 7200));
+            EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
+            EXPECT_FALSE(logFont.lfItalic);
+        }
+    }
+
+    // Close is gone from the system menu, with the separator above it.
+    HMENU menu = GetSystemMenu(w.Handle(), FALSE);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GT(count, 0);
+    EXPECT_FALSE(GetMenuState(menu, count - 1, MF_BYPOSITION) & MF_SEPARATOR);
 }
 
 TEST(LogProcessWindow, CloseHidesAndShowBringsBackBothListsUnchanged) {
@@ -162,54 +188,17 @@ TEST(LogProcessWindow, AlwaysOnTopSwitchesTopmostAndMovesToTheCorner) {
     w.Show(Instance());
     HWND window = w.Handle();
     const RECT created = WindowRect(window);
-    const struct {
-        bool checked;
-    } steps[] = {{false}, {true}, {false}};
-    for (const auto& step : steps) {
+    for (const bool checked : {false, true, false}) {
         SetWindowPos(window, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ASSERT_EQ(WindowRect(window).left, 200);
         Click(w, LogProcessWindow::IDC_ChkOnTop);
-        EXPECT_EQ(OnTopChecked(w), step.checked);
-        EXPECT_EQ(Topmost(window), step.checked);
+        EXPECT_EQ(OnTopChecked(w), checked);
+        EXPECT_EQ(Topmost(window), checked);
         const RECT r = WindowRect(window);
-        EXPECT_EQ(r.left, 0) << step.checked;
-        EXPECT_EQ(r.top, 0) << step.checked;
+        EXPECT_EQ(r.left, 0) << checked;
+        EXPECT_EQ(r.top, 0) << checked;
         EXPECT_EQ(r.right - r.left, created.right - created.left);
         EXPECT_EQ(r.bottom - r.top, created.bottom - created.top);
-    }
-}
-
-TEST(LogProcessWindow, SystemMenuHasNoClose) {
-    LogProcessWindow w;
-    w.Show(Instance());
-    HMENU menu = GetSystemMenu(w.Handle(), FALSE);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
-    EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
-    // No separator is left dangling at the end.
-    const int count = GetMenuItemCount(menu);
-    ASSERT_GT(count, 0);
-    EXPECT_FALSE(GetMenuState(menu, count - 1, MF_BYPOSITION) & MF_SEPARATOR);
-}
-
-TEST(LogProcessWindow, LogListUsesVerdanaAtEightPointTwentyFive) {
-    LogProcessWindow w;
-    w.Show(Instance());
-    const struct {
-        int id;
-        bool verdana;
-    } lists[] = {{LogProcessWindow::IDC_LstLogEncoding, true}, {LogProcessWindow::IDC_LstQueue, false}};
-    for (const auto& l : lists) {
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(Item(w, l.id), WM_GETFONT, 0, 0));
-        ASSERT_NE(font, nullptr);
-        LOGFONTA logFont = {};
-        ASSERT_EQ(GetObjectA(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont));
-        EXPECT_EQ(std::string(logFont.lfFaceName) == "Verdana", l.verdana) << logFont.lfFaceName;
-        if (l.verdana) {
-            EXPECT_EQ(logFont.lfHeight, -MulDiv(825, ScreenDpi(LOGPIXELSY), 7200));
-            EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
-            EXPECT_FALSE(logFont.lfItalic);
-        }
     }
 }
 
