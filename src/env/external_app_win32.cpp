@@ -1,6 +1,7 @@
 #include "env/external_app_win32.h"
 
 #include <iterator>
+#include <utility>
 
 #include "env/dialogs_win32.h"
 #include "env/tool_paths.h"

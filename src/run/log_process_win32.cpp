@@ -267,7 +267,8 @@ void LogProcessWindow::AddLine(int listId, const std::string& line, bool followE
     if (index < 0) return;
     WidenFor(list, line);
     if (followEnd && showedEnd) {
-        const LRESULT top = index + 1 - rows;
+        // Counted again: a horizontal scroll bar may have just taken a row.
+        const LRESULT top = index + 1 - VisibleRows(list);
         SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(top > 0 ? top : 0), 0);
     }
 }
