@@ -1,5 +1,7 @@
 #include "app/app_win32.h"
 
+#include <algorithm>
+
 #include "app/resource.h"
 #include "codecstate/binary_text.h"
 #include "env/system_win32.h"
@@ -34,8 +36,12 @@ private:
 
 }  // namespace
 
-MarobexApp::MarobexApp(AppPorts ports, AppWindows windows)
-    : ports_(ports), windows_(std::move(windows)), window_(model_, state_, ports.dialogs, *this) {}
+MarobexApp::MarobexApp(AppPorts ports)
+    : ports_(ports),
+      window_(model_, state_, ports.dialogs, *this),
+      externalApp_(state_, ports.profile,
+                   [this](HWND owner, const std::string& filter, const std::string& title,
+                          const std::string& folder) { return ports_.dialogs.OpenFile(owner, filter, title, folder); }) {}
 
 MarobexApp::~MarobexApp() {
     if (g_app == this) {
@@ -46,6 +52,7 @@ MarobexApp::~MarobexApp() {
 }
 
 bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
+    instance_ = instance;
     InitBase64Table();
     state_.ProgramFolder = options.programFolder.empty() ? FolderOf(ProgramFilePath()) : options.programFolder;
 
@@ -56,7 +63,12 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     SetMessageFilter(&MarobexApp::FilterMessage);
 
     window_.SetExternalAppList(LoadToolPaths(state_, ports_.profile, ports_.files, ports_.messages));
-    if (ports_.files.FileExists(SettingsFilePath(state_))) EnsureExternalApp();
+    // With a settings file, the External Program Location window is loaded
+    // hidden, holding the paths just read.
+    if (ports_.files.FileExists(SettingsFilePath(state_))) {
+        Opening(OtherWindow::ExternalApp);
+        externalApp_.Load(window_.Handle(), instance_);
+    }
 
     StartupSteps steps;
     steps.prepareToolRegistry = [this] { PrepareToolRegistry(ports_.registry); };
@@ -87,11 +99,7 @@ int MarobexApp::Run() {
 
 bool MarobexApp::PreTranslateMessage(MSG& message) {
     if (window_.PreTranslateMessage(message)) return true;
-    for (HWND other : {progress_ ? progress_->Handle() : nullptr, externalApp_ ? externalApp_->Handle() : nullptr}) {
-        if (!other || !IsWindow(other)) continue;
-        if ((message.hwnd == other || IsChild(other, message.hwnd)) && IsDialogMessageA(other, &message)) return true;
-    }
-    return false;
+    return progress_.TranslateDialogMessage(message) || externalApp_.TranslateDialogMessage(message);
 }
 
 bool MarobexApp::FilterMessage(MSG& message) { return g_app && g_app->PreTranslateMessage(message); }
@@ -109,7 +117,7 @@ void MarobexApp::CheckInstalledCodecs() {
 }
 
 void MarobexApp::StartEncode() {
-    if (busy_) return;
+    if (busy_ || !tray_) return;
     BusyScope busy(busy_);
     RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
                    ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
@@ -118,24 +126,28 @@ void MarobexApp::StartEncode() {
 }
 
 void MarobexApp::ChangeApplicationPath() {
-    if (ExternalAppWindow* external = EnsureExternalApp()) external->Show();
+    Opening(OtherWindow::ExternalApp);
+    externalApp_.Show(window_.Handle(), instance_);
 }
 
-// "E&xit" or the close box: the other windows go, the last opened first,
-// and with them the program. Nothing is written.
+// "E&xit" or the close box: the other windows go first, the last opened
+// first, then the main window and with it the program. Nothing is written.
+void MarobexApp::MainWindowClosing() { CloseOtherWindows(); }
+
 void MarobexApp::MainWindowDestroyed() {
+    CloseOtherWindows();
     if (tray_ && tray_->IsShown()) tray_->DeleteSystray();
+    PostQuitMessage(0);
+}
+
+void MarobexApp::CloseOtherWindows() {
     for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) {
-        HWND other = *it == OtherWindow::Progress ? (progress_ ? progress_->Handle() : nullptr)
-                                                  : (externalApp_ ? externalApp_->Handle() : nullptr);
-        if (other && IsWindow(other)) DestroyWindow(other);
         if (*it == OtherWindow::Progress)
-            progress_.reset();
+            progress_.Destroy();
         else
-            externalApp_.reset();
+            externalApp_.Close();
     }
     opened_.clear();
-    PostQuitMessage(0);
 }
 
 bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -144,22 +156,17 @@ bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- The other windows -------------------------------------------------------------
 
-ProgressWindow* MarobexApp::EnsureProgress() {
-    if (!progressTried_ && windows_.progress) {
-        progressTried_ = true;
-        progress_ = windows_.progress(window_.Handle());
-        if (progress_) opened_.push_back(OtherWindow::Progress);
-    }
-    return progress_.get();
+void MarobexApp::Opening(OtherWindow other) {
+    const bool exists = other == OtherWindow::Progress ? progress_.Handle() != nullptr : externalApp_.Loaded();
+    if (exists) return;
+    // A window closed by the user and opened again counts as opened now.
+    opened_.erase(std::remove(opened_.begin(), opened_.end(), other), opened_.end());
+    opened_.push_back(other);
 }
 
-ExternalAppWindow* MarobexApp::EnsureExternalApp() {
-    if (!externalAppTried_ && windows_.externalApp) {
-        externalAppTried_ = true;
-        externalApp_ = windows_.externalApp(window_.Handle());
-        if (externalApp_) opened_.push_back(OtherWindow::ExternalApp);
-    }
-    return externalApp_.get();
+LogProcessWindow& MarobexApp::ProgressOpened() {
+    Opening(OtherWindow::Progress);
+    return progress_;
 }
 
 // ---- RunView ------------------------------------------------------------------------------
@@ -171,29 +178,12 @@ void MarobexApp::ShowMainWindow() {
     SetForegroundWindow(window_.Handle());
 }
 
-void MarobexApp::ShowProgressWindow() {
-    if (ProgressWindow* progress = EnsureProgress()) progress->Show();
-}
-
-void MarobexApp::ClearLog() {
-    if (ProgressWindow* progress = EnsureProgress()) progress->ClearLog();
-}
-
-void MarobexApp::AppendLog(const std::string& line) {
-    if (ProgressWindow* progress = EnsureProgress()) progress->AppendLog(line);
-}
-
-void MarobexApp::ClearQueue() {
-    if (ProgressWindow* progress = EnsureProgress()) progress->ClearQueue();
-}
-
-void MarobexApp::AddQueueEntry(const std::string& entry) {
-    if (ProgressWindow* progress = EnsureProgress()) progress->AddQueueEntry(entry);
-}
-
-void MarobexApp::RemoveFirstQueueEntry() {
-    if (ProgressWindow* progress = EnsureProgress()) progress->RemoveFirstQueueEntry();
-}
+void MarobexApp::ShowProgressWindow() { ProgressOpened().Show(instance_); }
+void MarobexApp::ClearLog() { ProgressOpened().ClearLog(); }
+void MarobexApp::AppendLog(const std::string& line) { ProgressOpened().AppendLog(line); }
+void MarobexApp::ClearQueue() { ProgressOpened().ClearQueue(); }
+void MarobexApp::AddQueueEntry(const std::string& entry) { ProgressOpened().AddQueueEntry(entry); }
+void MarobexApp::RemoveFirstQueueEntry() { ProgressOpened().RemoveFirstQueueEntry(); }
 
 // ---- CmdCheckCodec ---------------------------------------------------------------------------
 

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,34 +13,13 @@
 #include "app/main_window_win32.h"
 #include "app/program_state.h"
 #include "env/codec_detection.h"
+#include "env/external_app_win32.h"
 #include "env/ports.h"
+#include "run/log_process_win32.h"
 #include "run/run_driver.h"
 #include "run/tray_win32.h"
 
 namespace mb {
-
-// The progress window as a run and the tray icon use it. It is created on
-// first use and then only shown and hidden.
-class ProgressWindow {
-public:
-    virtual ~ProgressWindow() = default;
-    virtual HWND Handle() const = 0;
-    // Shows it without making it modal.
-    virtual void Show() = 0;
-    virtual void ClearLog() = 0;
-    virtual void AppendLog(const std::string& line) = 0;
-    virtual void ClearQueue() = 0;
-    virtual void AddQueueEntry(const std::string& entry) = 0;
-    virtual void RemoveFirstQueueEntry() = 0;
-};
-
-// The External Program Location window as the main window uses it.
-class ExternalAppWindow {
-public:
-    virtual ~ExternalAppWindow() = default;
-    virtual HWND Handle() const = 0;
-    virtual void Show() = 0;
-};
 
 // Everything the program reaches the outside world through.
 struct AppPorts {
@@ -57,14 +35,6 @@ struct AppPorts {
     BrowseDialogs& dialogs;
 };
 
-// How the other windows come into being. Each factory is called at most
-// once, when the window is first needed; it may return null when the
-// window cannot be created.
-struct AppWindows {
-    std::function<std::unique_ptr<ProgressWindow>(HWND mainWindow)> progress;
-    std::function<std::unique_ptr<ExternalAppWindow>(HWND mainWindow)> externalApp;
-};
-
 struct AppOptions {
     // The folder of Codec.exe, Priority.exe and Marobex.ini; empty: the
     // running program's own folder.
@@ -75,7 +45,7 @@ struct AppOptions {
 
 class MarobexApp : private MainWindowHandler, private RunView, private CodecCheckButton {
 public:
-    MarobexApp(AppPorts ports, AppWindows windows);
+    explicit MarobexApp(AppPorts ports);
     ~MarobexApp() override;
     MarobexApp(const MarobexApp&) = delete;
     MarobexApp& operator=(const MarobexApp&) = delete;
@@ -98,9 +68,11 @@ public:
     FormModel& Model() { return model_; }
     ProgramState& State() { return state_; }
     MainWindowW32& Window() { return window_; }
-    // The other windows, once they exist (null before).
-    ProgressWindow* Progress() { return progress_.get(); }
-    ExternalAppWindow* ExternalApp() { return externalApp_.get(); }
+    // The progress window (frmLogProcess) and the External Program Location
+    // window (frmExternalApp); each window is created when first needed.
+    LogProcessWindow& Progress() { return progress_; }
+    ExternalAppWindow& ExternalApp() { return externalApp_; }
+    // The notification-area icon of the runs (null before Start).
     TrayIconW32* Tray() { return tray_.get(); }
 
     // "Check Installed Codec": Codec.exe lists the installed codecs, the
@@ -114,6 +86,7 @@ public:
 private:
     // MainWindowHandler
     void ChangeApplicationPath() override;
+    void MainWindowClosing() override;
     void MainWindowDestroyed() override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -132,23 +105,23 @@ private:
     void SetCaption(const std::string& caption) override;
     void SetEnabled(bool enabled) override;
 
-    ProgressWindow* EnsureProgress();
-    ExternalAppWindow* EnsureExternalApp();
+    // The other windows, in the order they were opened: the program ends
+    // them the other way round.
+    enum class OtherWindow { Progress, ExternalApp };
+    void Opening(OtherWindow other);
+    void CloseOtherWindows();
+    LogProcessWindow& ProgressOpened();
     static bool FilterMessage(MSG& message);
 
     AppPorts ports_;
-    AppWindows windows_;
+    HINSTANCE instance_ = nullptr;
     ProgramState state_;
     FormModel model_{state_};
     MainWindowW32 window_;
     std::unique_ptr<TrayIconW32> tray_;
-    std::unique_ptr<ProgressWindow> progress_;
-    std::unique_ptr<ExternalAppWindow> externalApp_;
-    // The other windows in the order they were opened.
-    enum class OtherWindow { Progress, ExternalApp };
+    LogProcessWindow progress_;
+    ExternalAppWindow externalApp_;
     std::vector<OtherWindow> opened_;
-    bool progressTried_ = false;
-    bool externalAppTried_ = false;
     bool busy_ = false;  // a codec check or a run is going on
 };
 

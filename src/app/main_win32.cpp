@@ -42,8 +42,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     mb::SystemInfoW32 system;
     mb::SystemBrowseDialogs dialogs;
 
-    mb::MarobexApp app({messages, processes, registry, profile, files, locale, clock, shutdown, system, dialogs},
-                       {});
+    mb::MarobexApp app({messages, processes, registry, profile, files, locale, clock, shutdown, system, dialogs});
     mb::AppOptions options;
     options.showCommand = showCommand;
     if (!app.Start(instance, options)) return 1;

@@ -556,7 +556,8 @@ LRESULT MainWindowW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
             break;
         case WM_CLOSE:
-            DestroyWindow(window_);
+            handler_.MainWindowClosing();
+            if (window_) DestroyWindow(window_);
             return 0;
         case WM_DESTROY:
             model_.RemoveObserver(this);

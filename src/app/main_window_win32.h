@@ -52,7 +52,10 @@ public:
     virtual void CheckInstalledCodecs() {}   // "Check Installed Codec"
     virtual void ChangeApplicationPath() {}  // "Change Application Path"
     virtual void StartEncode() {}            // "&Start Encode"
-    // The main window is being destroyed ("E&xit" or the close box).
+    // The main window is closing ("E&xit" or the close box) and about to be
+    // destroyed.
+    virtual void MainWindowClosing() {}
+    // The main window is being destroyed.
     virtual void MainWindowDestroyed() {}
     // Any other message of the main window (the tray icon's notifications);
     // true when handled.

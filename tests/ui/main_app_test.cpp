@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 #include "app/app_win32.h"
@@ -25,6 +26,7 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
     std::map<std::string, std::string> ini;  // key -> value of section PATH
     // What a program does while it is waited for, by a part of its command line.
     std::vector<std::pair<std::string, std::function<void()>>> programs;
+    std::function<void()> onRegistry;  // runs at each registry change
     std::int64_t now = 0;
 
     std::size_t Index(const std::string& prefix) const {
@@ -49,7 +51,10 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
     void SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
         events.push_back("registry set: " + key + "\\" + name + "=" + std::to_string(value));
     }
-    void DeleteRegistryKey(const std::string& key) override { events.push_back("registry delete: " + key); }
+    void DeleteRegistryKey(const std::string& key) override {
+        events.push_back("registry delete: " + key);
+        if (onRegistry) onRegistry();
+    }
     std::string ReadIniValue(const std::string&, const std::string& key, const std::string& file) override {
         events.push_back("ini read: " + key + " from " + file);
         return ini[key];
@@ -103,46 +108,33 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
     void GetOsVersionInfo(OsVersionInfo& info) override { info = {2, "Windows XP", "5.1", "", "2600"}; }
 };
 
-// A window of the program's own, as a hidden top-level window, writing down
-// what it is asked into the shared list.
-struct RecordedWindow {
-    std::vector<std::string>& events;
-    std::string name;
-    HWND window;
-    RecordedWindow(std::vector<std::string>& e, std::string n)
-        : events(e), name(std::move(n)),
-          window(CreateWindowExA(0, "STATIC", name.c_str(), WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr)) {
-        events.push_back(name + " created");
+// Writes down, in order, the windows of this thread that are destroyed.
+class DestroyedWindows {
+public:
+    DestroyedWindows() : hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())) { current_ = this; }
+    ~DestroyedWindows() {
+        UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
     }
-    ~RecordedWindow() {
-        events.push_back(name + (IsWindow(window) ? " deleted, window left" : " deleted"));
-        if (IsWindow(window)) DestroyWindow(window);
-    }
-};
+    DestroyedWindows(const DestroyedWindows&) = delete;
+    DestroyedWindows& operator=(const DestroyedWindows&) = delete;
 
-struct FakeProgress : ProgressWindow, RecordedWindow {
-    std::vector<std::string> queue, log;
-    int shows = 0;
-    explicit FakeProgress(std::vector<std::string>& e) : RecordedWindow(e, "progress") {}
-    HWND Handle() const override { return window; }
-    void Show() override {
-        ++shows;
-        events.push_back("progress shown");
+    // The given windows in the order they went.
+    std::vector<HWND> Among(std::initializer_list<HWND> windows) const {
+        std::vector<HWND> out;
+        for (HWND w : order_)
+            if (std::find(windows.begin(), windows.end(), w) != windows.end()) out.push_back(w);
+        return out;
     }
-    void ClearLog() override { log.clear(); }
-    void AppendLog(const std::string& line) override { log.push_back(line); }
-    void ClearQueue() override { queue.clear(); }
-    void AddQueueEntry(const std::string& entry) override { queue.push_back(entry); }
-    void RemoveFirstQueueEntry() override {
-        if (!queue.empty()) queue.erase(queue.begin());
-    }
-};
 
-struct FakeExternalApp : ExternalAppWindow, RecordedWindow {
-    explicit FakeExternalApp(std::vector<std::string>& e) : RecordedWindow(e, "external") {}
-    HWND Handle() const override { return window; }
-    void Show() override { events.push_back("external shown"); }
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_DESTROYWND && current_) current_->order_.push_back(reinterpret_cast<HWND>(wParam));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline DestroyedWindows* current_ = nullptr;
+    HHOOK hook_;
+    std::vector<HWND> order_;
 };
 
 // The program over the environment, with Codec.exe finding DivX 5 Pro,
@@ -150,8 +142,6 @@ struct FakeExternalApp : ExternalAppWindow, RecordedWindow {
 struct Program {
     Environment env;
     ScriptedDialogs dialogs;
-    FakeProgress* progress = nullptr;
-    FakeExternalApp* external = nullptr;
     std::unique_ptr<MarobexApp> app;
 
     Program() {
@@ -167,19 +157,7 @@ struct Program {
     ~Program() { TakeQuitMessage(); }
 
     bool Start(int show = SW_HIDE) {
-        AppPorts ports{env, env, env, env, env, env, env, env, env, dialogs};
-        AppWindows windows;
-        windows.progress = [this](HWND) {
-            auto w = std::make_unique<FakeProgress>(env.events);
-            progress = w.get();
-            return w;
-        };
-        windows.externalApp = [this](HWND) {
-            auto w = std::make_unique<FakeExternalApp>(env.events);
-            external = w.get();
-            return w;
-        };
-        app = std::make_unique<MarobexApp>(ports, windows);
+        app = std::make_unique<MarobexApp>(AppPorts{env, env, env, env, env, env, env, env, env, dialogs});
         AppOptions options;
         options.programFolder = kFolder;
         options.showCommand = show;
@@ -200,6 +178,13 @@ TEST(MainProgram, StartsUpInItsOrder) {
         bool buttonEnabled = true, mainShown = true;
         int codec = -2;
     } atCheck;
+    int registryChanges = 0;
+    bool externalLoadedAtRegistry = false, externalShown = true;
+    p.env.onRegistry = [&] {
+        if (registryChanges++ > 0) return;
+        externalLoadedAtRegistry = p.app->ExternalApp().Loaded();
+        externalShown = IsWindowVisible(p.app->ExternalApp().Handle()) != FALSE;
+    };
     p.env.programs.push_back({"Codec.exe", [&] {
                                   HWND button = p.Item(IDC_CmdCheckCodec);
                                   atCheck = {WindowTextOf(button), IsWindowEnabled(button) != FALSE,
@@ -210,15 +195,17 @@ TEST(MainProgram, StartsUpInItsOrder) {
 
     // Tool paths, with the External Program Location window loaded hidden;
     // the controls' start values; the registry; the codec check; shown.
-    const std::size_t paths = env.Index("ini read: VirtualDubPath from C:\\Marobex\\Marobex.ini");
-    const std::size_t external = env.Index("external created");
+    const std::size_t paths = env.Index("ini read: BesweetPath from C:\\Marobex\\Marobex.ini");
     const std::size_t registry = env.Index("registry delete: Software\\DivXNetworks\\DivX4Windows");
     const std::size_t codecs = env.Index("run(0): C:\\Marobex\\Codec.exe");
     ASSERT_LT(codecs, env.events.size());
-    EXPECT_LT(paths, external);
-    EXPECT_LT(external, registry);
+    EXPECT_LT(paths, registry);
     EXPECT_LT(registry, codecs);
-    EXPECT_EQ(env.Count("external shown"), 0);
+    EXPECT_TRUE(externalLoadedAtRegistry);
+    EXPECT_FALSE(externalShown);
+    char box[MAX_PATH] = "";
+    GetDlgItemTextA(p.app->ExternalApp().Handle(), ExternalAppWindow::IDC_txtVirtualDub, box, MAX_PATH);
+    EXPECT_STREQ(box, kVirtualDub);
     EXPECT_EQ(env.Count("message: "), 0);
 
     EXPECT_EQ(atCheck.caption, "Wait Starting Check ...");
@@ -265,7 +252,7 @@ TEST(MainProgram, ACheckThatCouldNotReadAListLeavesTheCodecChoices) {
     EXPECT_EQ(SendMessageA(p.Item(IDC_LstCodecFound), LB_GETCOUNT, 0, 0), 0);
     // Without a settings file: no tool list, no External Program Location window.
     EXPECT_EQ(SendMessageA(p.Item(IDC_LstExternalApp), LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(p.external, nullptr);
+    EXPECT_FALSE(p.app->ExternalApp().Loaded());
 }
 
 TEST(MainProgram, TheCheckButtonChecksAgain) {
@@ -279,32 +266,41 @@ TEST(MainProgram, TheCheckButtonChecksAgain) {
     EXPECT_EQ(WindowTextOf(p.Item(IDC_CmdCheckCodec)), "Check Installed Codec");
 }
 
-TEST(MainProgram, ChangeApplicationPathShowsTheExternalProgramWindow) {
+TEST(MainProgram, ChangeApplicationPathShowsTheExternalProgramWindowAndExitClosesAll) {
     Program p;
     ASSERT_TRUE(p.Start());
+    HWND external = p.app->ExternalApp().Handle();  // loaded hidden at start-up
+    ASSERT_NE(external, nullptr);
     p.Click(IDC_CmdChangePath);
-    p.Click(IDC_CmdChangePath);
-    EXPECT_EQ(p.env.Count("external created"), 1);
-    EXPECT_EQ(p.env.Count("external shown"), 2);
-}
-
-TEST(MainProgram, ExitClosesEveryWindowAndWritesNothing) {
-    Program p;
-    ASSERT_TRUE(p.Start());
-    p.app->Tray()->HandleMessage(TrayCallbackMessage, 1, WM_LBUTTONDBLCLK);  // opens the progress window
-    ASSERT_NE(p.progress, nullptr);
-    HWND progress = p.progress->Handle();
-    HWND external = p.external->Handle();
+    EXPECT_EQ(p.app->ExternalApp().Handle(), external);
+    EXPECT_TRUE(IsWindowVisible(external));
+    // The icon's double-click opens the progress window.
+    SendMessageA(p.Main(), TrayCallbackMessage, 1, WM_LBUTTONDBLCLK);
+    HWND progress = p.app->Progress().Handle();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(p.app->Progress().Visible());
     const std::size_t before = p.env.events.size();
 
+    DestroyedWindows destroyed;
+    HWND main = p.Main();
     p.Click(IDC_cmdExit);
-    EXPECT_FALSE(IsWindow(p.Main()));
+    // The other windows go first, the last opened first, then the main window.
+    EXPECT_EQ(destroyed.Among({main, progress, external}), (std::vector<HWND>{progress, external, main}));
+    EXPECT_FALSE(IsWindow(main));
     EXPECT_FALSE(IsWindow(progress));
     EXPECT_FALSE(IsWindow(external));
-    const std::vector<std::string> after(p.env.events.begin() + static_cast<std::ptrdiff_t>(before), p.env.events.end());
-    // The last window opened goes first; nothing is written anywhere.
-    EXPECT_EQ(after, (std::vector<std::string>{"progress deleted", "external deleted"}));
+    // Nothing is written anywhere.
+    EXPECT_EQ(p.env.events.size(), before);
     EXPECT_EQ(p.app->Run(), 0);  // the program's loop ends at once
+}
+
+TEST(MainProgram, TheCloseBoxEndsTheProgramToo) {
+    Program p;
+    ASSERT_TRUE(p.Start());
+    SendMessageA(p.Main(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(p.Main()));
+    EXPECT_FALSE(p.app->ExternalApp().Loaded());
+    EXPECT_TRUE(TakeQuitMessage());
 }
 
 TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
@@ -315,32 +311,34 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     p.Click(IDC_cmdBrowseSrc);
 
     struct During {
-        bool mainShown = true, trayShown = false;
+        bool mainShown = true, trayShown = false, progressShown = false;
+        bool shownAfterClick = true, shownAfterDoubleClick = false;
         std::vector<std::string> queue;
-        int showsBefore = 0, showsAfterDoubleClick = 0, showsAfterClick = 0;
     } during;
+    LogProcessWindow& progress = p.app->Progress();
     p.env.programs.push_back({"VirtualDub.exe", [&] {
                                   during.mainShown = Shown(p.Main());
                                   during.trayShown = p.app->Tray()->IsShown();
-                                  during.queue = p.progress ? p.progress->queue : std::vector<std::string>{};
-                                  during.showsBefore = p.progress ? p.progress->shows : 0;
-                                  // The icon's notices reach the hidden main window.
+                                  during.progressShown = progress.Visible();
+                                  during.queue = progress.QueueLines();
+                                  // The user closes the progress window; the icon's
+                                  // notices reach the hidden main window.
+                                  progress.Hide();
                                   SendMessageA(p.Main(), TrayCallbackMessage, 1, WM_LBUTTONDOWN);
-                                  during.showsAfterClick = p.progress->shows;
+                                  during.shownAfterClick = progress.Visible();
                                   SendMessageA(p.Main(), TrayCallbackMessage, 1, WM_LBUTTONDBLCLK);
-                                  during.showsAfterDoubleClick = p.progress->shows;
+                                  during.shownAfterDoubleClick = progress.Visible();
                               }});
     p.Click(IDC_cmdStartEncode);
 
     EXPECT_EQ(p.env.Count("run(0): C:\\VD\\VirtualDub.exe"), 1);
     EXPECT_FALSE(during.mainShown);
     EXPECT_TRUE(during.trayShown);
-    EXPECT_EQ(during.showsBefore, 1);
-    EXPECT_EQ(during.showsAfterClick, 1);
-    EXPECT_EQ(during.showsAfterDoubleClick, 2);
+    EXPECT_TRUE(during.progressShown);
+    EXPECT_FALSE(during.shownAfterClick);
+    EXPECT_TRUE(during.shownAfterDoubleClick);
     EXPECT_FALSE(during.queue.empty());
-    ASSERT_NE(p.progress, nullptr);
-    EXPECT_FALSE(p.progress->log.empty());
+    EXPECT_FALSE(progress.LogLines().empty());
     // At the end the icon goes and the main window comes back.
     EXPECT_FALSE(p.app->Tray()->IsShown());
     EXPECT_TRUE(Shown(p.Main()));
@@ -353,7 +351,7 @@ TEST(MainProgram, ARefusedRunOnlyTellsWhy) {
     p.Click(IDC_cmdStartEncode);
     EXPECT_EQ(p.env.Count("message: Cannot find source file"), 1);
     EXPECT_EQ(p.env.Count("run("), 1);  // the codec check at start-up only
-    EXPECT_EQ(p.progress, nullptr);
+    EXPECT_EQ(p.app->Progress().Handle(), nullptr);
     EXPECT_FALSE(p.app->Tray()->IsShown());
 }
 
