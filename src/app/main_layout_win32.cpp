@@ -164,18 +164,18 @@ void InputPage(Builder& b) {
     b.Radio(Ctl::OptencodingMode, 0, 168, 108, 120);
     b.Radio(Ctl::OptencodingMode, 1, 300, 108, 120);
 
-    b.Frame(IDC_Frame17, "Codec Verification :", 16, 152, 318, 244);
+    b.Frame(IDC_Frame17, "Codec Verification :", 16, 152, 318, 270);
     b.Button(IDC_CmdCheckCodec, "Check Installed Codec", 28, 172, 170, 24);
-    b.List(IDC_LstCodecFound, 28, 202, 294, 184);
+    b.List(IDC_LstCodecFound, 28, 202, 294, 210);
 
-    b.Frame(IDC_Frame22, "External Applications", 344, 152, 318, 244);
-    b.List(IDC_LstExternalApp, 356, 172, 294, 180);
-    b.Button(IDC_CmdChangePath, "Change Application Path", 356, 362, 170, 24);
+    b.Frame(IDC_Frame22, "External Applications", 344, 152, 318, 270);
+    b.List(IDC_LstExternalApp, 356, 172, 294, 206);
+    b.Button(IDC_CmdChangePath, "Change Application Path", 356, 388, 170, 24);
 
-    b.Frame(IDC_Frame1, "Encoding Process Setting", 16, 404, 646, 56);
-    b.ListRow(Ctl::CmbPriority, 28, 426, 110, 120);
-    b.Check(Ctl::ChkShowInput, 290, 426, 130);
-    b.Check(Ctl::ChkShowOutput, 440, 426, 140);
+    b.Frame(IDC_Frame1, "Encoding Process Setting", 16, 430, 646, 56);
+    b.ListRow(Ctl::CmbPriority, 28, 452, 110, 120);
+    b.Check(Ctl::ChkShowInput, 290, 452, 130);
+    b.Check(Ctl::ChkShowOutput, 440, 452, 140);
 }
 
 void Divx5Panel(Builder& b) {

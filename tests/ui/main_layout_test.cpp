@@ -196,29 +196,24 @@ void ExpectCleanLayout(const WindowUnderTest& w, const std::string& page) {
 
 class MainWindowLayout : public ::testing::TestWithParam<int> {};
 
+// Also leaves a screenshot of each page, main_<page>_<dpi>dpi.bmp, in the
+// build's screenshots folder.
 TEST_P(MainWindowLayout, NothingOverlapsOrIsCutOffOnAnyPage) {
-    WindowUnderTest w(true, GetParam());
-    ASSERT_NE(w.Handle(), nullptr);
-    for (const Page& page : kPages) {
-        Show(w, page);
-        ExpectCleanLayout(w, page.name);
-        ExpectWindowMatchesModel(w);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, ::testing::Values(96, 144));
-
-TEST(MainScreenshots, OfEveryPage) {
-    WindowUnderTest w(true);
+    const int dpi = GetParam();
+    WindowUnderTest w(true, dpi);
     ASSERT_NE(w.Handle(), nullptr);
     const std::string folder = ScreenshotFolder();
     for (const Page& page : kPages) {
         Show(w, page);
-        const std::string path = folder + "\\main_" + page.name + ".bmp";
+        ExpectCleanLayout(w, page.name);
+        ExpectWindowMatchesModel(w);
+        const std::string path = folder + "\\main_" + page.name + "_" + std::to_string(dpi) + "dpi.bmp";
         EXPECT_TRUE(SaveWindowScreenshot(w.Handle(), path)) << path;
     }
-    std::printf("Screenshots of the main window: %s\\main_*.bmp\n", folder.c_str());
+    std::printf("Screenshots of the main window at %d DPI: %s\\main_*_%ddpi.bmp\n", dpi, folder.c_str(), dpi);
 }
+
+INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, ::testing::Values(96, 144));
 
 }  // namespace
 }  // namespace mb::test
