@@ -121,7 +121,9 @@ bool MainWindowW32::Create(HINSTANCE instance, int dpi) {
     windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
     light3dBrush_ = GetSysColorBrush(COLOR_3DLIGHT);
 
+    if (window_) return false;
     WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
     if (!GetClassInfoExA(instance, kWindowClass, &wc)) {
         wc = {};
         wc.cbSize = sizeof wc;

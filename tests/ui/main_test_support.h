@@ -66,10 +66,7 @@ struct ScriptedDialogs : BrowseDialogs {
 };
 
 struct CountingHandler : MainWindowHandler {
-    int codecChecks = 0, pathChanges = 0, encodes = 0, destroyed = 0;
-    void CheckInstalledCodecs() override { ++codecChecks; }
-    void ChangeApplicationPath() override { ++pathChanges; }
-    void StartEncode() override { ++encodes; }
+    int destroyed = 0;
     void MainWindowDestroyed() override { ++destroyed; }
 };
 
