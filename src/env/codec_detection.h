@@ -2,8 +2,12 @@
 // c:\Marobex_Codecs.txt, and recognises the codecs Marobex supports.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "app/program_state.h"
+#include "env/ports.h"
 
 namespace mb {
 
@@ -15,6 +19,44 @@ struct CodecCheckResult {
     bool xvid = false;
     bool divx3Low = false;
     bool divx3Fast = false;
+    // False when Codec.exe is missing or left no list file: the check found
+    // nothing because it could not look, not because nothing is installed.
+    bool listRead = false;
 };
+
+// The list Codec.exe writes, read and deleted by the check.
+inline constexpr char CodecListFile[] = "c:\\Marobex_Codecs.txt";
+// Caption of the check button while a check runs.
+inline constexpr char CodecCheckWaitCaption[] = "Wait Starting Check ...";
+
+// The button that starts a check (CmdCheckCodec). While the check runs it is
+// disabled and shows CodecCheckWaitCaption; afterwards it gets its caption
+// back and is enabled again, also when the check ends by an exception.
+class CodecCheckButton {
+public:
+    virtual ~CodecCheckButton() = default;
+    virtual std::string Caption() = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+};
+
+// A 64-bit file time (UTC, no conversion to local time) as "DD/MM/YY" with
+// the given separator between the parts; 8 May 2002 gives "08/05/02" with
+// "/". Empty text for a time the system cannot convert (top bit set).
+std::string FileDateText(std::uint64_t fileTime, const std::string& dateSeparator);
+
+// The whole check, short of applying the result to the main window's
+// options: runs ProgramFolder\Codec.exe hidden and waits for it, reads the
+// list file line by line, recognises the six codec markers (case-sensitive
+// line beginnings) and adds each recognised line with its suffix, sets
+// state.Divx4FourccIsDivx on every DivX 4 line (true when DIVX4.DLL is not in
+// the system directory), adds the DivX audio codec line and sets
+// state.DivxAudioCodecFound (never clears it) when DIVXA32.ACM is there, and
+// deletes the list file. The XviD line carries the creation date of
+// XVID.DLL, or "()" when that file cannot be read. A missing Codec.exe or
+// list file ends the check with an empty list and listRead false. button may
+// be null.
+CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, FilePort& files,
+                               LocalePort& locale, CodecCheckButton* button = nullptr);
 
 }  // namespace mb

@@ -138,4 +138,14 @@ struct NumberFormat {
     char thousandSeparator = ',';
 };
 
+// The user's regional settings.
+class LocalePort {
+public:
+    virtual ~LocalePort() = default;
+    virtual NumberFormat UserNumberFormat() = 0;
+    // The text between day, month and year in a short date ("/" in most
+    // locales).
+    virtual std::string DateSeparator() = 0;
+};
+
 }  // namespace mb

@@ -1,5 +1,7 @@
 #include "run/encode_log.h"
 
+#include "env/os_version.h"
+
 namespace mb {
 
 namespace {
@@ -9,10 +11,6 @@ const std::string kRuleLine(40, '_');
 
 std::string TwoDigits(std::int64_t v) {
     return (v < 10 ? "0" : "") + std::to_string(v);
-}
-
-std::string OsLine(const OsVersionInfo& os) {
-    return "OS  : " + os.name + " " + os.version + " build " + os.build + " (" + os.servicePack + ")";
 }
 
 }  // namespace
@@ -43,7 +41,7 @@ std::vector<std::string> VdubLogEncode(const std::string& PartLog, std::int64_t 
 
     if (PartLog == "InitLog")
         return {"[ CODEC ]", kDashLine, "", "Name  :   " + CodecUsed, "Mode   :   " + PassMode,
-                "Bitrate :   " + n(OldBit) + " Kbt/s", "", OsLine(os), "",
+                "Bitrate :   " + n(OldBit) + " Kbt/s", "", OsLogLine(os), "",
                 " Status Encoding : START", kRuleLine};
     if (PartLog == "Job1Start") return {" Start First Pass Encoding ..."};
     if (PartLog == "Job1End") return jobEnd("First");

@@ -1,0 +1,126 @@
+#include "env/files_win32.h"
+
+#include "env/api_error_win32.h"
+
+namespace mb {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Owns a file handle.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (valid()) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+HANDLE OpenForReading(const std::string& path) {
+    if (path.empty()) return INVALID_HANDLE_VALUE;
+    return CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    return FileHandle(OpenForReading(path)).valid();
+}
+
+std::string SystemDirectory() {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer) return {};
+    return std::string(buffer);
+}
+
+std::int64_t FilesW32::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool FilesW32::WriteFile(const std::string& path, std::string_view bytes, std::string& reason) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        reason = ApiErrorReason(GetLastError());
+        return false;
+    }
+    while (!bytes.empty()) {
+        const DWORD chunk = bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
+            reason = ApiErrorReason(GetLastError());
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+bool FilesW32::DeleteFile(const std::string& path) {
+    return !path.empty() && ::DeleteFileA(path.c_str()) != 0;
+}
+
+bool FilesW32::ReadLines(const std::string& path, std::vector<std::string>& lines) {
+    FileHandle file(OpenForReading(path));
+    if (!file.valid()) return false;
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+
+    lines.clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        if (end == std::string::npos) end = text.size();
+        std::size_t stop = end;
+        if (stop > start && text[stop - 1] == '\r') --stop;
+        lines.push_back(text.substr(start, stop - start));
+        start = next;
+    }
+    return true;
+}
+
+bool FilesW32::FileVersion(const std::string& path, std::string& version) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) return false;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    void* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\", &fixed, &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    version = std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+              std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+              std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+              std::to_string(LOWORD(info->dwFileVersionLS));
+    return true;
+}
+
+bool FilesW32::FileCreationTime(const std::string& path, std::uint64_t& fileTime) {
+    FileHandle file(OpenForReading(path));
+    if (!file.valid()) return false;
+    FILETIME created;
+    if (!GetFileTime(file.get(), &created, nullptr, nullptr)) return false;
+    fileTime = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return true;
+}
+
+}  // namespace mb

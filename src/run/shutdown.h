@@ -1,0 +1,74 @@
+// Shutting the system down at the end of a run: the checks, the privilege
+// step on the NT platform and the errors, over the few system calls a
+// shutdown needs (ShutdownPlatform), so tests never shut the machine down.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "env/ports.h"
+
+namespace mb {
+
+// Error numbers: the base for program-defined errors (0x80040000) + 1579..1583.
+inline constexpr std::uint32_t ShutdownFailedError = 0x8004062B;
+inline constexpr std::uint32_t PrivilegeValueError = 0x8004062C;
+inline constexpr std::uint32_t CurrentProcessError = 0x8004062D;
+inline constexpr std::uint32_t NoPrivilegeError = 0x8004062E;
+inline constexpr std::uint32_t InvalidShutdownFlagsError = 0x8004062F;
+
+// The step of enabling the shutdown privilege that failed.
+enum class PrivilegeStep {
+    None,            // the privilege is enabled
+    LookupValue,     // the value of "SeShutdownPrivilege" could not be looked up
+    CurrentProcess,  // the current process could not be obtained
+    Token,           // the token could not be opened, or the privilege set in it
+};
+
+struct PrivilegeResult {
+    PrivilegeStep failedStep = PrivilegeStep::None;
+    std::uint32_t errorCode = 0;  // the system's last error code of the failed call
+};
+
+// The system calls of a shutdown.
+class ShutdownPlatform {
+public:
+    virtual ~ShutdownPlatform() = default;
+    // True on the NT platform.
+    virtual bool IsWinNT() = 0;
+    // Enables "SeShutdownPrivilege" in the token of the current process.
+    virtual PrivilegeResult EnableShutdownPrivilegeSteps() = 0;
+    // ExitWindowsEx(flags, 0xFFFFFFFF); on failure false with the system's
+    // last error code in errorCode.
+    virtual bool RequestShutdown(std::uint32_t flags, std::uint32_t& errorCode) = 0;
+    // The system's message text for an error code.
+    virtual std::string ApiErrorText(std::uint32_t code) = 0;
+};
+
+// The source of the errors: the program file's name without folder and
+// extension, + ".mShutDown" ("C:\Tools\Marobex.exe" gives "Marobex.mShutDown").
+std::string ShutdownErrorSource(const std::string& programPath);
+
+// Enables the shutdown privilege; true when done, throws ShutdownError
+// 0x8004062C..0x8004062E otherwise.
+bool EnableShutdownPrivilege(ShutdownPlatform& platform, const std::string& source);
+
+// Flags outside 0..31 throw 0x8004062F. On the NT platform the privilege is
+// enabled first. A refused shutdown throws 0x8004062B; true when the system
+// accepted the request.
+bool ShutdownSystem(std::int32_t flags, ShutdownPlatform& platform, const std::string& source);
+
+// The shutdown port over a platform.
+class SystemShutdown : public ShutdownPort {
+public:
+    // programPath: the running program's file, for the errors' source.
+    SystemShutdown(ShutdownPlatform& platform, const std::string& programPath)
+        : platform_(platform), source_(ShutdownErrorSource(programPath)) {}
+    bool ShutdownSystem(std::int32_t flags) override;
+
+private:
+    ShutdownPlatform& platform_;
+    std::string source_;
+};
+
+}  // namespace mb
