@@ -7,32 +7,18 @@
 #include <map>
 #include <sstream>
 
+#include "env_fakes.h"
 #include "job_source_fake.h"
 #include "run_fakes.h"
 
 using namespace mb;
+using mb::testing::FakeProfile;
 using mb::testing::TextJobSource;
 using mb::testing::World;
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// Marobex.ini as a map of file -> section -> key (upper case) -> value.
-struct FakeProfile : ProfilePort {
-    std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> files;
-    static std::string Upper(std::string s) {
-        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return s;
-    }
-    std::string ReadIniValue(const std::string& section, const std::string& key, const std::string& file) override {
-        return files[file][Upper(section)][Upper(key)];
-    }
-    void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                       const std::string& file) override {
-        files[file][Upper(section)][Upper(key)] = value;
-    }
-};
 
 Lines SplitLines(const std::string& text) {
     Lines lines;
@@ -166,43 +152,6 @@ TEST(ConsoleRun, DryRunNamesEverythingAndTouchesNeitherProgramsNorRegistry) {
             realOut = out;
         }
     }
-}
-
-TEST(ConsoleRun, RefusedRunsExitOneWithTheirMessage) {
-    const struct {
-        const char* job;
-        Lines err;
-    } cases[] = {
-        {"", {"message: Cannot find source file"}},
-        {"[Paths]\nSourceFilePath=D:\\Rip\\gone.avs\n", {"message: Cannot find source file"}},
-        {"[Paths]\nSourceFilePath=D:\\Rip\\movie\n", {"message: No target file specified."}},
-        {"[Paths]\nSourceFilePath=D:\\Rip\\movie.avs\n[Settings]\nOptCodec=1\nCmbNumPass=1\n"
-         "ChkDivx4Pass3=1\nTxtBr4=fast\n",
-         {"message: Invalid input. Not a number: encoding bitrate"}},
-        {"[Paths]\nSourceFilePath=D:\\Rip\\movie.avs\n[Settings]\nChkDivx4Pass3=1\nTxtBr=\n",
-         {"warning: [Settings] ChkDivx4Pass3: not set to \"1\", the control is disabled",
-          "message: No input for encoding bitrate"}},
-    };
-    for (const auto& c : cases) {
-        Cli cli;
-        cli.world.files["D:\\Rip\\movie"] = "a source without extension";
-        cli.jobs["job.ini"] = c.job;
-        EXPECT_EQ(cli.Run({"--dry-run", "job.ini"}), CliExitRefused) << c.job;
-        EXPECT_EQ(cli.Err(), c.err) << c.job;
-        EXPECT_EQ(cli.Out(), Lines{}) << c.job;
-        EXPECT_EQ(cli.world.files.count("c:\\jobpass.vcf"), 0u) << c.job;
-    }
-}
-
-TEST(ConsoleRun, StoppedRunExitsOne) {
-    Cli cli;
-    cli.jobs["job.ini"] = kOnePassJob;
-    cli.world.failWrites["c:\\jobpass.vcf"] = "Access is denied.";
-    EXPECT_EQ(cli.Run({"job.ini"}), CliExitRefused);
-    ASSERT_EQ(cli.Err().size(), 1u);
-    EXPECT_EQ(cli.Err()[0].rfind("message: ", 0), 0u);
-    EXPECT_NE(cli.Err()[0].find("Access is denied."), std::string::npos);
-    EXPECT_EQ(cli.Out("run: "), Lines{});
 }
 
 TEST(ConsoleRun, ToolPathsFromTheSettingsFileThenTheJob) {
