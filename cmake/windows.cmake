@@ -31,3 +31,6 @@ foreach(l IN LISTS MAROBEX_TOOL_LISTS)
   get_filename_component(d ${l} DIRECTORY)
   add_subdirectory(${d})
 endforeach()
+
+# The release package (i686 build only).
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)

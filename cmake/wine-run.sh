@@ -17,6 +17,17 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+# Wine frames the windows of a program that needs a display itself rather
+# than leaving that to a window manager: under a bare X server (xvfb, no
+# manager) it would otherwise wait two seconds at every hide for a manager's
+# answer, and screenshots would lack the title bars.
+if [ "${MAROBEX_NEEDS_DISPLAY:-0}" = 1 ]; then
+  app=$(basename "$1")
+  if ! grep -qF "[Software\\\\Wine\\\\AppDefaults\\\\$app\\\\X11 Driver]" "$WINEPREFIX/user.reg" 2>/dev/null; then
+    "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1 || true
+  fi
+fi
+
 if [ "${MAROBEX_NEEDS_DISPLAY:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$@"
 fi

@@ -8,7 +8,7 @@ PACKAGES=(
   googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64
-  xvfb xauth imagemagick
+  xvfb xauth x11-utils imagemagick
   ffmpeg
   zip file
 )

@@ -1,0 +1,202 @@
+#include "app/app_win32.h"
+
+#include <algorithm>
+
+#include "app/resource.h"
+#include "codecstate/binary_text.h"
+#include "env/system_win32.h"
+#include "env/tool_paths.h"
+#include "jobs/fakeavi_win32.h"
+#include "run/process_win32.h"
+
+namespace mb {
+
+namespace {
+
+// The program whose windows the message filter serves while a run or a
+// codec check waits for an outside program.
+MarobexApp* g_app = nullptr;
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Sets a flag for the time of a scope.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+MarobexApp::MarobexApp(AppPorts ports)
+    : ports_(ports),
+      window_(model_, state_, ports.dialogs, *this),
+      externalApp_(state_, ports.profile,
+                   [this](HWND owner, const std::string& filter, const std::string& title,
+                          const std::string& folder) { return ports_.dialogs.OpenFile(owner, filter, title, folder); }) {}
+
+MarobexApp::~MarobexApp() {
+    if (g_app == this) {
+        g_app = nullptr;
+        SetMessageFilter(nullptr);
+    }
+    if (tray_ && tray_->IsShown()) tray_->DeleteSystray();
+}
+
+bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
+    instance_ = instance;
+    InitBase64Table();
+    state_.ProgramFolder = options.programFolder.empty() ? FolderOf(ProgramFilePath()) : options.programFolder;
+
+    // The window exists, hidden, from here on, so that it follows every
+    // start value the model takes.
+    if (!window_.Create(instance, options.dpi)) return false;
+    g_app = this;
+    SetMessageFilter(&MarobexApp::FilterMessage);
+
+    window_.SetExternalAppList(LoadToolPaths(state_, ports_.profile, ports_.files, ports_.messages));
+    // With a settings file, the External Program Location window is loaded
+    // hidden, holding the paths just read.
+    if (ports_.files.FileExists(SettingsFilePath(state_))) {
+        Opening(OtherWindow::ExternalApp);
+        externalApp_.Load(window_.Handle(), instance_);
+    }
+
+    StartupSteps steps;
+    steps.prepareToolRegistry = [this] { PrepareToolRegistry(ports_.registry); };
+    steps.checkInstalledCodecs = [this] { CheckInstalledCodecs(); };
+    model_.RunStartup(steps);
+
+    HWND main = window_.Handle();
+    if (!main) return false;  // closed while the codec check ran
+    auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICONSM));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICON));
+    tray_ = std::make_unique<TrayIconW32>(main, icon, [this] { ShowProgressWindow(); });
+
+    ShowWindow(main, options.showCommand);
+    UpdateWindow(main);
+    return true;
+}
+
+int MarobexApp::Run() {
+    MSG message;
+    int result;
+    while ((result = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        if (PreTranslateMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return result < 0 ? 1 : static_cast<int>(message.wParam);
+}
+
+bool MarobexApp::PreTranslateMessage(MSG& message) {
+    if (window_.PreTranslateMessage(message)) return true;
+    return progress_.TranslateDialogMessage(message) || externalApp_.TranslateDialogMessage(message);
+}
+
+bool MarobexApp::FilterMessage(MSG& message) { return g_app && g_app->PreTranslateMessage(message); }
+
+// ---- Buttons -------------------------------------------------------------------------
+
+void MarobexApp::CheckInstalledCodecs() {
+    if (busy_) return;
+    BusyScope busy(busy_);
+    const CodecCheckResult result = RunCodecCheck(state_, ports_.processes, ports_.files, ports_.locale, this);
+    window_.SetCodecList(result.lines);
+    // Without a list the check could not look: it says nothing about which
+    // codecs are missing.
+    if (result.listRead) model_.ApplyCodecCheck(result, state_.DivxAudioCodecFound);
+}
+
+void MarobexApp::StartEncode() {
+    if (busy_ || !tray_) return;
+    BusyScope busy(busy_);
+    RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
+                   ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
+                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource()};
+    mb::StartEncode(model_.Settings(), state_, ports);
+}
+
+void MarobexApp::ChangeApplicationPath() {
+    Opening(OtherWindow::ExternalApp);
+    externalApp_.Show(window_.Handle(), instance_);
+}
+
+// "E&xit" or the close box: the other windows go first, the last opened
+// first, then the main window and with it the program. Nothing is written.
+void MarobexApp::MainWindowClosing() { CloseOtherWindows(); }
+
+void MarobexApp::MainWindowDestroyed() {
+    CloseOtherWindows();
+    if (tray_ && tray_->IsShown()) tray_->DeleteSystray();
+    PostQuitMessage(0);
+}
+
+void MarobexApp::CloseOtherWindows() {
+    for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) {
+        if (*it == OtherWindow::Progress)
+            progress_.Destroy();
+        else
+            externalApp_.Close();
+    }
+    opened_.clear();
+}
+
+bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return tray_ && tray_->HandleMessage(message, wParam, lParam);
+}
+
+// ---- The other windows -------------------------------------------------------------
+
+void MarobexApp::Opening(OtherWindow other) {
+    const bool exists = other == OtherWindow::Progress ? progress_.Handle() != nullptr : externalApp_.Loaded();
+    if (exists) return;
+    // A window closed by the user and opened again counts as opened now.
+    opened_.erase(std::remove(opened_.begin(), opened_.end(), other), opened_.end());
+    opened_.push_back(other);
+}
+
+LogProcessWindow& MarobexApp::ProgressOpened() {
+    Opening(OtherWindow::Progress);
+    return progress_;
+}
+
+// ---- RunView ------------------------------------------------------------------------------
+
+void MarobexApp::HideMainWindow() { ShowWindow(window_.Handle(), SW_HIDE); }
+
+void MarobexApp::ShowMainWindow() {
+    ShowWindow(window_.Handle(), SW_SHOW);
+    SetForegroundWindow(window_.Handle());
+}
+
+void MarobexApp::ShowProgressWindow() { ProgressOpened().Show(instance_); }
+void MarobexApp::ClearLog() { ProgressOpened().ClearLog(); }
+void MarobexApp::AppendLog(const std::string& line) { ProgressOpened().AppendLog(line); }
+void MarobexApp::ClearQueue() { ProgressOpened().ClearQueue(); }
+void MarobexApp::AddQueueEntry(const std::string& entry) { ProgressOpened().AddQueueEntry(entry); }
+void MarobexApp::RemoveFirstQueueEntry() { ProgressOpened().RemoveFirstQueueEntry(); }
+
+// ---- CmdCheckCodec ---------------------------------------------------------------------------
+
+std::string MarobexApp::Caption() {
+    char text[128] = "";
+    GetWindowTextA(window_.Item(IDC_CmdCheckCodec), text, sizeof text);
+    return text;
+}
+
+void MarobexApp::SetCaption(const std::string& caption) {
+    SetWindowTextA(window_.Item(IDC_CmdCheckCodec), caption.c_str());
+}
+
+void MarobexApp::SetEnabled(bool enabled) { EnableWindow(window_.Item(IDC_CmdCheckCodec), enabled); }
+
+}  // namespace mb

@@ -1,0 +1,128 @@
+// The program: the main window over the form model, started in its fixed
+// order, the runs of "&Start Encode" with the tray icon and the progress
+// window, and the end of the program when the main window closes.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form_model.h"
+#include "app/main_window_win32.h"
+#include "app/program_state.h"
+#include "env/codec_detection.h"
+#include "env/external_app_win32.h"
+#include "env/ports.h"
+#include "run/log_process_win32.h"
+#include "run/run_driver.h"
+#include "run/tray_win32.h"
+
+namespace mb {
+
+// Everything the program reaches the outside world through.
+struct AppPorts {
+    MessagePort& messages;
+    ProcessPort& processes;
+    RegistryPort& registry;
+    ProfilePort& profile;
+    FilePort& files;
+    LocalePort& locale;
+    ClockPort& clock;
+    ShutdownPort& shutdown;
+    SystemInfoPort& system;
+    BrowseDialogs& dialogs;
+};
+
+struct AppOptions {
+    // The folder of Codec.exe, Priority.exe and Marobex.ini; empty: the
+    // running program's own folder.
+    std::string programFolder;
+    int dpi = 0;  // 0: the system's
+    int showCommand = SW_SHOWNORMAL;
+};
+
+class MarobexApp : private MainWindowHandler, private RunView, private CodecCheckButton {
+public:
+    explicit MarobexApp(AppPorts ports);
+    ~MarobexApp() override;
+    MarobexApp(const MarobexApp&) = delete;
+    MarobexApp& operator=(const MarobexApp&) = delete;
+
+    // The start-up, in order: the base64 table, the program folder, the
+    // tool paths (with the External Program Location window loaded hidden
+    // when the settings file exists), the controls' start values with the
+    // registry preparation and the codec check at their places, then the
+    // main window is shown. False when the main window cannot be created.
+    bool Start(HINSTANCE instance, const AppOptions& options = {});
+
+    // Delivers the thread's messages until the main window has closed and
+    // with it the program; returns the exit code.
+    int Run();
+
+    // Keyboard navigation of the program's windows for a message about to
+    // be delivered; true when it was used.
+    bool PreTranslateMessage(MSG& message);
+
+    FormModel& Model() { return model_; }
+    ProgramState& State() { return state_; }
+    MainWindowW32& Window() { return window_; }
+    // The progress window (frmLogProcess) and the External Program Location
+    // window (frmExternalApp); each window is created when first needed.
+    LogProcessWindow& Progress() { return progress_; }
+    ExternalAppWindow& ExternalApp() { return externalApp_; }
+    // The notification-area icon of the runs (null before Start).
+    TrayIconW32* Tray() { return tray_.get(); }
+
+    // "Check Installed Codec": Codec.exe lists the installed codecs, the
+    // list shows the supported ones and the window offers only the codecs
+    // found. A check that could not read a list (Codec.exe missing or
+    // silent) leaves the codec choices as they were.
+    void CheckInstalledCodecs() override;
+    // "&Start Encode": one run with the real ports.
+    void StartEncode() override;
+
+private:
+    // MainWindowHandler
+    void ChangeApplicationPath() override;
+    void MainWindowClosing() override;
+    void MainWindowDestroyed() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // RunView
+    void HideMainWindow() override;
+    void ShowMainWindow() override;
+    void ShowProgressWindow() override;
+    void ClearLog() override;
+    void AppendLog(const std::string& line) override;
+    void ClearQueue() override;
+    void AddQueueEntry(const std::string& entry) override;
+    void RemoveFirstQueueEntry() override;
+
+    // CodecCheckButton: CmdCheckCodec
+    std::string Caption() override;
+    void SetCaption(const std::string& caption) override;
+    void SetEnabled(bool enabled) override;
+
+    // The other windows, in the order they were opened: the program ends
+    // them the other way round.
+    enum class OtherWindow { Progress, ExternalApp };
+    void Opening(OtherWindow other);
+    void CloseOtherWindows();
+    LogProcessWindow& ProgressOpened();
+    static bool FilterMessage(MSG& message);
+
+    AppPorts ports_;
+    HINSTANCE instance_ = nullptr;
+    ProgramState state_;
+    FormModel model_{state_};
+    MainWindowW32 window_;
+    std::unique_ptr<TrayIconW32> tray_;
+    LogProcessWindow progress_;
+    ExternalAppWindow externalApp_;
+    std::vector<OtherWindow> opened_;
+    bool busy_ = false;  // a codec check or a run is going on
+};
+
+}  // namespace mb

@@ -1,0 +1,188 @@
+#include "run/console_run.h"
+
+#include <ostream>
+
+#include "app/form_model.h"
+#include "env/tool_paths.h"
+#include "run/run_driver.h"
+
+namespace mb {
+
+namespace {
+
+// One line of output: the prefix, then the text with any line break turned
+// into a blank, so that each event stays on its own line.
+void PrintLine(std::ostream& stream, const char* prefix, const std::string& text) {
+    std::string line = prefix;
+    line.reserve(line.size() + text.size());
+    for (char c : text) line.push_back(c == '\r' || c == '\n' ? ' ' : c);
+    stream << line << '\n' << std::flush;
+}
+
+// The progress window on the console: the queue as it is filled and every
+// log line. The main window has nothing to hide or show.
+class ConsoleRunView : public RunView {
+public:
+    explicit ConsoleRunView(std::ostream& out) : out_(out) {}
+    void HideMainWindow() override {}
+    void ShowMainWindow() override {}
+    void ShowProgressWindow() override {}
+    void ClearLog() override {}
+    void AppendLog(const std::string& line) override { PrintLine(out_, "log: ", line); }
+    void ClearQueue() override {}
+    void AddQueueEntry(const std::string& entry) override { PrintLine(out_, "queue: ", entry); }
+    void RemoveFirstQueueEntry() override {}
+
+private:
+    std::ostream& out_;
+};
+
+class ConsoleMessages : public MessagePort {
+public:
+    explicit ConsoleMessages(std::ostream& err) : err_(err) {}
+    void ShowMessage(const std::string& text, MessageIcon) override { PrintLine(err_, "message: ", text); }
+
+private:
+    std::ostream& err_;
+};
+
+// Names each program, then starts it unless the run is a dry one.
+class ConsoleProcesses : public ProcessPort {
+public:
+    ConsoleProcesses(std::ostream& out, ProcessPort* real) : out_(out), real_(real) {}
+    void ShellAndWait(const std::string& commandLine, int windowStyle) override {
+        PrintLine(out_, "run: ", commandLine);
+        if (real_) real_->ShellAndWait(commandLine, windowStyle);
+    }
+    void StartProcess(const std::string& commandLine, int windowStyle) override {
+        PrintLine(out_, "start: ", commandLine);
+        if (real_) real_->StartProcess(commandLine, windowStyle);
+    }
+
+private:
+    std::ostream& out_;
+    ProcessPort* real_;
+};
+
+class ConsoleRegistry : public RegistryPort {
+public:
+    ConsoleRegistry(std::ostream& out, RegistryPort* real) : out_(out), real_(real) {}
+    void SetRegistryDword(const std::string& subKey, const std::string& valueName, std::int32_t value) override {
+        PrintLine(out_, "registry: ", subKey + "\\" + valueName + " = " + std::to_string(value));
+        if (real_) real_->SetRegistryDword(subKey, valueName, value);
+    }
+    void DeleteRegistryKey(const std::string& subKey) override {
+        PrintLine(out_, "registry: ", "delete " + subKey);
+        if (real_) real_->DeleteRegistryKey(subKey);
+    }
+
+private:
+    std::ostream& out_;
+    RegistryPort* real_;
+};
+
+// A dry run never shuts the machine down; it says so instead.
+class ConsoleShutdown : public ShutdownPort {
+public:
+    ConsoleShutdown(std::ostream& err, ShutdownPort* real) : err_(err), real_(real) {}
+    bool ShutdownSystem(std::int32_t flags) override {
+        if (real_) return real_->ShutdownSystem(flags);
+        PrintLine(err_, "warning: ", "dry run: the system is not shut down (chkShutdown)");
+        return true;
+    }
+
+private:
+    std::ostream& err_;
+    ShutdownPort* real_;
+};
+
+// There is no notification area for a console run.
+class NoTray : public TrayPort {
+public:
+    void StartSystray() override {}
+    void DeleteSystray() override {}
+};
+
+int UsageError(std::ostream& err, const std::string& what) {
+    PrintLine(err, "error: ", what);
+    err << CliUsage() << std::flush;
+    return CliExitUsage;
+}
+
+}  // namespace
+
+std::string CliUsage() {
+    return "Usage: marobex-cli [--dry-run] JOBFILE\n"
+           "Runs the encoding job saved in JOBFILE as \"&Start Encode\" would.\n"
+           "\n"
+           "  --dry-run  start no program and leave the registry alone; the job\n"
+           "             scripts are written and every step is printed all the same\n"
+           "  --help     print this text\n"
+           "\n"
+           "Standard output, one line per step: \"registry: \", \"queue: \", \"start: \",\n"
+           "\"run: \" and \"log: \". Standard error: \"message: \" and \"warning: \".\n"
+           "Exit status: 0 the run went through, 1 a check refused the run or it\n"
+           "stopped, 2 a usage error or a job file that cannot be read.\n";
+}
+
+int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
+    bool dryRun = false;
+    bool optionsEnded = false;
+    std::vector<std::string> jobs;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && (arg == "--help" || arg == "-h" || arg == "/?")) {
+            env.out << CliUsage() << std::flush;
+            return CliExitFinished;
+        }
+        if (!optionsEnded && arg == "--dry-run") {
+            dryRun = true;
+        } else if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            return UsageError(env.err, "unknown option " + arg);
+        } else {
+            jobs.push_back(arg);
+        }
+    }
+    if (jobs.empty()) return UsageError(env.err, "no job file given");
+    if (jobs.size() > 1) return UsageError(env.err, "one job file at a time");
+
+    std::string reason;
+    const std::unique_ptr<JobFileSource> source = env.openJob(jobs.front(), reason);
+    if (!source) {
+        PrintLine(env.err, "error: ", "cannot read the job file " + jobs.front() + ": " + reason);
+        return CliExitUsage;
+    }
+
+    std::vector<std::string> warnings;
+    const JobFile job = ParseJobFile(*source, warnings);
+
+    ProgramState state;
+    state.ProgramFolder = env.programFolder;
+    // The tool paths as the window has them from Marobex.ini, then the job's.
+    const std::string settingsFile = SettingsFilePath(state);
+    if (env.files.FileExists(settingsFile)) {
+        state.VirtualDubPath = env.profile.ReadIniValue(ToolPathSection, VirtualDubPathKey, settingsFile);
+        state.NanDubPath = env.profile.ReadIniValue(ToolPathSection, NanDubPathKey, settingsFile);
+        state.BesweetPath = env.profile.ReadIniValue(ToolPathSection, BesweetPathKey, settingsFile);
+    }
+    ApplyJobTools(job, state);
+
+    FormModel form(state);
+    StartJobForm(form, state);
+    ApplyJobFile(job, form, warnings);
+    for (const std::string& w : warnings) PrintLine(env.err, "warning: ", w);
+
+    ConsoleRunView view(env.out);
+    ConsoleMessages messages(env.err);
+    ConsoleProcesses processes(env.out, dryRun ? nullptr : &env.processes);
+    ConsoleRegistry registry(env.out, dryRun ? nullptr : &env.registry);
+    ConsoleShutdown shutdown(env.err, dryRun ? nullptr : &env.shutdown);
+    NoTray tray;
+    RunPorts ports{messages, processes, registry, env.files, env.clock, tray,
+                   shutdown, env.system, view,     env.format, env.fakeAvi};
+    const RunOutcome outcome = StartEncode(form.Settings(), state, ports);
+    return outcome == RunOutcome::Finished ? CliExitFinished : CliExitRefused;
+}
+
+}  // namespace mb

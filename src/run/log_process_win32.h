@@ -1,0 +1,81 @@
+// The progress window (frmLogProcess, "Loggin Encoding process"): the queue
+// of a run's steps and the encoding log. One instance serves the whole
+// program: it is created on first use and afterwards only shown and hidden;
+// its "Close" button hides it and both lists keep their lines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace mb {
+
+inline constexpr char LogProcessCaption[] = "Loggin Encoding process";
+
+class LogProcessWindow {
+public:
+    // Control ids, named after the controls.
+    enum ControlId : int {
+        IDC_Label2 = 2001,  // "Queue :"
+        IDC_LstQueue = 2002,
+        IDC_Label1 = 2003,  // "Log :"
+        IDC_LstLogEncoding = 2004,
+        IDC_ChkOnTop = 2005,  // "Always On Top"
+        IDC_CmdClose = 2006,  // "Close"
+    };
+
+    LogProcessWindow() = default;
+    ~LogProcessWindow();
+    LogProcessWindow(const LogProcessWindow&) = delete;
+    LogProcessWindow& operator=(const LogProcessWindow&) = delete;
+
+    // Shows the window without making it modal, creating it first when it
+    // does not exist yet (on creation: no Close in its system menu, "Always
+    // On Top" checked, placed 100 twips from the top and 110 twips from the
+    // left of the screen). Paints it at once, so it is up to date even when
+    // the caller does not return to its message loop for a while.
+    void Show(HINSTANCE instance);
+    // Hides the window ("Close" does the same); the lists keep their lines.
+    void Hide();
+    bool Visible() const;
+    // The window, or null before it is first needed (and after Destroy).
+    HWND Handle() const { return window_; }
+    // Ends the window; the next use creates a new one (with "Always On Top"
+    // checked again). Called when the program ends.
+    void Destroy();
+
+    // The two lists. Used before the window is first shown, they create it
+    // hidden. A new log line scrolls the list to it when the list showed the
+    // end before; a user who scrolled back to read is left where he is.
+    void ClearLog();
+    void AppendLog(const std::string& line);
+    void ClearQueue();
+    void AddQueueEntry(const std::string& entry);
+    void RemoveFirstQueueEntry();
+
+    // The lines of the lists as shown (empty while the window does not exist).
+    std::vector<std::string> LogLines() const;
+    std::vector<std::string> QueueLines() const;
+
+    // For the message loop of the program: keyboard navigation between the
+    // window's controls (Tab, Space, Enter). True when the message was used.
+    bool TranslateDialogMessage(MSG& message);
+
+private:
+    void Load(HINSTANCE instance);
+    void LoadIfNeeded();
+    void LayOut();
+    void SetOnTop(bool checked);
+    void OnTopClick();
+    void AddLine(int listId, const std::string& line, bool followEnd);
+    void WidenFor(HWND list, const std::string& line);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+    HFONT uiFont_ = nullptr;   // labels, buttons, the queue
+    HFONT logFont_ = nullptr;  // Verdana 8.25 pt for the log
+};
+
+}  // namespace mb

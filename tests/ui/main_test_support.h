@@ -1,0 +1,153 @@
+// Shared pieces of the main window's tests: a model with the window over
+// it, dialogs that answer with chosen paths, and the checks that the window
+// shows what the model says.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form_model.h"
+#include "app/main_window_win32.h"
+#include "app/resource.h"
+
+namespace mb::test {
+
+// Delivers every waiting message.
+inline void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// True (and the message taken) when WM_QUIT is waiting.
+inline bool TakeQuitMessage() {
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// Answers each dialog with the next path of `answers` ("" = cancelled) and
+// writes down what it was asked: "open|title|filter|folder".
+struct ScriptedDialogs : BrowseDialogs {
+    std::vector<std::string> answers;
+    std::vector<std::string> asked;
+
+    std::string Next() {
+        if (answers.empty()) return "";
+        std::string path = answers.front();
+        answers.erase(answers.begin());
+        return path;
+    }
+    std::string OpenFile(HWND, const std::string& filter, const std::string& title,
+                         const std::string& folder) override {
+        asked.push_back("open|" + title + "|" + filter + "|" + folder);
+        return Next();
+    }
+    std::string SaveFile(HWND, const std::string& filter, const std::string& title,
+                         const std::string& folder) override {
+        asked.push_back("save|" + title + "|" + filter + "|" + folder);
+        return Next();
+    }
+    std::string ChooseFolder(HWND, const std::string& title, const std::string& folder) override {
+        asked.push_back("folder|" + title + "|" + folder);
+        return Next();
+    }
+};
+
+struct CountingHandler : MainWindowHandler {
+    int destroyed = 0;
+    void MainWindowDestroyed() override { ++destroyed; }
+};
+
+// The codec check as it ends on a system with every supported codec.
+inline CodecCheckResult EveryCodec() {
+    CodecCheckResult result;
+    result.divx4 = result.divx5Pro = result.xvid = result.divx3Low = result.divx3Fast = true;
+    return result;
+}
+
+// A started model with the main window over it. The window is shown only
+// when asked: under a virtual display without a window manager, hiding or
+// destroying a shown window costs seconds.
+struct WindowUnderTest {
+    ProgramState state;
+    FormModel model{state};
+    ScriptedDialogs dialogs;
+    CountingHandler handler;
+    std::unique_ptr<MainWindowW32> window;
+
+    explicit WindowUnderTest(bool show = false, int dpi = 0, CodecCheckResult codecs = EveryCodec()) {
+        state.ProgramFolder = "C:\\Marobex";
+        window = std::make_unique<MainWindowW32>(model, state, dialogs, handler);
+        if (!window->Create(GetModuleHandleA(nullptr), dpi)) return;
+        StartupSteps steps;
+        steps.checkInstalledCodecs = [this, codecs] { model.ApplyCodecCheck(codecs, true); };
+        model.RunStartup(steps);
+        if (show) ShowWindow(window->Handle(), SW_SHOWNORMAL);
+        Pump();
+    }
+    HWND Handle() const { return window->Handle(); }
+    HWND Item(int id) const { return window->Item(id); }
+    HWND Of(Ctl c, int button = 0) const { return window->ControlWindow(c, button); }
+
+    // User actions, as the controls send them.
+    void Click(HWND button) {
+        SendMessageA(button, BM_CLICK, 0, 0);
+        Pump();
+    }
+    void Click(Ctl c, int button = 0) { Click(Of(c, button)); }
+    void ChooseEntry(Ctl list, int index) {
+        HWND combo = Of(list);
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        Pump();
+    }
+    // Replaces the box's text by typing, as the keyboard would.
+    void Type(Ctl text, const char* value) {
+        HWND edit = Of(text);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SendMessageA(edit, WM_CLEAR, 0, 0);
+        for (const char* p = value; *p; ++p) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*p), 1);
+        Pump();
+    }
+    void Slide(Ctl slider, int position) {
+        HWND bar = Of(slider);
+        SendMessageA(bar, TBM_SETPOS, TRUE, position);
+        SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(bar));
+        Pump();
+    }
+    void SelectTab(int stripId, int tab) {
+        HWND strip = Item(stripId);
+        SendMessageA(strip, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+        NMHDR header{strip, static_cast<UINT_PTR>(stripId), static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageA(Handle(), WM_NOTIFY, static_cast<WPARAM>(stripId), reinterpret_cast<LPARAM>(&header));
+        Pump();
+    }
+};
+
+std::string WindowTextOf(HWND window);
+// Whether the window itself is set to be shown (its parent may be hidden).
+inline bool Shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Every settings control of the window agrees with the model: value,
+// enabled and visible state (the tab, codec panel and inner tab it is on
+// worked out from its frame), the value labels, the browse buttons the rules
+// lock, the selected tabs and the colour of the path boxes.
+void ExpectWindowMatchesModel(const WindowUnderTest& w);
+
+// The folder where the tests leave their screenshots (created on demand).
+std::string ScreenshotFolder();
+
+}  // namespace mb::test

@@ -1,0 +1,56 @@
+// marobex-cli.exe [--dry-run] JOBFILE: the console runner over the real
+// system (see run/console_run.h for what it prints).
+#include <windows.h>
+
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/job_file_win32.h"
+#include "env/files_win32.h"
+#include "env/profile_win32.h"
+#include "env/registry_win32.h"
+#include "env/system_win32.h"
+#include "jobs/fakeavi_win32.h"
+#include "run/console_run.h"
+#include "run/process_win32.h"
+#include "run/shutdown.h"
+#include "run/shutdown_win32.h"
+
+int main(int argc, char** argv) {
+    try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        const std::string programPath = mb::ProgramFilePath();
+
+        mb::FilesW32 files;
+        mb::ProfileW32 profile;
+        mb::ProcessesW32 processes;
+        mb::RegistryW32 registry;
+        mb::ClockW32 clock;
+        mb::SystemInfoW32 system;
+        mb::LocaleW32 locale;
+        mb::ShutdownPlatformW32 platform;
+        mb::SystemShutdown shutdown(platform, programPath);
+
+        mb::CliEnvironment env{std::cout,
+                               std::cerr,
+                               processes,
+                               registry,
+                               files,
+                               profile,
+                               clock,
+                               shutdown,
+                               system,
+                               locale.UserNumberFormat(),
+                               mb::LoadFakeAviResource(),
+                               programPath.substr(0, programPath.find_last_of('\\')),
+                               mb::OpenJobFile};
+        return mb::RunCli(args, env);
+    } catch (const std::exception& e) {
+        std::cerr << "error: " << e.what() << std::endl;
+    } catch (...) {
+        std::cerr << "error: unexpected failure" << std::endl;
+    }
+    return mb::CliExitRefused;
+}
