@@ -33,6 +33,10 @@ function(marobex_wine_test name)
   target_compile_definitions(${name} PRIVATE MAROBEX_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data")
   set(env ${MAROBEX_WINE_ENV})
   if(T_DISPLAY)
+    # Programs that show windows get a prefix (and so a wineserver and a
+    # desktop process) of their own: a desktop started earlier by a program
+    # without a display would serve them no windows.
+    list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${MAROBEX_WINEPREFIX}-display")
     list(APPEND env MAROBEX_NEEDS_DISPLAY=1)
   endif()
   add_test(NAME ${name}

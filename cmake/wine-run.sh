@@ -25,6 +25,9 @@ if [ "${MAROBEX_NEEDS_DISPLAY:-0}" = 1 ]; then
   app=$(basename "$1")
   if ! grep -qF "[Software\\\\Wine\\\\AppDefaults\\\\$app\\\\X11 Driver]" "$WINEPREFIX/user.reg" 2>/dev/null; then
     "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1 || true
+    # Let that session end: a desktop process it started without a display
+    # would otherwise serve the program below, which then gets no windows.
+    wineserver -w 2>/dev/null || true
   fi
 fi
 

@@ -273,9 +273,9 @@ private:
             if (head != kNandubStatsHeader)
                 return Fail("the curve file " + Quoted(curveFile_) + " is not a first pass's statistics");
         }
-        AviSpec spec;
-        spec.frames = frames;
-        spec.framesPerSecond = kStandinFramesPerSecond;
+        AviSpec avi;
+        avi.frames = frames;
+        avi.framesPerSecond = kStandinFramesPerSecond;
         if (videoMode_ == 0) {
             // Direct stream copy keeps the source's video as it is.
             std::string head;
@@ -284,23 +284,23 @@ private:
             std::string problem;
             if (ReadAviHeaders(head, source, problem) && !source.streamInfo.empty() &&
                 source.streamInfo[0].type == "vids") {
-                spec.handler = source.streamInfo[0].compression;
-                spec.width = source.width;
-                spec.height = source.height;
+                avi.handler = source.streamInfo[0].compression;
+                avi.width = source.width;
+                avi.height = source.height;
             }
-            spec.videoBytes = std::max<std::int64_t>(files_.Size(source_), 0);
+            avi.videoBytes = std::max<std::int64_t>(files_.Size(source_), 0);
         } else if (fourcc_ != 0) {
             if (!haveState_)
                 return Fail("the codec " + FourccText(fourcc_) + " was given no state (SetCompData)");
-            spec.handler = fourcc_;
-            spec.videoBytes = std::llround(static_cast<double>(videoBitrate_) * seconds_ / 8.0);
+            avi.handler = fourcc_;
+            avi.videoBytes = std::llround(static_cast<double>(videoBitrate_) * seconds_ / 8.0);
         } else if (dialect_ == ScriptDialect::Nandub && divxBitrate_ > 0) {
-            spec.handler = kFourccDiv3;
-            spec.videoBytes = std::llround(static_cast<double>(divxBitrate_) * seconds_ / 8.0);
+            avi.handler = kFourccDiv3;
+            avi.videoBytes = std::llround(static_cast<double>(divxBitrate_) * seconds_ / 8.0);
         } else {
-            spec.width = 160;
-            spec.height = 120;
-            spec.videoBytes = static_cast<std::int64_t>(frames) * 160 * 120 * 3;
+            avi.width = 160;
+            avi.height = 120;
+            avi.videoBytes = static_cast<std::int64_t>(frames) * 160 * 120 * 3;
         }
         for (const AudioTrack& t : tracks_) {
             if (t.file.empty()) continue;
@@ -315,11 +315,11 @@ private:
                 const double secs = src.seconds >= 0 ? src.seconds : seconds_;
                 track.bytes = std::llround(secs * track.format.avgBytesPerSec);
             }
-            spec.audio.push_back(track);
+            avi.audio.push_back(track);
         }
-        if (const std::int64_t size = AviFileSize(spec); size > kStandinMaxFileBytes)
+        if (const std::int64_t size = AviFileSize(avi); size > kStandinMaxFileBytes)
             return Fail(TooLargeText(path, size));
-        return Write(path, AviBytes(spec));
+        return Write(path, AviBytes(avi));
     }
 
     bool SaveWav(const std::string& path) {

@@ -99,8 +99,8 @@ AudioFormat PcmFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::
     return f;
 }
 
-std::string AviBytes(const AviSpec& spec) {
-    AviSpec s = spec;
+std::string AviBytes(const AviSpec& avi) {
+    AviSpec s = avi;
     s.frames = std::max<std::uint32_t>(s.frames, 1);
     s.videoBytes = std::max<std::int64_t>(s.videoBytes, 0);
     const std::uint32_t fps = std::max<std::uint32_t>(s.framesPerSecond, 1);
@@ -228,9 +228,9 @@ std::string AviBytes(const AviSpec& spec) {
     return out;
 }
 
-std::int64_t AviFileSize(const AviSpec& spec) {
-    const std::int64_t frames = std::max<std::uint32_t>(spec.frames, 1);
-    const std::int64_t videoBytes = std::max<std::int64_t>(spec.videoBytes, 0);
+std::int64_t AviFileSize(const AviSpec& avi) {
+    const std::int64_t frames = std::max<std::uint32_t>(avi.frames, 1);
+    const std::int64_t videoBytes = std::max<std::int64_t>(avi.videoBytes, 0);
     const std::int64_t base = videoBytes / frames;
     const std::int64_t rest = videoBytes % frames;
     // Odd frames are padded by one byte: with base even, the `rest` frames of
@@ -238,7 +238,7 @@ std::int64_t AviFileSize(const AviSpec& spec) {
     const std::int64_t padded = (base % 2 == 0) ? rest : frames - rest;
     std::int64_t size = 12;                      // RIFF header
     size += 12 + 64 + 12 + 64 + 48;              // hdrl: avih, video strl with strh and strf
-    for (const auto& a : spec.audio) {
+    for (const auto& a : avi.audio) {
         const std::int64_t strf = 18 + static_cast<std::int64_t>(a.format.extra.size());
         size += 12 + 64 + 8 + strf + (strf % 2);
         size += 8 + a.bytes + (a.bytes % 2) + 16;   // chunk in movi, idx1 entry

@@ -45,10 +45,10 @@ struct AviSpec {
 // audio track as one "01wb", "02wb", ... chunk followed by the frames as
 // "00dc" chunks (sizes as equal as possible, each padded to an even length),
 // and "idx1" with an entry per chunk (a key frame each second).
-std::string AviBytes(const AviSpec& spec);
+std::string AviBytes(const AviSpec& avi);
 
-// The length AviBytes gives for the spec, without building the file.
-std::int64_t AviFileSize(const AviSpec& spec);
+// The length AviBytes gives for that layout, without building the file.
+std::int64_t AviFileSize(const AviSpec& avi);
 
 struct AviStreamInfo {
     std::string type;                     // "vids" or "auds"

@@ -381,11 +381,11 @@ TEST(StandinEncoderJob, RefusesFilesBeyondItsLimit) {
     files.files["a.avs"] = "x";
     const Outcome o = RunScript(OnePassJob("0x78766964", 323, StateText(323, 4, 2000000000), "a.avs", "b.avi"),
                                 ScriptDialect::VirtualDub, files);
-    AviSpec spec;
-    spec.handler = kFourccDivx;
-    spec.frames = 250;
-    spec.videoBytes = 2500000000;
+    AviSpec avi;
+    avi.handler = kFourccDivx;
+    avi.frames = 250;
+    avi.videoBytes = 2500000000;
     EXPECT_FALSE(o.ok);
-    EXPECT_EQ(o.trace.Value("error"), "line 9: " + TooLargeText("b.avi", AviFileSize(spec)));
+    EXPECT_EQ(o.trace.Value("error"), "line 9: " + TooLargeText("b.avi", AviFileSize(avi)));
     EXPECT_TRUE(files.writes.empty());
 }

@@ -27,11 +27,11 @@ AviAudioTrack Track(std::uint16_t tag, std::int64_t bytes, std::string extra = {
 }  // namespace
 
 TEST(StandinAvi, HeaderFieldsAtTheirOffsets) {
-    AviSpec spec;
-    spec.handler = 0x78766964;  // "divx"
-    spec.frames = 250;
-    spec.videoBytes = 975000;
-    const std::string b = AviBytes(spec);
+    AviSpec avi;
+    avi.handler = 0x78766964;  // "divx"
+    avi.frames = 250;
+    avi.videoBytes = 975000;
+    const std::string b = AviBytes(avi);
     EXPECT_EQ(b.substr(0, 4), "RIFF");
     EXPECT_EQ(U32(b, 4), b.size() - 8);
     EXPECT_EQ(b.substr(8, 4), "AVI ");
@@ -80,13 +80,13 @@ TEST(StandinAvi, SizeFollowsFromTheDataAndReadsBack) {
         {"odd format bytes", 10, 998, {Track(0x161, 3, std::string(11, '\x02'))}},
     };
     for (const Case& c : cases) {
-        AviSpec spec;
-        spec.handler = 0x64697678;
-        spec.frames = c.frames;
-        spec.videoBytes = c.videoBytes;
-        spec.audio = c.audio;
-        const std::string b = AviBytes(spec);
-        EXPECT_EQ(static_cast<std::int64_t>(b.size()), AviFileSize(spec)) << c.name;
+        AviSpec avi;
+        avi.handler = 0x64697678;
+        avi.frames = c.frames;
+        avi.videoBytes = c.videoBytes;
+        avi.audio = c.audio;
+        const std::string b = AviBytes(avi);
+        EXPECT_EQ(static_cast<std::int64_t>(b.size()), AviFileSize(avi)) << c.name;
         EXPECT_EQ(b.size() % 2, 0u) << c.name;
         AviSummary s;
         std::string problem;
@@ -109,10 +109,10 @@ TEST(StandinAvi, SizeFollowsFromTheDataAndReadsBack) {
 }
 
 TEST(StandinAvi, ReaderRefusesDamagedFiles) {
-    AviSpec spec;
-    spec.frames = 10;
-    spec.videoBytes = 1000;
-    const std::string good = AviBytes(spec);
+    AviSpec avi;
+    avi.frames = 10;
+    avi.videoBytes = 1000;
+    const std::string good = AviBytes(avi);
     AviSummary s;
     std::string problem;
     ASSERT_TRUE(ReadAvi(good, s, problem)) << problem;

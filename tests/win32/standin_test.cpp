@@ -27,11 +27,11 @@ protected:
 
 // The length of the AVI a stand-in writes at a bitrate for the 4 s of the fixture.
 std::int64_t ExpectedAviSize(std::uint32_t handler, std::int64_t bitsPerSecond) {
-    AviSpec spec;
-    spec.handler = handler;
-    spec.frames = 100;
-    spec.videoBytes = bitsPerSecond * 4 / 8;
-    return AviFileSize(spec);
+    AviSpec avi;
+    avi.handler = handler;
+    avi.frames = 100;
+    avi.videoBytes = bitsPerSecond * 4 / 8;
+    return AviFileSize(avi);
 }
 
 }  // namespace
