@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "env/dialogs_win32.h"
+#include "env/window_proc_win32.h"
 #include "env/tool_paths.h"
 
 namespace mb {
@@ -294,28 +295,9 @@ LRESULT ExternalAppWindow::HandleMessage(HWND window, UINT message, WPARAM wPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ExternalAppWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<ExternalAppWindow*>(create->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<ExternalAppWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        // Also reached when the owner ends first and takes this window along.
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(window, message, wParam, lParam);
-    } catch (...) {
-        // Nothing may unwind into the system's code.
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+LRESULT CALLBACK ExternalAppWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RouteWindowMessage(window, message, wParam, lParam, &ExternalAppWindow::window_,
+                              &ExternalAppWindow::HandleMessage);
 }
 
 }  // namespace mb

@@ -1,6 +1,7 @@
 #include "run/log_process_win32.h"
 
 #include "env/dialogs_win32.h"
+#include "env/window_proc_win32.h"
 
 namespace mb {
 namespace {
@@ -310,25 +311,8 @@ LRESULT LogProcessWindow::HandleMessage(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT CALLBACK LogProcessWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<LogProcessWindow*>(create->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<LogProcessWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(window, message, wParam, lParam);
-    } catch (...) {
-        // Nothing may unwind into the system's code.
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    return RouteWindowMessage(window, message, wParam, lParam, &LogProcessWindow::window_,
+                              &LogProcessWindow::HandleMessage);
 }
 
 }  // namespace mb
