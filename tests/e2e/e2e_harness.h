@@ -217,12 +217,12 @@ protected:
     }
 
     static std::string SampleAvi() {
-        AviSpec spec;
-        spec.width = 64;
-        spec.height = 48;
-        spec.frames = 10;
-        spec.videoBytes = 10 * 64 * 48 * 3;
-        return AviBytes(spec);
+        AviSpec avi;
+        avi.width = 64;
+        avi.height = 48;
+        avi.frames = 10;
+        avi.videoBytes = 10 * 64 * 48 * 3;
+        return AviBytes(avi);
     }
 
     std::string Dir(const std::string& name) const { return *scratch_ / name; }

@@ -19,13 +19,13 @@ constexpr char kDefaultFolder[] = "C:\\Marobex Sample";
 constexpr int kSeconds = 10;
 
 std::string SampleVideo() {
-    mb::AviSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.framesPerSecond = 25;
-    spec.frames = 25 * kSeconds;
-    spec.videoBytes = static_cast<std::int64_t>(spec.frames) * 64 * 48 * 3;
-    return mb::AviBytes(spec);
+    mb::AviSpec avi;
+    avi.width = 64;
+    avi.height = 48;
+    avi.framesPerSecond = 25;
+    avi.frames = 25 * kSeconds;
+    avi.videoBytes = static_cast<std::int64_t>(avi.frames) * 64 * 48 * 3;
+    return mb::AviBytes(avi);
 }
 
 // AC3 frames of 1,536 bytes (384 kbit/s at 48 kHz), each opening with the
