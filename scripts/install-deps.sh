@@ -8,6 +8,13 @@ PACKAGES=(
   googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64
+  # Wine's own fonts (Tahoma and friends) and the Liberation faces it maps
+  # Arial and Times to: only recommended by Debian's Wine, yet every text
+  # measurement of the windows depends on them.
+  fonts-wine fonts-liberation
+  # X libraries Wine's display driver loads at run time (recommended, not
+  # required, by libwine): without them windows lose features under Xvfb.
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3
   xvfb xauth x11-utils imagemagick
   ffmpeg
   zip file
