@@ -5,11 +5,14 @@
 #   tests/ui/*.cpp      tests that create windows (Wine under a virtual display)
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 
+# Includes go one way, down the layers of src/.
+add_test(NAME layers_include_downwards COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh ${CMAKE_SOURCE_DIR})
+
 if(NOT WIN32)
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(core_tests ${CORE_TEST_SOURCES})
-  target_link_libraries(core_tests PRIVATE marobex_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(core_tests PRIVATE marobex_core marobex_standin GTest::gtest GTest::gtest_main)
   target_compile_definitions(core_tests PRIVATE MAROBEX_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
   return()
@@ -45,16 +48,16 @@ function(marobex_wine_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
 endfunction()
 
-marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core)
+marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core marobex_standin)
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)
-  marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32)
+  marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
 endif()
 
 file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*.cpp)
 if(UI_TEST_SOURCES)
-  marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32)
+  marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
 endif()
 
 # Every program, 64- and 32-bit, imports Windows system DLLs only.

@@ -25,11 +25,14 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp)
   install(TARGETS marobex RUNTIME DESTINATION .)
 endif()
 
-# Each folder under tools/ with a CMakeLists.txt is one helper program.
+# Each folder under tools/ with a CMakeLists.txt is one helper program, but
+# for the stand-ins' folder, which the top level adds in every build.
 file(GLOB MAROBEX_TOOL_LISTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/CMakeLists.txt)
 foreach(l IN LISTS MAROBEX_TOOL_LISTS)
   get_filename_component(d ${l} DIRECTORY)
-  add_subdirectory(${d})
+  if(NOT d STREQUAL "${CMAKE_SOURCE_DIR}/tools/standins")
+    add_subdirectory(${d})
+  endif()
 endforeach()
 
 # The release package (i686 build only).

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 #include "app/main_window_win32.h"
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "env/codec_detection.h"
-#include "env/external_app_win32.h"
-#include "env/ports.h"
-#include "run/log_process_win32.h"
+#include "app/external_app_win32.h"
+#include "model/ports.h"
+#include "app/log_process_win32.h"
 #include "run/run_driver.h"
 #include "run/tray_win32.h"
 

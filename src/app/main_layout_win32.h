@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 
 namespace mb {
 

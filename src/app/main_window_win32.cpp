@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/resource.h"
-#include "env/dialogs_win32.h"
+#include "app/dialogs_win32.h"
 
 namespace mb {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 #include "app/main_layout_win32.h"
 
 namespace mb {

@@ -11,7 +11,7 @@
 
 #ifndef RC_INVOKED
 
-#include "app/encode_settings.h"
+#include "model/encode_settings.h"
 
 namespace mb {
 
@@ -26,7 +26,7 @@ inline constexpr int kUnitIdOffset = 7;
 enum ControlId : int {
 #define MB_CONTROL(kind, name, tab, frame, caption, choices, lo, hi, layout, def, flags) \
     IDC_##name = kControlIdBase + kControlIdStride * static_cast<int>(Ctl::name),
-#include "app/controls.def"
+#include "model/controls.def"
 #undef MB_CONTROL
 };
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/numbers.h"
+#include "model/numbers.h"
 #include "codecstate/binary_text.h"
 #include "codecstate/codec_templates.h"
 

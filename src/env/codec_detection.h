@@ -6,23 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
-#include "env/ports.h"
+#include "model/codec_check.h"
+#include "model/program_state.h"
+#include "model/ports.h"
 
 namespace mb {
-
-struct CodecCheckResult {
-    std::vector<std::string> lines;  // what LstCodecFound shows, in order
-    bool divx4 = false;
-    bool divx5Pro = false;
-    bool divx5 = false;
-    bool xvid = false;
-    bool divx3Low = false;
-    bool divx3Fast = false;
-    // False when Codec.exe is missing or left no list file: the check found
-    // nothing because it could not look, not because nothing is installed.
-    bool listRead = false;
-};
 
 // The list Codec.exe writes, read and deleted by the check.
 inline constexpr char CodecListFile[] = "c:\\Marobex_Codecs.txt";

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

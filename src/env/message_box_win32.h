@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
-#include "env/ports.h"
+#include "model/program_state.h"
+#include "model/ports.h"
 
 namespace mb {
 

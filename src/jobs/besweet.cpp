@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "jobs/job_file.h"
+#include "jobs/script_file.h"
 
 namespace mb {
 

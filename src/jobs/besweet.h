@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/encode_settings.h"
-#include "app/program_state.h"
+#include "model/encode_settings.h"
+#include "model/program_state.h"
 
 namespace mb {
 

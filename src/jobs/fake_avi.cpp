@@ -5,7 +5,7 @@
 // (fakeavi.bin, compared with this builder by a test).
 #include <cstdint>
 
-#include "jobs/job_file.h"
+#include "jobs/script_file.h"
 #include "jobs/job_scripts.h"
 
 namespace mb {

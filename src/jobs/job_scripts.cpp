@@ -2,7 +2,7 @@
 // WAV-to-WMA conversion and the mux.
 #include "jobs/job_scripts.h"
 
-#include "jobs/job_file.h"
+#include "jobs/script_file.h"
 
 namespace mb {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/encode_settings.h"
-#include "app/program_state.h"
-#include "env/ports.h"
+#include "model/encode_settings.h"
+#include "model/program_state.h"
+#include "model/ports.h"
 
 namespace mb {
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 #include "env/tool_paths.h"
 #include "run/run_driver.h"
 

@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "app/job_file.h"
-#include "env/ports.h"
+#include "model/saved_job.h"
+#include "model/ports.h"
 
 namespace mb {
 

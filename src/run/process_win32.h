@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

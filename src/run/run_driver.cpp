@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "app/numbers.h"
+#include "model/numbers.h"
 #include "codecstate/binary_text.h"
 #include "codecstate/codec_state.h"
 #include "jobs/besweet.h"

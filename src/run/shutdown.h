@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

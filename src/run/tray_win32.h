@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

@@ -17,8 +17,8 @@
 
 #include "../win32/standin_process.h"
 #include "../win32/win32_test_support.h"
-#include "app/form_model.h"
-#include "app/program_state.h"
+#include "model/form_model.h"
+#include "model/program_state.h"
 #include "codecstate/binary_text.h"
 #include "env/files_win32.h"
 #include "env/os_version.h"

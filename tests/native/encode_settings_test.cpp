@@ -1,4 +1,4 @@
-#include "app/encode_settings.h"
+#include "model/encode_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb::testing {
 

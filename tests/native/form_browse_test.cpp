@@ -1,7 +1,7 @@
 // The browse buttons, the codec check's changes and values set from text.
 #include <gtest/gtest.h>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 #include "form_test_support.h"
 
 using namespace mb;

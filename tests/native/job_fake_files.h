@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb::jobs_test {
 

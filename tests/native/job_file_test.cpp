@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/job_file.h"
+#include "model/saved_job.h"
 #include "form_test_support.h"
 #include "job_source_fake.h"
 

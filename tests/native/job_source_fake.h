@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/job_file.h"
+#include "model/saved_job.h"
 
 namespace mb::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "env/ports.h"
+#include "model/ports.h"
 #include "run/run_driver.h"
 
 namespace mb::testing {

@@ -1,7 +1,7 @@
 // The External Program Location window, created for real and driven through
 // messages; its file dialog answers what each test feeds it, and "Save"
 // writes through the real profile functions.
-#include "env/external_app_win32.h"
+#include "app/external_app_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The progress window, created for real and driven through messages.
-#include "run/log_process_win32.h"
+#include "app/log_process_win32.h"
 
 #include <gtest/gtest.h>
 

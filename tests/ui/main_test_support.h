@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 #include "app/main_window_win32.h"
 #include "app/resource.h"
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/job_file_win32.h"
+#include "env/saved_job_win32.h"
 #include "env/files_win32.h"
 #include "env/profile_win32.h"
 #include "jobs/fakeavi_win32.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "env/ports.h"
+#include "model/ports.h"
 #include "env/system_win32.h"
 
 namespace mb::testing {

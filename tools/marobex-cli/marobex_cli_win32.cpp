@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/job_file_win32.h"
+#include "env/saved_job_win32.h"
 #include "env/files_win32.h"
 #include "env/profile_win32.h"
 #include "env/registry_win32.h"

@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "app/program_state.h"
-#include "env/ports.h"
+#include "model/program_state.h"
+#include "model/ports.h"
 
 namespace mb {
 

@@ -1,4 +1,4 @@
-#include "app/form_model.h"
+#include "model/form_model.h"
 
 #include <algorithm>
 #include <charconv>

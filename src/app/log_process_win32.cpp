@@ -1,7 +1,7 @@
-#include "run/log_process_win32.h"
+#include "app/log_process_win32.h"
 
-#include "env/dialogs_win32.h"
-#include "env/window_proc_win32.h"
+#include "app/dialogs_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace mb {
 namespace {

@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/encode_settings.h"
-#include "app/program_state.h"
-#include "env/codec_detection.h"
+#include "model/encode_settings.h"
+#include "model/program_state.h"
+#include "model/codec_check.h"
 
 namespace mb {
 

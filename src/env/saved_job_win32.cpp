@@ -1,4 +1,4 @@
-#include "app/job_file_win32.h"
+#include "env/saved_job_win32.h"
 
 #include "env/api_error_win32.h"
 

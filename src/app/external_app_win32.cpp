@@ -1,10 +1,10 @@
-#include "env/external_app_win32.h"
+#include "app/external_app_win32.h"
 
 #include <iterator>
 #include <utility>
 
-#include "env/dialogs_win32.h"
-#include "env/window_proc_win32.h"
+#include "app/dialogs_win32.h"
+#include "app/window_proc_win32.h"
 #include "env/tool_paths.h"
 
 namespace mb {

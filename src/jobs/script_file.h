@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb::jobs_detail {
 

@@ -1,4 +1,4 @@
-#include "app/encode_settings.h"
+#include "model/encode_settings.h"
 
 #include <array>
 #include <cctype>
@@ -23,7 +23,7 @@ const std::array<ControlInfo, kControlCount> kControls = {{
     {ControlKind::kind, #name, Tab::tab, frame, caption, choices, lo, hi,                     \
      MB_TEXTVAL_##kind(layout), MB_INTVAL_##kind(layout), MB_TEXTVAL_##kind(def),             \
      MB_INTVAL_##kind(def), flags},
-#include "app/controls.def"
+#include "model/controls.def"
 #undef MB_CONTROL
 }};
 
@@ -46,7 +46,7 @@ T* TextFieldOf(S& s, Ctl c) {
 #define MB_PTR_Slider(name) return nullptr;
 #define MB_CONTROL(kind, name, tab, frame, caption, choices, lo, hi, layout, def, flags) \
     case Ctl::name: MB_PTR_##kind(name)
-#include "app/controls.def"
+#include "model/controls.def"
 #undef MB_CONTROL
 #undef MB_PTR_Text
 #undef MB_PTR_Check
@@ -67,7 +67,7 @@ T* IntFieldOf(S& s, Ctl c) {
 #define MB_PTR_Slider(name) return &s.name;
 #define MB_CONTROL(kind, name, tab, frame, caption, choices, lo, hi, layout, def, flags) \
     case Ctl::name: MB_PTR_##kind(name)
-#include "app/controls.def"
+#include "model/controls.def"
 #undef MB_CONTROL
         default: return nullptr;
     }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "env/ports.h"
+#include "model/ports.h"
 
 namespace mb {
 

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/encode_settings.h"
-#include "app/form_model.h"
-#include "app/program_state.h"
+#include "model/encode_settings.h"
+#include "model/form_model.h"
+#include "model/program_state.h"
 
 namespace mb {
 

@@ -1,4 +1,4 @@
-#include "jobs/job_file.h"
+#include "jobs/script_file.h"
 
 namespace mb::jobs_detail {
 

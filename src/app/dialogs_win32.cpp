@@ -1,4 +1,4 @@
-#include "env/dialogs_win32.h"
+#include "app/dialogs_win32.h"
 
 #include <commdlg.h>
 #include <objbase.h>

@@ -27,14 +27,14 @@ inline constexpr unsigned MB_READONLY = 4;
 struct EncodeSettings {
 #define MB_CONTROL(kind, name, tab, frame, caption, choices, lo, hi, layout, def, flags) \
     MB_FIELD_##kind name = def;
-#include "app/controls.def"
+#include "model/controls.def"
 #undef MB_CONTROL
 };
 
 // One value per control, in the order of controls.def.
 enum class Ctl : int {
 #define MB_CONTROL(kind, name, tab, frame, caption, choices, lo, hi, layout, def, flags) name,
-#include "app/controls.def"
+#include "model/controls.def"
 #undef MB_CONTROL
     Count
 };

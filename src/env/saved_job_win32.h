@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/job_file.h"
+#include "model/saved_job.h"
 
 namespace mb {
 

@@ -1,4 +1,4 @@
-#include "app/job_file.h"
+#include "model/saved_job.h"
 
 #include <cctype>
 #include <span>

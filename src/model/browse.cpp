@@ -2,7 +2,7 @@
 // dialog returned. An empty path means the dialog was cancelled.
 #include <cctype>
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 
 namespace mb {
 

@@ -2,7 +2,7 @@
 // one control and runs when that control takes a new value; the effects are
 // applied in the order written, and a control that a rule changes runs its
 // own rule at once.
-#include "app/form_model.h"
+#include "model/form_model.h"
 
 namespace mb {
 
