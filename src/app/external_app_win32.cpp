@@ -4,8 +4,9 @@
 #include <utility>
 
 #include "app/dialogs_win32.h"
-#include "app/window_proc_win32.h"
+#include "app/screen_win32.h"
 #include "env/tool_paths.h"
+#include "env/window_text_win32.h"
 
 namespace mb {
 
@@ -52,40 +53,6 @@ constexpr int kButtonWidth = 1215;
 constexpr int kButtonHeight = 375;
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-
-struct ScreenDpi {
-    int x = 96;
-    int y = 96;
-};
-
-ScreenDpi QueryDpi() {
-    ScreenDpi dpi;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-        dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi;
-}
-
-// The font of the system's message boxes, which the user's settings and the
-// DPI already size.
-HFONT CreateMessageFont() {
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return CreateFontIndirectA(&metrics.lfMessageFont);
-    return nullptr;
-}
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, text.data(), length + 1);
-    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    return text;
-}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
@@ -139,22 +106,12 @@ ExternalAppWindow::~ExternalAppWindow() { Close(); }
 
 void ExternalAppWindow::Load(HWND owner, HINSTANCE instance) {
     if (window_) return;
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExA(instance, kClassName, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClassName;
-        if (!RegisterClassExA(&windowClass)) return;
-    }
+    if (!RegisterWindowClass(instance, kClassName)) return;
     if (font_) DeleteObject(font_);  // left by a window its owner took along
     font_ = nullptr;
 
-    const ScreenDpi dpi = QueryDpi();
-    RECT frame = {0, 0, MulDiv(kClientWidth, dpi.x, 1440), MulDiv(kClientHeight, dpi.y, 1440)};
+    const ScreenDpi dpi = QueryScreenDpi();
+    RECT frame = {0, 0, TwipsToPixelsX(kClientWidth, dpi), TwipsToPixelsY(kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -168,9 +125,9 @@ void ExternalAppWindow::Load(HWND owner, HINSTANCE instance) {
     if (left < 0) left = 0;
     if (top < 0) top = 0;
 
-    window_ = CreateWindowExA(0, kClassName, ExternalAppCaption, kStyle, left, top, width, height,
-                              owner, nullptr, instance, this);
-    if (!window_) return;
+    if (!CreateObjectWindow(0, kClassName, ExternalAppCaption, kStyle, left, top, width, height, owner,
+                            instance))
+        return;
 
     font_ = CreateMessageFont();
     struct Child {
@@ -233,10 +190,10 @@ bool ExternalAppWindow::TranslateDialogMessage(MSG& message) {
 }
 
 void ExternalAppWindow::LayOut() {
-    const ScreenDpi dpi = QueryDpi();
+    const ScreenDpi dpi = QueryScreenDpi();
     auto place = [&](int id, int left, int top, int width, int height) {
-        MoveWindow(GetDlgItem(window_, id), MulDiv(left, dpi.x, 1440), MulDiv(top, dpi.y, 1440),
-                   MulDiv(width, dpi.x, 1440), MulDiv(height, dpi.y, 1440), FALSE);
+        MoveWindow(GetDlgItem(window_, id), TwipsToPixelsX(left, dpi), TwipsToPixelsY(top, dpi),
+                   TwipsToPixelsX(width, dpi), TwipsToPixelsY(height, dpi), FALSE);
     };
     place(IDC_FrameLocation, kMargin, kMargin, kClientWidth - 2 * kMargin, kFrameHeight);
     const int labels[] = {IDC_Label3, IDC_Label1, IDC_Label2};
@@ -293,11 +250,6 @@ LRESULT ExternalAppWindow::HandleMessage(HWND window, UINT message, WPARAM wPara
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK ExternalAppWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return RouteWindowMessage(window, message, wParam, lParam, &ExternalAppWindow::window_,
-                              &ExternalAppWindow::HandleMessage);
 }
 
 }  // namespace mb

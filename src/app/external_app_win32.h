@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "app/window_proc_win32.h"
 #include "model/program_state.h"
 #include "model/ports.h"
 
@@ -31,7 +32,7 @@ using OpenFileDialog = std::function<std::string(HWND owner, const std::string& 
 // long), programFolder.
 std::string VirtualDubDialogFolder(const std::string& boxText, const std::string& programFolder);
 
-class ExternalAppWindow {
+class ExternalAppWindow : private WindowObject {
 public:
     // Control ids, named after the controls.
     enum ControlId : int {
@@ -54,9 +55,7 @@ public:
     // Both must outlive the window.
     ExternalAppWindow(ProgramState& state, ProfilePort& profile,
                       OpenFileDialog openDialog = DefaultOpenDialog());
-    ~ExternalAppWindow();
-    ExternalAppWindow(const ExternalAppWindow&) = delete;
-    ExternalAppWindow& operator=(const ExternalAppWindow&) = delete;
+    ~ExternalAppWindow() override;
 
     // Creates the window hidden, owned by owner, its boxes showing the
     // paths; nothing when it exists already.
@@ -81,13 +80,11 @@ public:
 private:
     void LayOut();
     void Browse(std::size_t row);
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     ProgramState& state_;
     ProfilePort& profile_;
     OpenFileDialog openDialog_;
-    HWND window_ = nullptr;
     HFONT font_ = nullptr;
 };
 

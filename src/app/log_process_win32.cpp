@@ -1,7 +1,7 @@
 #include "app/log_process_win32.h"
 
 #include "app/dialogs_win32.h"
-#include "app/window_proc_win32.h"
+#include "app/screen_win32.h"
 
 namespace mb {
 namespace {
@@ -28,40 +28,9 @@ constexpr int kPlacedTop = 100;
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-struct ScreenDpi {
-    int x = 96;
-    int y = 96;
-};
-
-ScreenDpi QueryDpi() {
-    ScreenDpi dpi;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-        dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi;
-}
-
-int TwipsToPixelsX(int twips, const ScreenDpi& dpi) { return MulDiv(twips, dpi.x, 1440); }
-int TwipsToPixelsY(int twips, const ScreenDpi& dpi) { return MulDiv(twips, dpi.y, 1440); }
-
-// The font of the system's message boxes, which the user's settings and the
-// DPI already size.
-HFONT CreateMessageFont() {
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return CreateFontIndirectA(&metrics.lfMessageFont);
-    return nullptr;
-}
-
-// Verdana 8.25 pt, normal weight.
-HFONT CreateLogFont(const ScreenDpi& dpi) {
-    return CreateFontA(-MulDiv(825, dpi.y, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, "Verdana");
-}
+// The log's font: Verdana 8.25 pt.
+constexpr char kLogFontFace[] = "Verdana";
+constexpr int kLogFontSize = 825;
 
 std::vector<std::string> ListLines(HWND list) {
     std::vector<std::string> lines;
@@ -162,32 +131,21 @@ void LogProcessWindow::LoadIfNeeded() {
 }
 
 void LogProcessWindow::Load(HINSTANCE instance) {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExA(instance, kClassName, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClassName;
-        if (!RegisterClassExA(&windowClass)) return;
-    }
+    if (!RegisterWindowClass(instance, kClassName)) return;
     if (logFont_) DeleteObject(logFont_);
     if (uiFont_) DeleteObject(uiFont_);
     logFont_ = nullptr;
     uiFont_ = nullptr;
 
-    const ScreenDpi dpi = QueryDpi();
+    const ScreenDpi dpi = QueryScreenDpi();
     RECT frame = {0, 0, TwipsToPixelsX(kClientWidth, dpi), TwipsToPixelsY(kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    window_ = CreateWindowExA(0, kClassName, LogProcessCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              instance, this);
-    if (!window_) return;
+    if (!CreateObjectWindow(0, kClassName, LogProcessCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, instance))
+        return;
 
     uiFont_ = CreateMessageFont();
-    logFont_ = CreateLogFont(dpi);
+    logFont_ = CreatePointFont(kLogFontFace, kLogFontSize, dpi.y);
     struct Child {
         int id;
         const char* className;
@@ -223,7 +181,7 @@ void LogProcessWindow::Load(HINSTANCE instance) {
 }
 
 void LogProcessWindow::LayOut() {
-    const ScreenDpi dpi = QueryDpi();
+    const ScreenDpi dpi = QueryScreenDpi();
     struct Place {
         int id;
         int left, top, width, height;
@@ -308,11 +266,6 @@ LRESULT LogProcessWindow::HandleMessage(HWND window, UINT message, WPARAM wParam
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK LogProcessWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return RouteWindowMessage(window, message, wParam, lParam, &LogProcessWindow::window_,
-                              &LogProcessWindow::HandleMessage);
 }
 
 }  // namespace mb

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "app/window_proc_win32.h"
+
 namespace mb {
 
 inline constexpr char LogProcessCaption[] = "Loggin Encoding process";
 
-class LogProcessWindow {
+class LogProcessWindow : private WindowObject {
 public:
     // Control ids, named after the controls.
     enum ControlId : int {
@@ -26,9 +28,7 @@ public:
     };
 
     LogProcessWindow() = default;
-    ~LogProcessWindow();
-    LogProcessWindow(const LogProcessWindow&) = delete;
-    LogProcessWindow& operator=(const LogProcessWindow&) = delete;
+    ~LogProcessWindow() override;
 
     // Shows the window without making it modal, creating it first when it
     // does not exist yet (on creation: no Close in its system menu, "Always
@@ -70,10 +70,8 @@ private:
     void OnTopClick();
     void AddLine(int listId, const std::string& line, bool followEnd);
     void WidenFor(HWND list, const std::string& line);
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    HWND window_ = nullptr;
     HFONT uiFont_ = nullptr;   // labels, buttons, the queue
     HFONT logFont_ = nullptr;  // Verdana 8.25 pt for the log
 };

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "app/resource.h"
+#include "model/text.h"
 
 namespace mb {
 
@@ -30,18 +31,6 @@ constexpr int kPanelXvid = static_cast<int>(Panel::SSTabXividPanel);
 // room for on both sides.
 constexpr LayoutRect kMainTab{8, 8, 662, 502};
 constexpr LayoutRect kPanel{kMainTab.x + 14, kMainTab.y + 120, kMainTab.w - 28, 372};
-
-std::vector<std::string> Split(std::string_view text) {
-    std::vector<std::string> parts;
-    if (text.empty()) return parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t bar = text.find('|', start);
-        parts.emplace_back(text.substr(start, bar == std::string_view::npos ? bar : bar - start));
-        if (bar == std::string_view::npos) return parts;
-        start = bar + 1;
-    }
-}
 
 // Collects the items of one page after the other; frames and tab strips
 // go to their own lists, which end up beneath the controls.
@@ -104,7 +93,7 @@ public:
     }
 
     void Radio(Ctl group, int button, int x, int y, int w) {
-        const std::vector<std::string> captions = Split(Control(group).choices);
+        const std::vector<std::string> captions = SplitAt(Control(group).choices, '|');
         Add({ItemKind::Radio, IdOf(group, button), captions.at(static_cast<std::size_t>(button)),
              {x, y + kCheckDrop, w, kCheckHeight}, place_, group, button});
     }

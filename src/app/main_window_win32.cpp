@@ -6,6 +6,9 @@
 
 #include "app/resource.h"
 #include "app/dialogs_win32.h"
+#include "app/screen_win32.h"
+#include "env/window_text_win32.h"
+#include "model/text.h"
 
 namespace mb {
 
@@ -15,29 +18,9 @@ constexpr char kWindowClass[] = "MarobexMainWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // The dialog font of the system (Tahoma on every Windows since 2000), 8 pt.
 constexpr char kFontFace[] = "MS Shell Dlg 2";
-constexpr int kFontPoints = 8;
+constexpr int kFontSize = 800;  // hundredths of a point
 // How far a drop-down list opens below its box.
 constexpr int kComboDropHeight = 200;
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
-std::vector<std::string> SplitChoices(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (!text.empty()) {
-        const std::size_t bar = text.find('|', start);
-        parts.push_back(text.substr(start, bar == std::string::npos ? bar : bar - start));
-        if (bar == std::string::npos) break;
-        start = bar + 1;
-    }
-    return parts;
-}
 
 TabStrip StripOfPanel(int panel) {
     return panel == static_cast<int>(Panel::SSTabDivx3Panel) ? TabStrip::SSTabDivx3Panel
@@ -102,50 +85,25 @@ MainWindowW32::MainWindowW32(FormModel& model, const ProgramState& state, Browse
 
 MainWindowW32::~MainWindowW32() {
     model_.RemoveObserver(this);
-    if (window_ && IsWindow(window_)) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
+    DestroyDetached();
     if (font_) DeleteObject(font_);
 }
 
 int MainWindowW32::Scale(int layoutPixels) const { return MulDiv(layoutPixels, dpi_, 96); }
 
 bool MainWindowW32::Create(HINSTANCE instance, int dpi) {
-    if (dpi <= 0) {
-        HDC screen = GetDC(nullptr);
-        dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
+    if (dpi <= 0) dpi = QueryScreenDpi().x;
     dpi_ = dpi > 0 ? dpi : 96;
     windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
     light3dBrush_ = GetSysColorBrush(COLOR_3DLIGHT);
 
     if (window_) return false;
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(instance, kWindowClass, &wc)) {
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kWindowClass;
-        wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAROBEX), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-        wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAROBEX), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), 0));
-        if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-        if (!RegisterClassExA(&wc)) return false;
-    }
+    if (!RegisterWindowClass(instance, kWindowClass, IDI_MAROBEX)) return false;
 
-    font_ = CreateFontA(-MulDiv(kFontPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+    font_ = CreatePointFont(kFontFace, kFontSize, dpi_);
 
-    RECT frame{0, 0, MulDiv(kClientWidthTwips, dpi_, 1440), MulDiv(kClientHeightTwips, dpi_, 1440)};
+    const ScreenDpi scale{dpi_, dpi_};
+    RECT frame{0, 0, TwipsToPixelsX(kClientWidthTwips, scale), TwipsToPixelsY(kClientHeightTwips, scale)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -154,9 +112,9 @@ bool MainWindowW32::Create(HINSTANCE instance, int dpi) {
     const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
     const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
 
-    window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, MainWindowTitle, kWindowStyle, x, y,
-                              width, height, nullptr, nullptr, instance, this);
-    if (!window_) return false;
+    if (!CreateObjectWindow(WS_EX_CONTROLPARENT, kWindowClass, MainWindowTitle, kWindowStyle, x, y, width,
+                            height, nullptr, instance))
+        return false;
 
     {
         Mirroring guard(*this);
@@ -180,7 +138,7 @@ void MainWindowW32::CreateItems() {
         if (!control) continue;
         switch (item.kind) {
             case ItemKind::Combo:
-                for (const std::string& entry : SplitChoices(item.text))
+                for (const std::string& entry : SplitAt(item.text, '|'))
                     SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
                 break;
             case ItemKind::Slider: {
@@ -195,7 +153,7 @@ void MainWindowW32::CreateItems() {
             }
             case ItemKind::Tab: {
                 int index = 0;
-                for (const std::string& caption : SplitChoices(item.text)) {
+                for (const std::string& caption : SplitAt(item.text, '|')) {
                     TCITEMA tab{};
                     tab.mask = TCIF_TEXT;
                     tab.pszText = const_cast<char*>(caption.c_str());
@@ -511,23 +469,7 @@ bool MainWindowW32::PreTranslateMessage(MSG& message) {
 
 // ---- The window procedure ---------------------------------------------------------------
 
-LRESULT CALLBACK MainWindowW32::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindowW32*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindowW32*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    // Nothing thrown in a handler may cross into Windows.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
-LRESULT MainWindowW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindowW32::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (mirroring_ == 0)
@@ -565,17 +507,12 @@ LRESULT MainWindowW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             model_.RemoveObserver(this);
             handler_.MainWindowDestroyed();
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            lastFocus_ = nullptr;
-            return DefWindowProcA(window, message, wParam, lParam);
-        }
         default: break;
     }
     if (handler_.HandleMessage(message, wParam, lParam)) return 0;
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
+
+void MainWindowW32::OnWindowGone() { lastFocus_ = nullptr; }
 
 }  // namespace mb

@@ -16,6 +16,7 @@
 
 #include "model/form_model.h"
 #include "app/main_layout_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace mb {
 
@@ -73,7 +74,7 @@ inline constexpr char AudioFilter[] = "AC3 Audio Stream (*.ac3)|*.ac3|MPEG-2 Aud
 inline constexpr char AudioTitle[] = "Choose Audio Source File";
 inline constexpr char MainWindowTitle[] = "Marobex";
 
-class MainWindowW32 : private FormObserver {
+class MainWindowW32 : private FormObserver, private WindowObject {
 public:
     // The window observes `model` from its creation on; `state` gives the
     // program folder the file dialogs open in. All of them must outlive the
@@ -117,8 +118,8 @@ public:
     void BrowseStream2();
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnWindowGone() override;
     void OnCommand(int id, int code, HWND control);
     void OnSlider(HWND control);
     void OnTabSelected(HWND tab);
@@ -153,7 +154,6 @@ private:
     const ProgramState& state_;
     BrowseDialogs& dialogs_;
     MainWindowHandler& handler_;
-    HWND window_ = nullptr;
     HFONT font_ = nullptr;
     int dpi_ = 96;
     int mirroring_ = 0;

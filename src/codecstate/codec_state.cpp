@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/numbers.h"
+#include "model/text.h"
 #include "codecstate/binary_text.h"
 #include "codecstate/codec_templates.h"
 
@@ -53,10 +54,6 @@ struct NumberEntry {
     double scale;                     // kbit/s boxes give bit/s
 };
 
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
-}
-
 // Reads the boxes in the order of their checks and shows the first problem:
 //   1. boxes with a "No input" check, in order: empty or 0 -> "No input for
 //      ...", not a number -> "Invalid input. Not a number: <name>";
@@ -79,7 +76,7 @@ bool ReadEntries(std::span<const NumberEntry> entries, std::span<std::int32_t> v
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const NumberEntry& e = entries[i];
         if (e.noInputMessage.empty()) continue;
-        if (IsBlank(e.text)) return refuse(e.noInputMessage);
+        if (IsBlankText(e.text)) return refuse(e.noInputMessage);
         const std::optional<double> n = StrictNumber(e.text, format);
         if (!n) return notANumber(e);
         if (*n == 0.0) return refuse(e.noInputMessage);

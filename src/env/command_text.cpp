@@ -3,18 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/text.h"
+
 namespace mb {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EndsWithProgramExtension(std::string_view text) {
     if (text.size() < 4) return false;
-    std::string tail;
-    for (char c : text.substr(text.size() - 4)) tail += Lower(c);
-    return tail == ".exe" || tail == ".com" || tail == ".bat";
+    const std::string_view tail = text.substr(text.size() - 4);
+    return SameNoCase(tail, ".exe") || SameNoCase(tail, ".com") || SameNoCase(tail, ".bat");
 }
 
 }  // namespace

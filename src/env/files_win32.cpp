@@ -1,6 +1,7 @@
 #include "env/files_win32.h"
 
 #include "env/api_error_win32.h"
+#include "model/text.h"
 
 namespace mb {
 namespace {
@@ -82,16 +83,7 @@ bool FilesW32::ReadLines(const std::string& path, std::vector<std::string>& line
     while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
 
     lines.clear();
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        if (end == std::string::npos) end = text.size();
-        std::size_t stop = end;
-        if (stop > start && text[stop - 1] == '\r') --stop;
-        lines.push_back(text.substr(start, stop - start));
-        start = next;
-    }
+    for (const std::string_view line : SplitLines(text)) lines.emplace_back(line);
     return true;
 }
 

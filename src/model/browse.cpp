@@ -1,8 +1,8 @@
 // The browse buttons of the main window: what each derives from the path its
 // dialog returned. An empty path means the dialog was cancelled.
-#include <cctype>
 
 #include "model/form_model.h"
+#include "model/text.h"
 
 namespace mb {
 
@@ -22,14 +22,6 @@ std::size_t ExtensionStart(std::string_view path) {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || dot < NameStart(path)) return std::string_view::npos;
     return dot;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // The folder of a file, without the separator before the name ("C:" for
@@ -66,7 +58,7 @@ void FormModel::BrowseSource(std::string_view path) {
     // A source without extension gives no target name to derive: the user
     // chooses the target, and the encoding mode stays as it was.
     const std::size_t dot = ExtensionStart(path);
-    const bool avi = dot != std::string_view::npos && EqualsNoCase(path.substr(dot), ".avi");
+    const bool avi = dot != std::string_view::npos && SameNoCase(path.substr(dot), ".avi");
     if (dot == std::string_view::npos) {
         state_.TargetFilePath.clear();
     } else {

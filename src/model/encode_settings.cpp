@@ -1,7 +1,8 @@
 #include "model/encode_settings.h"
 
 #include <array>
-#include <cctype>
+
+#include "model/text.h"
 
 namespace mb {
 
@@ -26,15 +27,6 @@ const std::array<ControlInfo, kControlCount> kControls = {{
 #include "model/controls.def"
 #undef MB_CONTROL
 }};
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 template <typename S, typename T>
 T* TextFieldOf(S& s, Ctl c) {

@@ -6,11 +6,12 @@
 #include <limits>
 #include <string>
 
+#include "model/text.h"
+
 namespace mb {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A decimal number taken apart: sign, the digits of the mantissa without
@@ -72,7 +73,7 @@ double ValueOf(const DecimalParts& parts) {
 
 double LeadingNumber(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsBlankOrLineEnd(text[pos])) ++pos;
 
     DecimalParts parts;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) parts.negative = text[pos++] == '-';
@@ -87,8 +88,8 @@ double LeadingNumber(std::string_view text) {
 
 std::optional<double> StrictNumber(std::string_view text, const NumberFormat& format) {
     std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlankOrLineEnd(text[begin])) ++begin;
+    while (end > begin && IsBlankOrLineEnd(text[end - 1])) --end;
     const std::string_view body = text.substr(begin, end - begin);
 
     const char decimal = format.decimalSeparator;

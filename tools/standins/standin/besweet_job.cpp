@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/text.h"
 #include "standin/media_files.h"
 
 namespace mb {
@@ -13,8 +14,6 @@ struct Token {
     std::string text;
     bool quoted = false;
 };
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Splits the arguments into tokens: blanks separate, double quotes enclose a
 // token that may hold blanks, and a ")" at the start of a word stands alone.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "model/text.h"
+
 namespace mb {
 
 namespace {
@@ -372,13 +374,7 @@ std::string ReadLine(std::string_view line, int lineNumber, ScriptDialect dialec
 JobScriptReading ReadJobScript(std::string_view text, ScriptDialect dialect) {
     JobScriptReading result;
     int lineNumber = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        pos = end + 1;
+    for (const std::string_view line : SplitLines(text)) {
         ++lineNumber;
         std::string problem = ReadLine(line, lineNumber, dialect, result.statements);
         if (!problem.empty()) {

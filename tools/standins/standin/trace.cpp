@@ -1,5 +1,7 @@
 #include "standin/trace.h"
 
+#include "model/text.h"
+
 namespace mb {
 
 namespace {
@@ -62,13 +64,7 @@ std::string FormatTraceRecord(const TraceRecord& record) {
 std::vector<TraceRecord> ReadTraceRecords(std::string_view text) {
     std::vector<TraceRecord> records;
     std::optional<TraceRecord> open;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        pos = end + 1;
+    for (const std::string_view line : SplitLines(text)) {
         if (line == kEnd) {
             if (open) records.push_back(std::move(*open));
             open.reset();
