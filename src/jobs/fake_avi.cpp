@@ -5,8 +5,9 @@
 // (fakeavi.bin, compared with this builder by a test).
 #include <cstdint>
 
-#include "jobs/script_file.h"
 #include "jobs/job_scripts.h"
+#include "jobs/riff_writer.h"
+#include "jobs/script_file.h"
 
 namespace mb {
 
@@ -22,125 +23,101 @@ constexpr std::uint32_t AVIF_HASINDEX = 0x10;
 constexpr std::uint32_t AVIF_TRUSTCKTYPE = 0x800;
 constexpr std::uint32_t AVIIF_KEYFRAME = 0x10;
 
-// Little-endian fields appended in order.
-class Bytes {
-public:
-    Bytes& U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b_ += static_cast<char>((v >> (8 * i)) & 0xFF);
-        return *this;
-    }
-    Bytes& U16(std::uint16_t v) {
-        b_ += static_cast<char>(v & 0xFF);
-        b_ += static_cast<char>(v >> 8);
-        return *this;
-    }
-    Bytes& FourCC(const char (&id)[5]) {
-        b_.append(id, 4);
-        return *this;
-    }
-    Bytes& Zeros(std::size_t n) {
-        b_.append(n, '\0');
-        return *this;
-    }
-    Bytes& Append(const std::string& more) {
-        b_ += more;
-        return *this;
-    }
-    std::size_t Size() const { return b_.size(); }
-    const std::string& Str() const { return b_; }
-
-private:
-    std::string b_;
-};
-
-// id, size, data (all chunk sizes here are even, so no pad byte is needed).
-std::string Chunk(const char (&id)[5], const Bytes& data) {
-    return Bytes().FourCC(id).U32(static_cast<std::uint32_t>(data.Size())).Append(data.Str()).Str();
+void MainHeader(RiffWriter& w) {
+    const std::size_t avih = w.Open("avih");
+    w.U32(100000);                            // microseconds per frame: 10 fps
+    w.U32(0);                                 // maximum bytes per second
+    w.U32(0);                                 // padding granularity
+    w.U32(AVIF_HASINDEX | AVIF_TRUSTCKTYPE);  // flags
+    w.U32(1);                                 // total frames
+    w.U32(0);                                 // initial frames
+    w.U32(1);                                 // streams
+    w.U32(kFrameBytes);                       // suggested buffer size
+    w.U32(kWidth);
+    w.U32(kHeight);
+    w.Zeros(4 * 4);                           // reserved
+    w.Close(avih);
 }
 
-// "LIST" or "RIFF", size, type, contents.
-std::string List(const char (&id)[5], const char (&type)[5], const std::string& contents) {
-    return Bytes()
-        .FourCC(id)
-        .U32(static_cast<std::uint32_t>(4 + contents.size()))
-        .FourCC(type)
-        .Append(contents)
-        .Str();
+void VideoStreamHeader(RiffWriter& w) {
+    const std::size_t strh = w.Open("strh");
+    w.Id("vids");
+    w.U32(0);            // handler
+    w.U32(0);            // flags
+    w.U16(0);            // priority
+    w.U16(0);            // language
+    w.U32(0);            // initial frames
+    w.U32(1000);         // scale
+    w.U32(10000);        // rate: rate / scale = 10 frames per second
+    w.U32(0);            // start
+    w.U32(1);            // length in frames
+    w.U32(kFrameBytes);  // suggested buffer size
+    w.U32(0);            // quality
+    w.U32(0);            // sample size
+    w.U16(0);            // frame rectangle: left, top, right, bottom
+    w.U16(0);
+    w.U16(kWidth);
+    w.U16(kHeight);
+    w.Close(strh);
 }
 
-std::string MainHeader() {
-    Bytes avih;
-    avih.U32(100000)                           // microseconds per frame: 10 fps
-        .U32(0)                                // maximum bytes per second
-        .U32(0)                                // padding granularity
-        .U32(AVIF_HASINDEX | AVIF_TRUSTCKTYPE) // flags
-        .U32(1)                                // total frames
-        .U32(0)                                // initial frames
-        .U32(1)                                // streams
-        .U32(kFrameBytes)                      // suggested buffer size
-        .U32(kWidth)
-        .U32(kHeight)
-        .Zeros(4 * 4);                         // reserved
-    return Chunk("avih", avih);
-}
-
-std::string VideoStreamHeader() {
-    Bytes strh;
-    strh.FourCC("vids")
-        .U32(0)           // handler
-        .U32(0)           // flags
-        .U16(0)           // priority
-        .U16(0)           // language
-        .U32(0)           // initial frames
-        .U32(1000)        // scale
-        .U32(10000)       // rate: rate / scale = 10 frames per second
-        .U32(0)           // start
-        .U32(1)           // length in frames
-        .U32(kFrameBytes) // suggested buffer size
-        .U32(0)           // quality
-        .U32(0)           // sample size
-        .U16(0)           // frame rectangle: left, top, right, bottom
-        .U16(0)
-        .U16(static_cast<std::uint16_t>(kWidth))
-        .U16(static_cast<std::uint16_t>(kHeight));
-    return Chunk("strh", strh);
-}
-
-std::string VideoStreamFormat() {
-    Bytes bih;  // BITMAPINFOHEADER
-    bih.U32(40)   // header size
-        .U32(kWidth)
-        .U32(kHeight)
-        .U16(1)   // planes
-        .U16(24)  // bits per pixel
-        .U32(0)   // BI_RGB
-        .U32(kFrameBytes)
-        .U32(0)   // pixels per metre, x and y
-        .U32(0)
-        .U32(0)   // colours used, colours important
-        .U32(0);
-    return Chunk("strf", bih);
+void VideoStreamFormat(RiffWriter& w) {
+    const std::size_t strf = w.Open("strf");  // BITMAPINFOHEADER
+    w.U32(40);  // header size
+    w.U32(kWidth);
+    w.U32(kHeight);
+    w.U16(1);   // planes
+    w.U16(24);  // bits per pixel
+    w.U32(0);   // BI_RGB
+    w.U32(kFrameBytes);
+    w.U32(0);   // pixels per metre, x and y
+    w.U32(0);
+    w.U32(0);   // colours used, colours important
+    w.U32(0);
+    w.Close(strf);
 }
 
 }  // namespace
 
+// All chunk sizes here are even, so no pad byte is needed.
 std::string FakeAviBytes() {
-    const std::string hdrl =
-        List("LIST", "hdrl", MainHeader() + List("LIST", "strl", VideoStreamHeader() + VideoStreamFormat()));
+    std::string file;
+    RiffWriter w(file);
+    const std::size_t riff = w.Open("RIFF");
+    w.Id("AVI ");
 
-    const std::string frame = Chunk("00db", Bytes().Zeros(kFrameBytes));  // one black frame
-    const std::string movi = List("LIST", "movi", frame);
+    const std::size_t hdrl = w.Open("LIST");
+    w.Id("hdrl");
+    MainHeader(w);
+    const std::size_t strl = w.Open("LIST");
+    w.Id("strl");
+    VideoStreamHeader(w);
+    VideoStreamFormat(w);
+    w.Close(strl);
+    w.Close(hdrl);
 
     // JUNK fills the header up to the point where the movie list's first
-    // chunk starts at kMovieDataOffset: "RIFF" header 12, hdrl, JUNK header
-    // 8, "movi" list header 12.
-    const std::size_t junk = kMovieDataOffset - (12 + hdrl.size() + 8 + 12);
-    const std::string padding = Chunk("JUNK", Bytes().Zeros(junk));
+    // chunk starts at kMovieDataOffset: JUNK header 8, "movi" list header 12.
+    const std::size_t junk = w.Open("JUNK");
+    w.Zeros(static_cast<std::int64_t>(kMovieDataOffset - (w.Size() + 12)));
+    w.Close(junk);
+
+    const std::size_t movi = w.Open("LIST");
+    w.Id("movi");
+    const std::size_t frame = w.Open("00db");  // one black frame
+    w.Zeros(kFrameBytes);
+    w.Close(frame);
+    w.Close(movi);
 
     // The index entry's offset counts from the "movi" type field.
-    const std::string idx1 = Chunk("idx1", Bytes().FourCC("00db").U32(AVIIF_KEYFRAME).U32(4).U32(kFrameBytes));
+    const std::size_t idx1 = w.Open("idx1");
+    w.Id("00db");
+    w.U32(AVIIF_KEYFRAME);
+    w.U32(4);
+    w.U32(kFrameBytes);
+    w.Close(idx1);
 
-    std::string file = List("RIFF", "AVI ", hdrl + padding + movi + idx1);
+    w.Close(riff);
     file.resize(kFileSize, '\0');
     return file;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "jobs/riff_writer.h"
+
 namespace mb {
 
 namespace {
@@ -10,27 +12,6 @@ namespace {
 constexpr std::uint32_t kAvifHasIndex = 0x10;
 constexpr std::uint32_t kAvifTrustCkType = 0x800;
 constexpr std::uint32_t kIndexKeyFrame = 0x10;
-
-class Bytes {
-public:
-    explicit Bytes(std::string& out) : out_(out) {}
-    void U8(unsigned v) { out_.push_back(static_cast<char>(v & 0xFF)); }
-    void U16(unsigned v) { U8(v); U8(v >> 8); }
-    void U32(std::uint32_t v) { U16(v & 0xFFFF); U16(v >> 16); }
-    void Id(std::string_view fourcc) { out_.append(fourcc.data(), 4); }
-    void Zeros(std::int64_t n) { out_.append(static_cast<std::size_t>(n), '\0'); }
-    // Starts a chunk or list and returns where its size goes.
-    std::size_t Open(std::string_view id) { Id(id); U32(0); return out_.size() - 4; }
-    void Close(std::size_t sizeAt) {
-        const auto size = static_cast<std::uint32_t>(out_.size() - sizeAt - 4);
-        for (int i = 0; i < 4; ++i) out_[sizeAt + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
-        if (size % 2) U8(0);
-    }
-    std::size_t Size() const { return out_.size(); }
-
-private:
-    std::string& out_;
-};
 
 std::uint32_t Get32(std::string_view b, std::size_t at) {
     std::uint32_t v = 0;
@@ -57,7 +38,7 @@ std::string StreamChunkId(std::size_t stream, std::string_view kind) {
     return id;
 }
 
-void WaveFormatEx(Bytes& w, const AudioFormat& f, bool withSize) {
+void WaveFormatEx(RiffWriter& w, const AudioFormat& f, bool withSize) {
     w.U16(f.formatTag);
     w.U16(f.channels);
     w.U32(f.samplesPerSec);
@@ -111,7 +92,7 @@ std::string AviBytes(const AviSpec& avi) {
 
     std::string out;
     out.reserve(static_cast<std::size_t>(AviFileSize(s)));
-    Bytes w(out);
+    RiffWriter w(out);
     const std::size_t riff = w.Open("RIFF");
     w.Id("AVI ");
 
@@ -398,7 +379,7 @@ std::string WavBytes(const AudioFormat& format, std::int64_t dataBytes) {
     dataBytes = std::max<std::int64_t>(dataBytes, 0);
     std::string out;
     out.reserve(static_cast<std::size_t>(dataBytes) + 64 + format.extra.size());
-    Bytes w(out);
+    RiffWriter w(out);
     const std::size_t riff = w.Open("RIFF");
     w.Id("WAVE");
     const std::size_t fmt = w.Open("fmt ");
