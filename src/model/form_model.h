@@ -177,24 +177,15 @@ private:
     void SetPanelVisible(Panel p, bool visible);
     void DeselectButton(Ctl group, int button);
 
-    // The rules (rules.cpp).
+    // The rules (rules.cpp): one for each control of rules.def.
     void RunRule(Ctl c);
     static bool HasRule(Ctl c);
-    void RuleOptCodec(int button);
-    void RuleCmbNumPass();
-    void RuleCmbQuant();
-    void RuleChkModulated2pass();
-    void RuleChkAltCurve();
-    void RuleChkAutoQuality();
-    void RuleChkAutoBonus();
-    void RuleChkDivx4Pass3();
-    void RuleChkError();
-    void RuleChkLuminance3();
-    void RuleChkCurveMotion();
-    void RuleOptCurveComp(int button);
-    void RuleOptAudioFormat(int stream, int button);
-    void RuleChkStream2();
-    void RuleSliderLabel(Ctl slider);
+#define MB_RULE(control) void Rule##control();
+#include "model/rules.def"
+#undef MB_RULE
+    // What the rules of the two audio streams and of the sliders share.
+    void ApplyAudioFormat(int stream, int button);
+    void ShowSliderValue(Ctl slider, Label label);
 
     // Enables the stream's "AC3" button for an ".ac3" file only.
     void AllowAc3For(Ctl formatGroup, std::string_view path);

@@ -35,27 +35,10 @@ std::string SliderLabelText(Ctl slider, int value) {
 
 bool FormModel::HasRule(Ctl c) {
     switch (c) {
-        case Ctl::OptCodec:
-        case Ctl::CmbNumPass:
-        case Ctl::CmbQuant:
-        case Ctl::ChkModulated2pass:
-        case Ctl::ChkAltCurve:
-        case Ctl::ChkAutoQuality:
-        case Ctl::ChkAutoBonus:
-        case Ctl::ChkDivx4Pass3:
-        case Ctl::ChkError:
-        case Ctl::ChkLuminance3:
-        case Ctl::ChkCurveMotion:
-        case Ctl::OptCurveComp:
-        case Ctl::OptAudioFormat1:
-        case Ctl::OptAudioFormat2:
-        case Ctl::ChkStream2:
-        case Ctl::SldPE:
-        case Ctl::SldPreProc:
-        case Ctl::SldSwitchFM:
-        case Ctl::SldSwitchLM:
-        case Ctl::SldAmpliStream1:
-        case Ctl::SldAmpliStream2: return true;
+#define MB_RULE(control) case Ctl::control:
+#include "model/rules.def"
+#undef MB_RULE
+            return true;
         default: return false;
     }
 }
@@ -64,29 +47,19 @@ void FormModel::RunRule(Ctl c) {
     if (!HasRule(c)) return;
     Notify([c](FormObserver& o) { o.OnRuleStarted(c); });
     switch (c) {
-        case Ctl::OptCodec: RuleOptCodec(settings_.OptCodec); break;
-        case Ctl::CmbNumPass: RuleCmbNumPass(); break;
-        case Ctl::CmbQuant: RuleCmbQuant(); break;
-        case Ctl::ChkModulated2pass: RuleChkModulated2pass(); break;
-        case Ctl::ChkAltCurve: RuleChkAltCurve(); break;
-        case Ctl::ChkAutoQuality: RuleChkAutoQuality(); break;
-        case Ctl::ChkAutoBonus: RuleChkAutoBonus(); break;
-        case Ctl::ChkDivx4Pass3: RuleChkDivx4Pass3(); break;
-        case Ctl::ChkError: RuleChkError(); break;
-        case Ctl::ChkLuminance3: RuleChkLuminance3(); break;
-        case Ctl::ChkCurveMotion: RuleChkCurveMotion(); break;
-        case Ctl::OptCurveComp: RuleOptCurveComp(settings_.OptCurveComp); break;
-        case Ctl::OptAudioFormat1: RuleOptAudioFormat(0, settings_.OptAudioFormat1); break;
-        case Ctl::OptAudioFormat2: RuleOptAudioFormat(1, settings_.OptAudioFormat2); break;
-        case Ctl::ChkStream2: RuleChkStream2(); break;
-        default: RuleSliderLabel(c); break;
+#define MB_RULE(control) \
+    case Ctl::control: Rule##control(); break;
+#include "model/rules.def"
+#undef MB_RULE
+        default: break;
     }
     Notify([c](FormObserver& o) { o.OnRuleFinished(c); });
 }
 
 // Shows the selected codec's panel. Every codec but DivX 3 starts again from
 // one pass; DivX 3 always runs two passes through Nandub.
-void FormModel::RuleOptCodec(int button) {
+void FormModel::RuleOptCodec() {
+    const int button = settings_.OptCodec;
     const bool divx3 = button == 3;
     switch (button) {
         case 0:
@@ -231,7 +204,8 @@ void FormModel::RuleChkCurveMotion() {
     }
 }
 
-void FormModel::RuleOptCurveComp(int button) {
+void FormModel::RuleOptCurveComp() {
+    const int button = settings_.OptCurveComp;
     if (button == 0) {
         SetEnabled(Ctl::TxtSymetric, true);
         SetEnabled(Ctl::TxtAsymetricLow, false);
@@ -246,9 +220,12 @@ void FormModel::RuleOptCurveComp(int button) {
     }
 }
 
+void FormModel::RuleOptAudioFormat1() { ApplyAudioFormat(0, settings_.OptAudioFormat1); }
+void FormModel::RuleOptAudioFormat2() { ApplyAudioFormat(1, settings_.OptAudioFormat2); }
+
 // Only MP3 has a rate mode and a bitrate; the DivX audio codec works at
 // 44 100 Hz only.
-void FormModel::RuleOptAudioFormat(int stream, int button) {
+void FormModel::ApplyAudioFormat(int stream, int button) {
     const StreamControls& s = kStreams[stream];
     switch (button) {
         case 0:
@@ -312,17 +289,15 @@ void FormModel::RuleChkStream2() {
     SetSlider(s.amplification, 2);
 }
 
-void FormModel::RuleSliderLabel(Ctl slider) {
-    Label label;
-    switch (slider) {
-        case Ctl::SldPE: label = Label::LbPE; break;
-        case Ctl::SldPreProc: label = Label::lbPreProc; break;
-        case Ctl::SldSwitchFM: label = Label::LbFM; break;
-        case Ctl::SldSwitchLM: label = Label::LbLM; break;
-        case Ctl::SldAmpliStream1: label = Label::LbAmpliStream1; break;
-        case Ctl::SldAmpliStream2: label = Label::LbAmpliStream2; break;
-        default: return;
-    }
+// A slider's value label shows its position.
+void FormModel::RuleSldPE() { ShowSliderValue(Ctl::SldPE, Label::LbPE); }
+void FormModel::RuleSldPreProc() { ShowSliderValue(Ctl::SldPreProc, Label::lbPreProc); }
+void FormModel::RuleSldSwitchFM() { ShowSliderValue(Ctl::SldSwitchFM, Label::LbFM); }
+void FormModel::RuleSldSwitchLM() { ShowSliderValue(Ctl::SldSwitchLM, Label::LbLM); }
+void FormModel::RuleSldAmpliStream1() { ShowSliderValue(Ctl::SldAmpliStream1, Label::LbAmpliStream1); }
+void FormModel::RuleSldAmpliStream2() { ShowSliderValue(Ctl::SldAmpliStream2, Label::LbAmpliStream2); }
+
+void FormModel::ShowSliderValue(Ctl slider, Label label) {
     SetLabel(label, SliderLabelText(slider, Value(slider)));
 }
 
