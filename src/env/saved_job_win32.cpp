@@ -30,19 +30,19 @@ std::vector<std::string> ReadStringList(Read read) {
 
 }  // namespace
 
-std::vector<std::string> ProfileJobSource::SectionNames() {
+std::vector<std::string> ProfileSavedJobSource::SectionNames() {
     return ReadStringList([this](char* buffer, DWORD size) {
         return GetPrivateProfileSectionNamesA(buffer, size, path_.c_str());
     });
 }
 
-std::vector<std::string> ProfileJobSource::SectionLines(const std::string& section) {
+std::vector<std::string> ProfileSavedJobSource::SectionLines(const std::string& section) {
     return ReadStringList([this, &section](char* buffer, DWORD size) {
         return GetPrivateProfileSectionA(section.c_str(), buffer, size, path_.c_str());
     });
 }
 
-std::unique_ptr<JobFileSource> OpenJobFile(const std::string& path, std::string& reason) {
+std::unique_ptr<SavedJobSource> OpenSavedJob(const std::string& path, std::string& reason) {
     if (path.empty()) {
         reason = "no file name";
         return nullptr;
@@ -72,7 +72,7 @@ std::unique_ptr<JobFileSource> OpenJobFile(const std::string& path, std::string&
         reason = "it is a folder";
         return nullptr;
     }
-    return std::make_unique<ProfileJobSource>(std::move(full));
+    return std::make_unique<ProfileSavedJobSource>(std::move(full));
 }
 
 }  // namespace mb

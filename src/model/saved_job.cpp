@@ -24,24 +24,24 @@ std::string Quoted(std::string_view value) {
 // A key of a section and where its value goes.
 struct KeyTarget {
     const char* key;
-    std::string JobFile::*field;
+    std::string SavedJob::*field;
 };
 
 constexpr KeyTarget kPathKeys[] = {
-    {"SourceFilePath", &JobFile::SourceFilePath},   {"TargetFilePath", &JobFile::TargetFilePath},
-    {"TempFolderPath", &JobFile::TempFolderPath},   {"Stream1FilePath", &JobFile::Stream1FilePath},
-    {"Stream2FilePath", &JobFile::Stream2FilePath},
+    {"SourceFilePath", &SavedJob::SourceFilePath},   {"TargetFilePath", &SavedJob::TargetFilePath},
+    {"TempFolderPath", &SavedJob::TempFolderPath},   {"Stream1FilePath", &SavedJob::Stream1FilePath},
+    {"Stream2FilePath", &SavedJob::Stream2FilePath},
 };
 constexpr KeyTarget kToolKeys[] = {
-    {"VirtualDubPath", &JobFile::VirtualDubPath},
-    {"NanDubPath", &JobFile::NanDubPath},
-    {"BesweetPath", &JobFile::BesweetPath},
+    {"VirtualDubPath", &SavedJob::VirtualDubPath},
+    {"NanDubPath", &SavedJob::NanDubPath},
+    {"BesweetPath", &SavedJob::BesweetPath},
 };
 
 enum class Section { Paths, Settings, Tools };
 
 // The key=value lines of one section, with their values stored in the job.
-void ReadSection(Section kind, const std::string& name, JobFileSource& source, JobFile& job,
+void ReadSection(Section kind, const std::string& name, SavedJobSource& source, SavedJob& job,
                  std::vector<std::string>& warnings) {
     const std::string where = "[" + name + "] ";
     std::vector<std::string> seen;  // keys in their canonical spelling
@@ -54,7 +54,7 @@ void ReadSection(Section kind, const std::string& name, JobFileSource& source, J
             continue;
         }
         const std::string_view key = TrimBlanks(line.substr(0, equals));
-        std::string value = JobValueText(line.substr(equals + 1));
+        std::string value = SavedJobValueText(line.substr(equals + 1));
 
         std::string canonical;
         std::optional<std::string>* setting = nullptr;
@@ -93,7 +93,7 @@ void ReadSection(Section kind, const std::string& name, JobFileSource& source, J
 
 }  // namespace
 
-std::string JobValueText(std::string_view raw) {
+std::string SavedJobValueText(std::string_view raw) {
     std::string_view value = TrimBlanks(raw);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')) {
         const std::size_t close = value.find(value.front(), 1);
@@ -111,16 +111,16 @@ std::string JobValueText(std::string_view raw) {
     return std::string(value);
 }
 
-JobFile ParseJobFile(JobFileSource& source, std::vector<std::string>& warnings) {
-    JobFile job;
+SavedJob ReadSavedJob(SavedJobSource& source, std::vector<std::string>& warnings) {
+    SavedJob job;
     bool done[3] = {false, false, false};
     for (const std::string& name : source.SectionNames()) {
         Section kind;
-        if (SameNoCase(name, JobPathsSection))
+        if (SameNoCase(name, SavedJobPathsSection))
             kind = Section::Paths;
-        else if (SameNoCase(name, JobSettingsSection))
+        else if (SameNoCase(name, SavedJobSettingsSection))
             kind = Section::Settings;
-        else if (SameNoCase(name, JobToolsSection))
+        else if (SameNoCase(name, SavedJobToolsSection))
             kind = Section::Tools;
         else {
             warnings.push_back("[" + name + "]: unknown section, ignored");
@@ -135,13 +135,13 @@ JobFile ParseJobFile(JobFileSource& source, std::vector<std::string>& warnings) 
     return job;
 }
 
-void StartJobForm(FormModel& model, ProgramState& state) {
+void StartSavedJobForm(FormModel& model, ProgramState& state) {
     state.Divx4FourccIsDivx = false;
     state.DivxAudioCodecFound = true;
     model.RunStartup({});
 }
 
-void ApplyJobFile(const JobFile& job, FormModel& model, std::vector<std::string>& warnings) {
+void ApplySavedJob(const SavedJob& job, FormModel& model, std::vector<std::string>& warnings) {
     const auto refused = [&warnings](const char* key, const std::string& value, const char* why) {
         warnings.push_back(std::string("[Paths] ") + key + ": not set to " + Quoted(value) + ", " + why);
     };
@@ -178,7 +178,7 @@ void ApplyJobFile(const JobFile& job, FormModel& model, std::vector<std::string>
     }
 }
 
-void ApplyJobTools(const JobFile& job, ProgramState& state) {
+void ApplySavedJobTools(const SavedJob& job, ProgramState& state) {
     if (!job.VirtualDubPath.empty()) state.VirtualDubPath = job.VirtualDubPath;
     if (!job.NanDubPath.empty()) state.NanDubPath = job.NanDubPath;
     if (!job.BesweetPath.empty()) state.BesweetPath = job.BesweetPath;

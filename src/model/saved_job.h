@@ -4,7 +4,7 @@
 // model the main window uses, through the same browse buttons and control
 // rules, so that a run of it is the run "&Start Encode" would make.
 //
-// Nothing in a job file is fatal: an unknown section or key, a malformed
+// Nothing in a saved job is fatal: an unknown section or key, a malformed
 // line or a value the form refuses becomes a one-line warning naming it, and
 // loading goes on.
 #pragma once
@@ -21,24 +21,24 @@
 
 namespace mb {
 
-// The text of a job file as the profile routines give it: the section names
+// The text of a saved job as the profile routines give it: the section names
 // in file order, and for each section its lines ("key=value") in file order.
 // The Windows programs read it with GetPrivateProfileSectionNamesA and
-// GetPrivateProfileSectionA (job_file_win32.h); tests give their own.
-class JobFileSource {
+// GetPrivateProfileSectionA (env/saved_job_win32.h); tests give their own.
+class SavedJobSource {
 public:
-    virtual ~JobFileSource() = default;
+    virtual ~SavedJobSource() = default;
     virtual std::vector<std::string> SectionNames() = 0;
     virtual std::vector<std::string> SectionLines(const std::string& section) = 0;
 };
 
-// Section names, as written in job files (matched without regard to case).
-inline constexpr char JobPathsSection[] = "Paths";
-inline constexpr char JobSettingsSection[] = "Settings";
-inline constexpr char JobToolsSection[] = "Tools";
+// Section names, as written in saved jobs (matched without regard to case).
+inline constexpr char SavedJobPathsSection[] = "Paths";
+inline constexpr char SavedJobSettingsSection[] = "Settings";
+inline constexpr char SavedJobToolsSection[] = "Tools";
 
-// A job file read into values; an empty text is a value not given.
-struct JobFile {
+// A saved job read into values; an empty text is a value not given.
+struct SavedJob {
     // [Paths]
     std::string SourceFilePath;
     std::string TargetFilePath;
@@ -57,19 +57,19 @@ struct JobFile {
 // in matching double or single quotes is the text between them (the profile
 // routines drop such quotes); otherwise a ";" at its start or after a blank
 // or tab starts a comment that runs to the end of the line.
-std::string JobValueText(std::string_view raw);
+std::string SavedJobValueText(std::string_view raw);
 
 // Reads the sections of a job. Sections and keys are matched without regard
 // to case; the first of two equal keys counts (as with the profile
 // routines) and the others are warned about. Appends one warning per
 // unknown section, unknown key, duplicate and line without "=".
-JobFile ParseJobFile(JobFileSource& source, std::vector<std::string>& warnings);
+SavedJob ReadSavedJob(SavedJobSource& source, std::vector<std::string>& warnings);
 
 // The window's start-up without the steps that reach outside it: no registry
 // preparation and no codec detection. The codec facts are taken so that no
 // codec choice is restricted: Divx4FourccIsDivx false, DivxAudioCodecFound
 // true. `model` must be new (built on `state`).
-void StartJobForm(FormModel& model, ProgramState& state);
+void StartSavedJobForm(FormModel& model, ProgramState& state);
 
 // Gives a started form the job's values, in this order: SourceFilePath
 // through the source browse button; TargetFilePath and TempFolderPath when
@@ -81,10 +81,10 @@ void StartJobForm(FormModel& model, ProgramState& state);
 // a source, stream 2 with ChkStream2 clear) is ignored, and a path box given
 // under [Settings] is ignored in favour of [Paths]. Each ignored value
 // appends a warning naming its key.
-void ApplyJobFile(const JobFile& job, FormModel& model, std::vector<std::string>& warnings);
+void ApplySavedJob(const SavedJob& job, FormModel& model, std::vector<std::string>& warnings);
 
 // The job's [Tools] paths in place of the ones from the settings file; a
 // tool the job does not name keeps its path.
-void ApplyJobTools(const JobFile& job, ProgramState& state);
+void ApplySavedJobTools(const SavedJob& job, ProgramState& state);
 
 }  // namespace mb

@@ -148,14 +148,14 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     if (jobs.size() > 1) return UsageError(env.err, "one job file at a time");
 
     std::string reason;
-    const std::unique_ptr<JobFileSource> source = env.openJob(jobs.front(), reason);
+    const std::unique_ptr<SavedJobSource> source = env.openJob(jobs.front(), reason);
     if (!source) {
         PrintLine(env.err, "error: ", "cannot read the job file " + jobs.front() + ": " + reason);
         return CliExitUsage;
     }
 
     std::vector<std::string> warnings;
-    const JobFile job = ParseJobFile(*source, warnings);
+    const SavedJob job = ReadSavedJob(*source, warnings);
 
     ProgramState state;
     state.ProgramFolder = env.programFolder;
@@ -166,11 +166,11 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         state.NanDubPath = env.profile.ReadIniValue(ToolPathSection, NanDubPathKey, settingsFile);
         state.BesweetPath = env.profile.ReadIniValue(ToolPathSection, BesweetPathKey, settingsFile);
     }
-    ApplyJobTools(job, state);
+    ApplySavedJobTools(job, state);
 
     FormModel form(state);
-    StartJobForm(form, state);
-    ApplyJobFile(job, form, warnings);
+    StartSavedJobForm(form, state);
+    ApplySavedJob(job, form, warnings);
     for (const std::string& w : warnings) PrintLine(env.err, "warning: ", w);
 
     ConsoleRunView view(env.out);

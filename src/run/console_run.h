@@ -52,7 +52,7 @@ struct CliEnvironment {
     std::string programFolder;  // where Marobex.ini and Priority.exe are, no trailing "\"
     // Opens the job file named on the command line; null, with the reason,
     // when it cannot be read.
-    std::function<std::unique_ptr<JobFileSource>(const std::string& path, std::string& reason)> openJob;
+    std::function<std::unique_ptr<SavedJobSource>(const std::string& path, std::string& reason)> openJob;
 };
 
 // Runs the command line (its arguments, without the program name) and

@@ -46,7 +46,7 @@ struct Cli {
         CliEnvironment env{out,     err,          world, world, world,
                            profile, world,        world, world, NumberFormat{},
                            "",      "C:\\Marobex",
-                           [this](const std::string& path, std::string& reason) -> std::unique_ptr<JobFileSource> {
+                           [this](const std::string& path, std::string& reason) -> std::unique_ptr<SavedJobSource> {
                                openedJobs.push_back(path);
                                auto it = jobs.find(path);
                                if (it == jobs.end()) {

@@ -25,11 +25,11 @@ struct LoadedJob {
 
     explicit LoadedJob(const std::string& text, FormObserver* observer = nullptr) {
         TextJobSource source(text);
-        const JobFile job = ParseJobFile(source, parseWarnings);
-        StartJobForm(form, state);
+        const SavedJob job = ReadSavedJob(source, parseWarnings);
+        StartSavedJobForm(form, state);
         if (observer) form.AddObserver(observer);
-        ApplyJobFile(job, form, warnings);
-        ApplyJobTools(job, state);
+        ApplySavedJob(job, form, warnings);
+        ApplySavedJobTools(job, state);
     }
 };
 
@@ -58,7 +58,7 @@ TEST(JobValue, BlanksQuotesAndComments) {
         {"\"a\" b", "\"a\" b"},  // text after the closing quote: taken as written
         {"\"\"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(JobValueText(c.raw), c.value) << c.raw;
+    for (const auto& c : cases) EXPECT_EQ(SavedJobValueText(c.raw), c.value) << c.raw;
 }
 
 TEST(JobParse, TheDocumentedExampleReadsCleanly) {
@@ -80,7 +80,7 @@ TEST(JobParse, TheDocumentedExampleReadsCleanly) {
         "NanDubPath=C:\\nd\\NanDub.exe\r\n"
         "BesweetPath=C:\\bs\\BeSweet.exe\r\n");
     Lines warnings;
-    const JobFile job = ParseJobFile(source, warnings);
+    const SavedJob job = ReadSavedJob(source, warnings);
     EXPECT_EQ(warnings, Lines{});
     EXPECT_EQ(job.SourceFilePath, "D:\\Rip\\movie.avs");
     EXPECT_EQ(job.TargetFilePath, "D:\\Rip\\movie.avi");
@@ -122,7 +122,7 @@ TEST(JobParse, NamesInAnyCaseAndEverythingElseWarned) {
         "[Settings]\n"
         "OptCodec=3\n");
     Lines warnings;
-    const JobFile job = ParseJobFile(source, warnings);
+    const SavedJob job = ReadSavedJob(source, warnings);
     EXPECT_EQ(warnings, (Lines{
                             "[paths] Bogus: unknown key, ignored",
                             "[paths] SOURCEFILEPATH: given again, the first value counts",
@@ -283,12 +283,12 @@ TEST(JobLoad, SecondStreamNeedsItsCheckBox) {
 TEST(JobLoad, ToolsOverrideOnlyWhatTheJobNames) {
     TextJobSource source("[Tools]\nNanDubPath=C:\\nd\\NanDub.exe\nBesweetPath=\n");
     Lines warnings;
-    const JobFile job = ParseJobFile(source, warnings);
+    const SavedJob job = ReadSavedJob(source, warnings);
     ProgramState state;
     state.VirtualDubPath = "C:\\vd.exe";
     state.NanDubPath = "C:\\old-nd.exe";
     state.BesweetPath = "C:\\bs.exe";
-    ApplyJobTools(job, state);
+    ApplySavedJobTools(job, state);
     EXPECT_EQ(state.VirtualDubPath, "C:\\vd.exe");
     EXPECT_EQ(state.NanDubPath, "C:\\nd\\NanDub.exe");
     EXPECT_EQ(state.BesweetPath, "C:\\bs.exe");

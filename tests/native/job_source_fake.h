@@ -10,7 +10,7 @@
 
 namespace mb::testing {
 
-class TextJobSource : public JobFileSource {
+class TextJobSource : public SavedJobSource {
 public:
     explicit TextJobSource(const std::string& text) {
         std::size_t start = 0;

@@ -110,7 +110,7 @@ protected:
         FixedSystem system;
         CliEnvironment env{o,     e,      recorder, recorder, files,
                            profile, clock, recorder, system,   NumberFormat{},
-                           LoadFakeAviResource(), programFolder, OpenJobFile};
+                           LoadFakeAviResource(), programFolder, OpenSavedJob};
         const int status = RunCli(args, env);
         out = o.str();
         err = e.str();

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
                                locale.UserNumberFormat(),
                                mb::LoadFakeAviResource(),
                                programPath.substr(0, programPath.find_last_of('\\')),
-                               mb::OpenJobFile};
+                               mb::OpenSavedJob};
         return mb::RunCli(args, env);
     } catch (const std::exception& e) {
         std::cerr << "error: " << e.what() << std::endl;
