@@ -39,7 +39,7 @@ public:
     // and a chunk of odd size gets a pad byte.
     void Close(std::size_t sizeAt) {
         const auto size = static_cast<std::uint32_t>(out_.size() - sizeAt - 4);
-        for (int i = 0; i < 4; ++i) out_[sizeAt + static_cast<std::size_t>(i)] = static_cast<char>((size >> (8 * i)) & 0xFF);
+        for (std::size_t i = 0; i < 4; ++i) out_[sizeAt + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
         if (size % 2) U8(0);
     }
 
