@@ -53,6 +53,8 @@ marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core maro
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)
   marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
+  # FFmpeg for Windows, for the engine's end-to-end runs (scripts/install-deps.sh).
+  target_compile_definitions(win32_tests PRIVATE MAROBEX_FFMPEG_DIR="Z:${CMAKE_SOURCE_DIR}/build/ffmpeg")
 endif()
 
 file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*.cpp)

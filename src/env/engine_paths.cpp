@@ -51,14 +51,15 @@ bool IsEngine(const std::string& path, FilePort& files) {
     return !path.empty() && files.FileProductName(path, name) && name == EngineProductName;
 }
 
-bool DefaultToolPathsToEngine(ProgramState& state, const std::string& pathVariable, ProfilePort& profile,
-                              FilePort& files) {
-    if (files.FileExists(SettingsFilePath(state))) return false;
+std::vector<std::string> DefaultToolPathsToEngine(ProgramState& state, const std::string& pathVariable,
+                                                  ProfilePort& profile, FilePort& files, MessagePort& messages) {
+    if (files.FileExists(SettingsFilePath(state))) return {};
     const std::string engine = state.ProgramFolder + "\\" + EngineFileName;
-    if (!IsEngine(engine, files) || FindFfmpeg(state.ProgramFolder, pathVariable, profile, files).empty())
-        return false;
+    if (!IsEngine(engine, files) || FindFfmpeg(state.ProgramFolder, pathVariable, profile, files).empty()) return {};
     state.VirtualDubPath = state.NanDubPath = state.BesweetPath = engine;
-    return true;
+    std::string version;
+    ReadFileVersionInfo(engine, version, files, messages);
+    return {VirtualDubToolLine(version), NanDubToolLine, BesweetToolLine};
 }
 
 std::vector<std::string> EngineCodecLines() {

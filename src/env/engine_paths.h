@@ -33,9 +33,10 @@ bool IsEngine(const std::string& path, FilePort& files);
 
 // First start (no Marobex.ini yet): when the engine lies beside the program
 // and FFmpeg can be found for it, the three tool paths are set to the engine
-// (in memory; "Save" keeps them) and true is returned.
-bool DefaultToolPathsToEngine(ProgramState& state, const std::string& pathVariable, ProfilePort& profile,
-                              FilePort& files);
+// (in memory; "Save" keeps them) and the tool list's three lines are
+// returned; otherwise nothing changes and the list is empty.
+std::vector<std::string> DefaultToolPathsToEngine(ProgramState& state, const std::string& pathVariable,
+                                                  ProfilePort& profile, FilePort& files, MessagePort& messages);
 
 // The codec list when VirtualDub's path is the engine: the four video codecs
 // and the DivX audio codec, each shown as provided by the engine.
