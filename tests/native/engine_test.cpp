@@ -9,12 +9,15 @@
 
 #include "codecstate/codec_state_reader.h"
 #include "engine_plan.h"
+#include "env/codec_detection.h"
 #include "env/engine_paths.h"
 #include "env_fakes.h"
 #include "ffmpeg_progress.h"
 
 using namespace mb;
 using namespace mb::engine;
+using mb::testing::FakeFiles;
+using mb::testing::FakeProfile;
 
 namespace {
 
@@ -64,22 +67,22 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
           "-bf 1 -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
           "move C:\\mbcli\\out\\film_firstpass.avi.part -> C:\\mbcli\\out\\film_firstpass.avi"}},
         {"divx4_1pass/jobpass.vcf", "VirtualDub",
-         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag DIVX -b:v 1200000 -g 300 -qmin 2 -qmax 12 "
-          "-f avi C:\\mbcli\\out\\film.avi.part",
-          "move C:\\mbcli\\out\\film.avi.part -> C:\\mbcli\\out\\film.avi"}},
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag DIVX -b:v 950000 -g 300 -qmin 2 -qmax 12 "
+          "-f avi C:\\mbcli\\movie.avi.part",
+          "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"xvid_2pass/jobpass2.vcf", "VirtualDub",
-         {"ffmpeg -y -i C:\\mbcli\\movie.avi -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "
-          "-qmin 1 -qmax 31 -pass 2 -passlogfile C:\\mbcli\\out\\film_passlog -f avi C:\\mbcli\\out\\film.avi.part",
-          "move C:\\mbcli\\out\\film.avi.part -> C:\\mbcli\\out\\film.avi"}},
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "
+          "-qmin 1 -qmax 31 -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
+          "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"divx3_2pass/jobpass1.vcf", "Nandub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 6000000 -g 9999 -pass 1 "
-          "-passlogfile C:\\mbcli\\out\\film_passlog -f null -",
-          "move C:\\mbcli\\out\\film_passlog-0.log -> C:\\Divx3stats.stats"}},
+          "-passlogfile C:\\mbcli\\movie_passlog -f null -",
+          "move C:\\mbcli\\movie_passlog-0.log -> C:\\Divx3stats.stats"}},
         {"divx3_2pass/jobpass2.vcf", "Nandub",
-         {"copy C:\\Divx3stats.stats -> C:\\mbcli\\out\\film_passlog-0.log",
-          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 910000 -g 300 -pass 2 "
-          "-passlogfile C:\\mbcli\\out\\film_passlog -f avi C:\\mbcli\\out\\film_temp.avi.part",
-          "move C:\\mbcli\\out\\film_temp.avi.part -> C:\\mbcli\\out\\film_temp.avi"}},
+         {"copy C:\\Divx3stats.stats -> C:\\mbcli\\movie_passlog-0.log",
+          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 300 -pass 2 "
+          "-passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie_temp.avi.part",
+          "move C:\\mbcli\\movie_temp.avi.part -> C:\\mbcli\\movie_temp.avi"}},
         {"divx5_2pass/AudioMux.vcf", "Nandub",
          {"ffmpeg -y -i C:\\mbcli\\out\\film_temp.avi -itsoffset -0.12 -i C:\\mbcli\\a.ac3 -map 0:v:0 -map 1:a:0 -c:v copy "
           "-c:a:0 copy -f avi C:\\mbcli\\out\\film.avi.part",
@@ -96,6 +99,7 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
         f.files["C:\\fake.avi"] = "";
         f.files["C:\\Divx3stats.stats"] = "";
         f.files[first + "-0.log"] = "";
+        f.files["C:\\mbcli\\movie_passlog-0.log"] = "";
         const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf");
         ASSERT_TRUE(out.plan) << out.problem;
         EXPECT_EQ(out.plan->program, c.program);
@@ -216,4 +220,51 @@ TEST(EnginePaths, FfmpegBesideTheEngineThenTheSettingsFileThenThePath) {
     EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", profile, files), "D:\\FFmpeg\\bin\\ffmpeg.exe");
     files.contents["C:\\M\\ffmpeg.exe"] = "";
     EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", profile, files), "C:\\M\\ffmpeg.exe");
+}
+
+namespace {
+// Files where the engine carries its version resource.
+struct FilesWithEngine : FakeFiles {
+    std::string engine;
+    bool FileProductName(const std::string& path, std::string& name) override {
+        if (path != engine || !contents.count(path)) return false;
+        name = EngineProductName;
+        return true;
+    }
+};
+}  // namespace
+
+TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
+    FilesWithEngine files;
+    FakeProfile profile;
+    mb::testing::RecordingMessages messages;
+    ProgramState state;
+    state.ProgramFolder = "C:\\M";
+    files.engine = "C:\\M\\marobex-engine.exe";
+    files.contents[files.engine] = "MZ";
+    files.versions[files.engine] = "1.0.0.0";
+    // Without FFmpeg the paths stay empty.
+    EXPECT_TRUE(DefaultToolPathsToEngine(state, "", profile, files, messages).empty());
+    files.contents["C:\\M\\ffmpeg.exe"] = "MZ";
+    EXPECT_EQ(DefaultToolPathsToEngine(state, "", profile, files, messages),
+              (std::vector<std::string>{"VirtualDub v1.0.0.\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}));
+    EXPECT_EQ(state.BesweetPath, files.engine);
+
+    // The engine's codecs, without Codec.exe, and nothing written anywhere.
+    files.contents["C:\\M\\Codec.exe"] = "MZ";
+    mb::testing::FakeProcesses processes;
+    mb::testing::FixedLocale locale;
+    const CodecCheckResult found = RunCodecCheck(state, processes, files, locale);
+    EXPECT_TRUE(processes.waited.empty());
+    EXPECT_EQ(found.lines, EngineCodecLines());
+    EXPECT_TRUE(found.divx4 && found.divx5Pro && found.xvid && found.divx3Low && found.listRead);
+    EXPECT_FALSE(found.divx5);  // the Pro features stay on offer
+    EXPECT_TRUE(state.DivxAudioCodecFound);
+
+    // A settings file wins over the default.
+    ProgramState later;
+    later.ProgramFolder = "C:\\M";
+    files.contents["C:\\M\\Marobex.ini"] = "";
+    EXPECT_TRUE(DefaultToolPathsToEngine(later, "", profile, files, messages).empty());
+    EXPECT_EQ(later.VirtualDubPath, "");
 }

@@ -116,7 +116,7 @@ protected:
 };
 
 TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
-    testing::ScratchFolder dir("C:\\marobex_engine_e2e");
+    mb::testing::ScratchFolder dir("C:\\marobex_engine_e2e");
     const std::string d = dir.path();
     // 10 s at 320 x 240 with an AC3 and an MPEG audio track, made by FFmpeg;
     // the audio tracks taken out as the stream files Marobex converts.
