@@ -75,12 +75,12 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
           "-qmin 1 -qmax 31 -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"divx3_2pass/jobpass1.vcf", "Nandub",
-         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 6000000 -g 9999 -pass 1 "
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -pass 1 "
           "-passlogfile C:\\mbcli\\movie_passlog -f null -",
           "move C:\\mbcli\\movie_passlog-0.log -> C:\\Divx3stats.stats"}},
         {"divx3_2pass/jobpass2.vcf", "Nandub",
          {"copy C:\\Divx3stats.stats -> C:\\mbcli\\movie_passlog-0.log",
-          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 300 -pass 2 "
+          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 2 "
           "-passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie_temp.avi.part",
           "move C:\\mbcli\\movie_temp.avi.part -> C:\\mbcli\\movie_temp.avi"}},
         {"divx5_2pass/AudioMux.vcf", "Nandub",
@@ -106,6 +106,15 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
         EXPECT_EQ(Runs(*out.plan), c.runs);
         EXPECT_EQ(out.logPath, out.plan->target + ".log");
     }
+}
+
+TEST(EnginePlan, DivX3AnalysisTakesTheSecondPassBitrateWhenItsJobIsThere) {
+    Fixture f;
+    f.files["c:\\jobpass1.vcf"] = Golden("divx3_2pass/jobpass1.vcf");
+    f.files["c:\\jobpass2.vcf"] = Golden("divx3_2pass/jobpass2.vcf");
+    const PlanOutcome out = f.Plan(" /r /x /sc:\\jobpass1.vcf");
+    ASSERT_TRUE(out.plan) << out.problem;
+    EXPECT_NE(Runs(*out.plan).at(0).find("-c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 1 "), std::string::npos);
 }
 
 TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {

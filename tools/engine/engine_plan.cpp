@@ -16,6 +16,7 @@ constexpr std::uint32_t kTagPcm = 1;
 constexpr std::uint32_t kTagMp3 = 0x55;
 constexpr std::uint32_t kTagWma = 0x161;
 constexpr std::uint32_t kTagAc3 = 0x2000;
+constexpr int kDivx3AnalysisQuantizer = 4;
 
 std::string Fourcc(std::uint32_t v) {
     std::string s;
@@ -282,12 +283,28 @@ private:
 
     bool VideoDivx3(const std::string& target, FfmpegRun& run) {
         auto& a = run.args;
-        a.insert(a.end(), {"-c:v", "msmpeg4", "-vtag", "DIV3", "-b:v", std::to_string(divxKbps_ * 1000)});
-        if (divxKeyframes_ > 0) a.insert(a.end(), {"-g", std::to_string(divxKeyframes_)});
         const bool first = noAvi_;
-        plan_.settings.push_back("video: DivX 3 (FFmpeg msmpeg4, fourcc DIV3), " + std::string(first ? "first" : "second") +
-                                 " pass, " + std::to_string(divxKbps_) + " kbit/s, keyframes every " +
-                                 std::to_string(divxKeyframes_) + " frames at most");
+        // Nandub analyses at a fixed 6000 kbit/s. FFmpeg's second pass needs
+        // statistics made near its own bitrate, or it falls far short of it:
+        // the analysis takes the settings of the second pass's job when it is
+        // there already (Marobex writes both before the first runs), else a
+        // middle quantizer.
+        int kbps = divxKbps_, keyframes = divxKeyframes_;
+        if (first && secondPass_) {
+            kbps = secondPass_->first;
+            keyframes = secondPass_->second;
+        }
+        a.insert(a.end(), {"-c:v", "msmpeg4", "-vtag", "DIV3"});
+        if (first && !secondPass_)
+            a.insert(a.end(), {"-q:v", std::to_string(kDivx3AnalysisQuantizer)});
+        else
+            a.insert(a.end(), {"-b:v", std::to_string(kbps * 1000)});
+        if (keyframes > 0) a.insert(a.end(), {"-g", std::to_string(keyframes)});
+        plan_.settings.push_back("video: DivX 3 (FFmpeg msmpeg4, fourcc DIV3), " +
+                                 (!first ? "second pass, " + std::to_string(kbps) + " kbit/s"
+                                  : secondPass_ ? "first pass, analysed at the second pass's " + std::to_string(kbps) + " kbit/s"
+                                                : "first pass, analysed at quantizer " + std::to_string(kDivx3AnalysisQuantizer)) +
+                                 ", keyframes every " + std::to_string(keyframes) + " frames at most");
         const std::string prefix = PassLogPrefix(target);
         if (!first) {
             // FFmpeg reads "<prefix>-0.log": the curve file the job names goes there.
@@ -316,6 +333,12 @@ private:
         return true;
     }
 
+public:
+    // The DivX 3 bitrate and keyframe interval of the second pass that will
+    // read this first pass's statistics.
+    std::optional<std::pair<int, int>> secondPass_;
+
+private:
     const FileExists& exists_;
     EnginePlan plan_;
     std::string problem_;
@@ -491,6 +514,30 @@ bool IsMuxJob(const std::vector<ScriptStatement>& statements) {
     return copy && saveAvi;
 }
 
+std::string GenStatsOf(const std::vector<ScriptStatement>& statements, bool curve) {
+    for (const ScriptStatement& st : statements)
+        if (st.object == "VirtualDub.video" && st.method == (curve ? "SetCurveFile" : "GenStats")) return st.args[0].text;
+    return {};
+}
+
+// For a Nandub first pass ("...1.vcf" with GenStats): the SetDivX values of
+// the second pass beside it ("...2.vcf") that reads its statistics.
+std::optional<std::pair<int, int>> SecondPassOf(const std::string& jobFile, const std::vector<ScriptStatement>& statements,
+                                                const FileReader& reader) {
+    const std::string stats = GenStatsOf(statements, false);
+    const std::size_t dot = jobFile.find_last_of('.');
+    if (stats.empty() || dot == std::string::npos || dot == 0 || jobFile[dot - 1] != '1') return std::nullopt;
+    std::string sibling = jobFile;
+    sibling[dot - 1] = '2';
+    const auto text = reader(sibling);
+    if (!text) return std::nullopt;
+    const JobScriptReading second = ReadJobScript(*text, ScriptDialect::Nandub);
+    if (second.error || GenStatsOf(second.statements, true) != stats) return std::nullopt;
+    for (const ScriptStatement& st : second.statements)
+        if (st.method == "SetDivX" && st.args[0].number > 0) return std::make_pair(st.args[0].number, st.args[1].number);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string PassLogPrefix(std::string_view savedPath) {
@@ -536,6 +583,7 @@ PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists
     }
     if (UsesNandubStatements(reading.statements) || IsMuxJob(reading.statements)) dialect = ScriptDialect::Nandub;
     JobPlanner planner(dialect, exists);
+    planner.secondPass_ = SecondPassOf(args.jobFile, reading.statements, reader);
     const bool ok = planner.Run(reading.statements);
     if (!planner.plan().target.empty()) out.logPath = planner.plan().target + ".log";
     if (!ok) {
