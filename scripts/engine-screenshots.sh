@@ -33,7 +33,7 @@ fi
 # A DivX 5 pass as Marobex writes it, on that clip.
 sed -e 's|VirtualDub.Open(.*|VirtualDub.Open("C:\\\\Marobex Sample\\\\long.avi",0,0);\r|' \
     -e 's|VirtualDub.SaveAVI(.*|VirtualDub.SaveAVI("C:\\\\Marobex Sample\\\\long-divx5.avi");\r|' \
-    tests/data/jobs/expected/divx5_1pass/jobpass.vcf >"$sample/shot-job.vcf"
+    tests/data/jobs/expected/divx5_1pass/jobpass.vcf >"$WINEPREFIX/drive_c/engine-shot.vcf"
 
 # The X window whose title begins with the text.
 find_window() {
@@ -48,7 +48,7 @@ wait_window() {
   return 1
 }
 
-cmake/wine-run.sh explorer /desktop=EngineShot,1024x768 "Z:${engine//\//\\}" /r /x '/sC:\Marobex Sample\shot-job.vcf' \
+cmake/wine-run.sh explorer /desktop=EngineShot,1024x768 "Z:${engine//\//\\}" /r /x '/sC:\engine-shot.vcf' \
   >/dev/null 2>&1 &
 if w=$(wait_window "VirtualDub Status - [long.avi]"); then
   sleep 5  # some progress on the window
@@ -61,7 +61,13 @@ fi
 wineserver -k 2>/dev/null || true
 sleep 1
 
-# The main window, whose start-up finds the engine's codecs.
-MAROBEX_START_TIMEOUT=120 scripts/start.sh --on-virtual-display >/dev/null
+# The main window, whose start-up finds the engine's codecs (a second try
+# when the first picture could not be taken).
+sleep 3
+for attempt in 1 2; do
+  if MAROBEX_START_TIMEOUT=120 scripts/start.sh --on-virtual-display >/dev/null; then break; fi
+  [ $attempt = 2 ] && { echo "engine-screenshots: the main window could not be captured." >&2; exit 1; }
+  sleep 3
+done
 cp "$shots/marobex-main.png" "$shots/marobex-codecs-engine.png"
 echo "The main window's codec list with the engine: $shots/marobex-codecs-engine.png"

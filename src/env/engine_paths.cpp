@@ -63,10 +63,8 @@ std::vector<std::string> DefaultToolPathsToEngine(ProgramState& state, const std
 }
 
 std::vector<std::string> EngineCodecLines() {
-    return {"DivX 5 (FFmpeg mpeg4, DX50)\t(Marobex Engine)", "DivX Codec 4 (FFmpeg mpeg4, DIVX)\t(Marobex Engine)",
-            "XviD MPEG-4 (FFmpeg mpeg4, XVID)\t(Marobex Engine)",
-            "DivX ;-) MPEG-4 (FFmpeg msmpeg4, DIV3)\t(Marobex Engine)",
-            "DivX ;-) Audio Codec (FFmpeg wmav2)\t(Marobex Engine)"};
+    return {"DivX 5 (DX50)\t\t(Marobex Engine)", "DivX 4 (DIVX)\t\t(Marobex Engine)", "XviD (XVID)\t\t(Marobex Engine)",
+            "DivX 3 (DIV3)\t\t(Marobex Engine)", "DivX Audio (WMA)\t\t(Marobex Engine)"};
 }
 
 }  // namespace mb
