@@ -60,6 +60,7 @@ endif()
 file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*.cpp)
 if(UI_TEST_SOURCES)
   marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
+  target_compile_definitions(ui_tests PRIVATE MAROBEX_FFMPEG_DIR="Z:${CMAKE_SOURCE_DIR}/build/ffmpeg")
 endif()
 
 # Every program, 64- and 32-bit, imports Windows system DLLs only.
