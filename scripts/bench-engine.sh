@@ -15,7 +15,10 @@ done
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 dir=$WINEPREFIX/drive_c/marobex_bench
 mkdir -p "$dir"
-wineserver -p >/dev/null 2>&1 &  # one wineserver for all runs: starts are quick
+# One wineserver for all runs, so that starts are quick; ended with the script
+# (Wine's services hold the script's output until then).
+wineserver -p >/dev/null 2>&1 &
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 sleep 1
 [ -f "$dir/clip.avi" ] || cmake/wine-run.sh "$ffmpeg" -hide_banner -nostdin -v error -y \
   -f lavfi -i 'testsrc2=size=640x480:rate=25:duration=60' -c:v mpeg4 -q:v 3 'C:\marobex_bench\clip.avi'
@@ -31,10 +34,14 @@ engine_times=() ffmpeg_times=()
 for i in 1 2 3; do
   rm -f "$dir/out.avi.log"
   engine_times+=("$(seconds cmake/wine-run.sh "$engine" /r /x '/sC:\marobex_bench\job.vcf')")
-  # The FFmpeg command the engine ran, without its progress pipe, by hand.
-  line=$(sed -n 's/^run: //p' "$dir/out.avi.log" | head -1 | sed 's/ -nostats -progress pipe:1//; s/out\.avi\.part/byhand.avi/')
+  # The FFmpeg command the engine ran (no blanks in its paths here), without
+  # its progress pipe, by hand.
+  line=$(tr -d '\r' <"$dir/out.avi.log" | sed -n 's/^run: [^ ]* //p' | head -1 | sed 's/ -nostats -progress pipe:1//; s/out\.avi\.part/byhand.avi/')
   [ -n "$line" ] || { echo "bench-engine: the engine did not run FFmpeg (see $dir/out.avi.log)." >&2; exit 1; }
-  ffmpeg_times+=("$(seconds cmake/wine-run.sh cmd /c "${line/ -y / -nostdin -y }")")
+  read -r -a args <<<"$line"
+  rm -f "$dir/byhand.avi"
+  ffmpeg_times+=("$(seconds cmake/wine-run.sh "$ffmpeg" -nostdin "${args[@]}")")
+  [ -s "$dir/byhand.avi" ] || { echo "bench-engine: FFmpeg by hand wrote nothing." >&2; exit 1; }
 done
 e=$(printf '%s\n' "${engine_times[@]}" | best)
 f=$(printf '%s\n' "${ffmpeg_times[@]}" | best)
