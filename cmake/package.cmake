@@ -21,7 +21,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/docs/USER_GUIDE.md
 # them later than this file is read: pick them up once the whole project is
 # configured.
 function(_marobex_install_packaged_programs)
-  foreach(program IN ITEMS marobex Codec Priority marobex-cli)
+  foreach(program IN ITEMS marobex Codec Priority marobex-cli marobex-engine)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION . COMPONENT Marobex)
     endif()

@@ -12,7 +12,7 @@ if(NOT WIN32)
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(core_tests ${CORE_TEST_SOURCES})
-  target_link_libraries(core_tests PRIVATE marobex_core marobex_standin GTest::gtest GTest::gtest_main)
+  target_link_libraries(core_tests PRIVATE marobex_core marobex_standin marobex_engine GTest::gtest GTest::gtest_main)
   target_compile_definitions(core_tests PRIVATE MAROBEX_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
   return()
@@ -48,16 +48,19 @@ function(marobex_wine_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
 endfunction()
 
-marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core marobex_standin)
+marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core marobex_standin marobex_engine)
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)
   marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
+  # FFmpeg for Windows, for the engine's end-to-end runs (scripts/install-deps.sh).
+  target_compile_definitions(win32_tests PRIVATE MAROBEX_FFMPEG_DIR="Z:${CMAKE_SOURCE_DIR}/build/ffmpeg")
 endif()
 
 file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*.cpp)
 if(UI_TEST_SOURCES)
   marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
+  target_compile_definitions(ui_tests PRIVATE MAROBEX_FFMPEG_DIR="Z:${CMAKE_SOURCE_DIR}/build/ffmpeg")
 endif()
 
 # Every program, 64- and 32-bit, imports Windows system DLLs only.

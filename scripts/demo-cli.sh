@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a sample job through the console runner (marobex-cli.exe) against the
-# stand-in encoders, in the build's Wine prefix, and prints what the progress
+# Runs a sample job through the console runner (marobex-cli.exe) with the
+# programs of build/win64/Marobex.ini (Marobex's engine with FFmpeg, or the
+# stand-in encoders; see scripts/setup-demo.sh), in the build's Wine prefix, and prints what the progress
 # window would show: the queue and the encoding log, with the programs the
 # run started. The job: the demonstration sample (see scripts/setup-demo.sh)
 # as a two-pass DivX 5 encode, its AC3 audio converted to MP3 and muxed.
@@ -53,7 +54,11 @@ printf '%s\r\n' \
 
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
-echo "marobex-cli \"C:\\Marobex Sample\\demo-job.ini\" (the encoders are the stand-ins of docs/standins.md)"
+if grep -qi 'marobex-engine.exe' "$build/Marobex.ini" 2>/dev/null; then
+  echo "marobex-cli \"C:\\Marobex Sample\\demo-job.ini\" (the encoder is Marobex's engine: FFmpeg encodes for real)"
+else
+  echo "marobex-cli \"C:\\Marobex Sample\\demo-job.ini\" (the encoders are the stand-ins of docs/standins.md)"
+fi
 status=0
 "$root/cmake/wine-run.sh" "$cli" 'C:\Marobex Sample\demo-job.ini' >"$out" 2>"$err" || status=$?
 tr -d '\r' <"$out" >"$out.lf" && mv "$out.lf" "$out"

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Prepares the build so that a new user can watch a whole run without the
-# real encoders and codecs (see docs/standins.md):
-# - Marobex.ini beside marobex.exe, pointing at the stand-in VirtualDub,
-#   Nandub and BeSweet;
+# real encoders and codecs:
+# - Marobex.ini beside marobex.exe, pointing at Marobex's engine with FFmpeg
+#   from build/ffmpeg (a real encode), or where FFmpeg is missing at the
+#   stand-in VirtualDub, Nandub and BeSweet (docs/standins.md);
 # - the stand-in video codecs registered in the build's Wine prefix, so that
 #   codec detection offers every codec;
 # - a small sample source in that prefix, "C:\Marobex Sample\sample.avi",
-#   with "sample.ac3" for an audio stream.
+#   with "sample.ac3" for an audio stream (made by FFmpeg for the engine).
 # On a machine without a display (no DISPLAY) it then runs a sample job
 # through the console runner (scripts/demo-cli.sh), so that a whole run can
 # be followed in the terminal; --setup-only leaves that out.
@@ -37,15 +38,39 @@ done
 # A Linux path as Wine's drive Z: shows it.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
+# Marobex's engine encodes for real when FFmpeg for Windows is there
+# (scripts/install-deps.sh puts it in build/ffmpeg); otherwise the stand-ins.
+engine=$build/marobex-engine.exe
+ffmpeg=$root/build/ffmpeg/ffmpeg.exe
+use_engine=0
+[ -f "$engine" ] && [ -f "$ffmpeg" ] && use_engine=1
+
 ini=$build/Marobex.ini
+# A settings file this script wrote for the stand-ins moves on to the engine
+# once it can; one the user changed is left alone.
+if [ $use_engine = 1 ] && [ -f "$ini" ] &&
+   grep -qF "VIRTUALDUBPATH=$(winpath "$standins/VirtualDub.exe")" "$ini"; then
+  rm -f "$ini"
+fi
 if [ ! -f "$ini" ]; then
-  {
-    printf '[PATH]\r\n'
-    printf 'VIRTUALDUBPATH=%s\r\n' "$(winpath "$standins/VirtualDub.exe")"
-    printf 'NANDUBPATH=%s\r\n' "$(winpath "$standins/NanDub.exe")"
-    printf 'BESWEETPATH=%s\r\n' "$(winpath "$standins/BeSweet.exe")"
-  } >"$ini"
-  echo "setup-demo: wrote $ini (the stand-in encoders)"
+  if [ $use_engine = 1 ]; then
+    {
+      printf '[PATH]\r\n'
+      printf 'VIRTUALDUBPATH=%s\r\n' "$(winpath "$engine")"
+      printf 'NANDUBPATH=%s\r\n' "$(winpath "$engine")"
+      printf 'BESWEETPATH=%s\r\n' "$(winpath "$engine")"
+      printf 'FFMPEGPATH=%s\r\n' "$(winpath "$ffmpeg")"
+    } >"$ini"
+    echo "setup-demo: wrote $ini (Marobex's engine, with FFmpeg from build/ffmpeg)"
+  else
+    {
+      printf '[PATH]\r\n'
+      printf 'VIRTUALDUBPATH=%s\r\n' "$(winpath "$standins/VirtualDub.exe")"
+      printf 'NANDUBPATH=%s\r\n' "$(winpath "$standins/NanDub.exe")"
+      printf 'BESWEETPATH=%s\r\n' "$(winpath "$standins/BeSweet.exe")"
+    } >"$ini"
+    echo "setup-demo: wrote $ini (the stand-in encoders)"
+  fi
 fi
 
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -58,6 +83,22 @@ if ! grep -qs 'StandinCodec.dll' "$WINEPREFIX/system.reg"; then
 fi
 
 sample="$WINEPREFIX/drive_c/Marobex Sample"
+made_by_ffmpeg="$sample/made-by-ffmpeg.txt"
+if [ $use_engine = 1 ] && [ ! -f "$made_by_ffmpeg" ]; then
+  # A real source for the engine: 10 s of a moving test picture at 320 x 240
+  # with a tone as AC3 beside it.
+  mkdir -p "$sample"
+  if "$root/cmake/wine-run.sh" "$ffmpeg" -hide_banner -nostdin -v error -y \
+       -f lavfi -i 'testsrc2=size=320x240:rate=25:duration=10' \
+       -f lavfi -i 'sine=frequency=440:duration=10:sample_rate=48000' \
+       -map 0:v -c:v mpeg4 -q:v 2 'C:\Marobex Sample\sample.avi' \
+       -map 1:a -ac 2 -c:a ac3 -b:a 192k -f ac3 'C:\Marobex Sample\sample.ac3' >/dev/null 2>&1; then
+    echo "FFmpeg made this sample (10 s, 320 x 240, AC3 audio)." >"$made_by_ffmpeg"
+    echo "setup-demo: FFmpeg wrote the sample source C:\\Marobex Sample\\sample.avi and sample.ac3"
+  else
+    echo "setup-demo: FFmpeg could not make the sample source." >&2
+  fi
+fi
 if [ ! -f "$sample/sample.avi" ] || [ ! -f "$sample/sample.ac3" ]; then
   # The first start of Wine also creates the prefix.
   "$root/cmake/wine-run.sh" "$standins/MakeDemoSample.exe" 'C:\Marobex Sample' >/dev/null

@@ -4,6 +4,7 @@
 
 #include "app/resource.h"
 #include "codecstate/binary_text.h"
+#include "env/engine_paths.h"
 #include "env/system_win32.h"
 #include "env/tool_paths.h"
 #include "jobs/fakeavi_win32.h"
@@ -20,6 +21,13 @@ MarobexApp* g_app = nullptr;
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string EnvironmentText(const char* name) {
+    std::string value(32767, '\0');
+    const DWORD n = GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+    value.resize(n < value.size() ? n : 0);
+    return value;
 }
 
 // Sets a flag for the time of a scope.
@@ -62,7 +70,11 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     g_app = this;
     SetMessageFilter(&MarobexApp::FilterMessage);
 
-    window_.SetExternalAppList(LoadToolPaths(state_, ports_.profile, ports_.files, ports_.messages));
+    std::vector<std::string> tools = LoadToolPaths(state_, ports_.profile, ports_.files, ports_.messages);
+    // A fresh install with the engine and FFmpeg works at once.
+    if (!ports_.files.FileExists(SettingsFilePath(state_)))
+        tools = DefaultToolPathsToEngine(state_, EnvironmentText("PATH"), ports_.profile, ports_.files, ports_.messages);
+    window_.SetExternalAppList(tools);
     // With a settings file, the External Program Location window is loaded
     // hidden, holding the paths just read.
     if (ports_.files.FileExists(SettingsFilePath(state_))) {

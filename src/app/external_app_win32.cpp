@@ -5,6 +5,7 @@
 
 #include "app/dialogs_win32.h"
 #include "app/screen_win32.h"
+#include "env/engine_paths.h"
 #include "env/tool_paths.h"
 #include "env/window_text_win32.h"
 
@@ -51,6 +52,7 @@ constexpr int kBrowseWidth = 510;
 constexpr int kButtonTop = kMargin + kFrameHeight + kMargin;
 constexpr int kButtonWidth = 1215;
 constexpr int kButtonHeight = 375;
+constexpr int kEngineButtonWidth = 1935;
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
@@ -152,6 +154,7 @@ void ExternalAppWindow::Load(HWND owner, HINSTANCE instance) {
         {IDC_CmdBrowseBeesweet, "BUTTON", "\\ ...", buttonStyle, 0},
         {IDC_CmdSaveApp, "BUTTON", "Save", buttonStyle, 0},
         {IDC_CmdCloseApp, "BUTTON", "Close", buttonStyle, 0},
+        {IDC_CmdUseEngine, "BUTTON", "Use Marobex Engine", buttonStyle, 0},
     };
     for (const Child& c : children) {
         HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style,
@@ -162,6 +165,9 @@ void ExternalAppWindow::Load(HWND owner, HINSTANCE instance) {
     }
     LayOut();
     RefreshPaths();
+    // Only where the engine was installed with the program.
+    EnableWindow(GetDlgItem(window_, IDC_CmdUseEngine),
+                 GetFileAttributesA((state_.ProgramFolder + "\\" + EngineFileName).c_str()) != INVALID_FILE_ATTRIBUTES);
     // Closed only with its own "Close" button.
     RemoveCloseMenu(window_);
 }
@@ -206,6 +212,7 @@ void ExternalAppWindow::LayOut() {
     const int right = kClientWidth - kMargin;
     place(IDC_CmdSaveApp, right - 2 * kButtonWidth - kMargin, kButtonTop, kButtonWidth, kButtonHeight);
     place(IDC_CmdCloseApp, right - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight);
+    place(IDC_CmdUseEngine, kMargin, kButtonTop, kEngineButtonWidth, kButtonHeight);
 }
 
 // The chosen path is used at once by every later run; a cancelled dialog
@@ -222,6 +229,13 @@ void ExternalAppWindow::Browse(std::size_t rowIndex) {
     if (window_) SetDlgItemTextA(window_, row.box, chosen.c_str());
 }
 
+// Marobex's engine, beside the program, takes the place of all three.
+void ExternalAppWindow::UseEngine() {
+    const std::string engine = state_.ProgramFolder + "\\" + EngineFileName;
+    state_.VirtualDubPath = state_.NanDubPath = state_.BesweetPath = engine;
+    RefreshPaths();
+}
+
 LRESULT ExternalAppWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
@@ -235,6 +249,10 @@ LRESULT ExternalAppWindow::HandleMessage(HWND window, UINT message, WPARAM wPara
             }
             if (id == IDC_CmdSaveApp) {
                 SaveToolPaths(state_, profile_);
+                return 0;
+            }
+            if (id == IDC_CmdUseEngine) {
+                UseEngine();
                 return 0;
             }
             if (id == IDC_CmdCloseApp) {

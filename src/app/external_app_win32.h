@@ -48,6 +48,7 @@ public:
         IDC_CmdBrowseBeesweet = 3010,
         IDC_CmdSaveApp = 3011,   // "Save"
         IDC_CmdCloseApp = 3012,  // "Close"
+        IDC_CmdUseEngine = 3013, // "Use Marobex Engine"
     };
 
     // state: the tool paths the window shows and sets (and ProgramFolder,
@@ -80,6 +81,7 @@ public:
 private:
     void LayOut();
     void Browse(std::size_t row);
+    void UseEngine();
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     ProgramState& state_;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "env/engine_paths.h"
+
 namespace mb {
 namespace {
 
@@ -90,6 +92,16 @@ CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, File
                                LocalePort& locale, CodecCheckButton* button) {
     ButtonDuringCheck busy(button);
     CodecCheckResult result;
+
+    // Marobex's engine encodes through FFmpeg and loads none of the system's
+    // codecs: it provides all of them itself, Pro features of DivX 5 included.
+    if (IsEngine(state.VirtualDubPath, files)) {
+        result.lines = EngineCodecLines();
+        result.divx4 = result.divx5Pro = result.xvid = result.divx3Low = result.divx3Fast = true;
+        result.listRead = true;
+        state.DivxAudioCodecFound = true;
+        return result;
+    }
 
     // A list left over from an earlier check must not pass for this one.
     if (files.FileExists(CodecListFile)) files.DeleteFile(CodecListFile);

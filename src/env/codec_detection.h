@@ -43,7 +43,8 @@ std::string FileDateText(std::uint64_t fileTime, const std::string& dateSeparato
 // deletes the list file. The XviD line carries the creation date of
 // XVID.DLL, or "()" when that file cannot be read. A missing Codec.exe or
 // list file ends the check with an empty list and listRead false. button may
-// be null.
+// be null. When VirtualDubPath is Marobex's engine, Codec.exe does not run:
+// the engine's codecs (EngineCodecLines) are found instead.
 CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, FilePort& files,
                                LocalePort& locale, CodecCheckButton* button = nullptr);
 

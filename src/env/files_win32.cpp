@@ -106,6 +106,30 @@ bool FilesW32::FileVersion(const std::string& path, std::string& version) {
     return true;
 }
 
+bool FilesW32::FileProductName(const std::string& path, std::string& name) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) return false;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    };
+    void* table = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &table, &length) || !table ||
+        length < sizeof(Translation))
+        return false;
+    const auto* t = static_cast<const Translation*>(table);
+    char key[64];
+    wsprintfA(key, "\\StringFileInfo\\%04x%04x\\ProductName", t->language, t->codePage);
+    void* text = nullptr;
+    if (!VerQueryValueA(block.data(), key, &text, &length) || !text || length == 0) return false;
+    name.assign(static_cast<const char*>(text));
+    return true;
+}
+
 bool FilesW32::FileCreationTime(const std::string& path, std::uint64_t& fileTime) {
     FileHandle file(OpenForReading(path));
     if (!file.valid()) return false;

@@ -29,6 +29,7 @@ public:
     bool ReadLines(const std::string& path, std::vector<std::string>& lines) override;
     std::string SystemDirectory() override { return mb::SystemDirectory(); }
     bool FileVersion(const std::string& path, std::string& version) override;
+    bool FileProductName(const std::string& path, std::string& name) override;
     bool FileCreationTime(const std::string& path, std::uint64_t& fileTime) override;
 };
 

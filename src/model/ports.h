@@ -80,6 +80,10 @@ public:
     // The file version of an executable ("1.4.10.0"); false when it has no
     // version resource (or does not exist).
     virtual bool FileVersion(const std::string& path, std::string& version) = 0;
+    // The product name in an executable's version resource ("Marobex
+    // Engine"); false when it has none. Files without one are no product the
+    // program knows.
+    virtual bool FileProductName(const std::string& /*path*/, std::string& /*name*/) { return false; }
     // The creation time of a file as a 64-bit FILETIME; false when the file
     // cannot be opened or its times read.
     virtual bool FileCreationTime(const std::string& path, std::uint64_t& fileTime) = 0;

@@ -308,10 +308,29 @@ TEST_F(ExternalAppTest, LayoutAndScreenshot) {
                    ExternalAppWindow::IDC_Label2})
         EXPECT_TRUE(mb::test::TextFits(Item(id), 0)) << Box(id);
     for (int id : {ExternalAppWindow::IDC_cmdBrowseVirtual, ExternalAppWindow::IDC_CmdSaveApp,
-                   ExternalAppWindow::IDC_CmdCloseApp})
+                   ExternalAppWindow::IDC_CmdCloseApp, ExternalAppWindow::IDC_CmdUseEngine})
         EXPECT_TRUE(mb::test::TextFits(Item(id), 8)) << Box(id);
     EXPECT_TRUE(mb::test::TextFits(Item(ExternalAppWindow::IDC_txtVirtualDub), 4));
     EXPECT_TRUE(mb::test::SaveWindowShot(window.Handle(), "external-app"));
+}
+
+TEST_F(ExternalAppTest, UseMarobexEngineFillsTheThreePathsWhereTheEngineIs) {
+    state.VirtualDubPath = "C:\\vd\\VirtualDub.exe";
+    window.Load(nullptr, Instance());
+    EXPECT_EQ(Box(ExternalAppWindow::IDC_CmdUseEngine), "Use Marobex Engine");
+    EXPECT_FALSE(IsWindowEnabled(Item(ExternalAppWindow::IDC_CmdUseEngine)));
+    window.Close();
+
+    const std::string engine = folder.Add("marobex-engine.exe");
+    window.Load(nullptr, Instance());
+    ASSERT_TRUE(IsWindowEnabled(Item(ExternalAppWindow::IDC_CmdUseEngine)));
+    Click(ExternalAppWindow::IDC_CmdUseEngine);
+    for (int box : {ExternalAppWindow::IDC_txtVirtualDub, ExternalAppWindow::IDC_TxtNandubPath,
+                    ExternalAppWindow::IDC_TxtBesweetPath})
+        EXPECT_EQ(Box(box), engine) << box;
+    EXPECT_EQ(state.VirtualDubPath, engine);
+    EXPECT_EQ(state.NanDubPath, engine);
+    EXPECT_EQ(state.BesweetPath, engine);
 }
 
 }  // namespace

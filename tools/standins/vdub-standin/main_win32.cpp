@@ -13,7 +13,7 @@
 #include "standin/encoder_job.h"
 #include "standin/job_script.h"
 #include "standin/standin_win32.h"
-#include "status_ids.h"
+#include "standin/status_ids.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-// Control ids of the stand-in's status window. The two check boxes and the
-// priority combo keep the ids of the encoder's own status window, which the
-// priority helper looks for.
+// Control ids of the status window of the stand-in encoders and of the
+// encoding engine. The two check boxes and the priority combo keep the ids of
+// the encoder's own status window, which the priority helper looks for.
 #pragma once
 
 #define IDD_STATUS            100

@@ -1,0 +1,280 @@
+// The encoding engine's portable part: the golden job scripts and command
+// lines Marobex writes, turned into FFmpeg runs; FFmpeg's progress and error
+// output read; FFmpeg found where the user put it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "codecstate/codec_state_reader.h"
+#include "engine_plan.h"
+#include "env/codec_detection.h"
+#include "env/engine_paths.h"
+#include "env_fakes.h"
+#include "ffmpeg_progress.h"
+
+using namespace mb;
+using namespace mb::engine;
+using mb::testing::FakeFiles;
+using mb::testing::FakeProfile;
+
+namespace {
+
+std::string Golden(const std::string& name) {
+    std::ifstream in(std::string(MAROBEX_TEST_DATA) + "/jobs/expected/" + name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The args of all FFmpeg runs of a plan, each run as one line.
+std::vector<std::string> Runs(const EnginePlan& plan) {
+    std::vector<std::string> out;
+    for (const PlanStep& s : plan.steps) {
+        if (s.kind == StepKind::Ffmpeg) out.push_back(CommandLineOf("ffmpeg", s.run.args));
+        if (s.kind == StepKind::Move) out.push_back("move " + s.path + " -> " + s.to);
+        if (s.kind == StepKind::Copy) out.push_back("copy " + s.path + " -> " + s.to);
+    }
+    return out;
+}
+
+struct Fixture {
+    std::map<std::string, std::string> files;
+    PlanOutcome Plan(const std::string& arguments) {
+        return PlanCommandLine(
+            arguments, [&](const std::string& p) { return files.count(p) > 0 || (p.rfind("C:\\mbcli\\", 0) == 0 && !p.ends_with(".log")); },
+            [&](const std::string& p) -> std::optional<std::string> {
+                auto it = files.find(p);
+                if (it == files.end()) return std::nullopt;
+                return it->second;
+            });
+    }
+};
+
+}  // namespace
+
+TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
+    struct Case {
+        const char* job;
+        const char* program;
+        std::vector<std::string> runs;
+    };
+    const std::string first = "C:\\mbcli\\out\\film_passlog";
+    const Case cases[] = {
+        {"divx5_2pass/jobpass1.vcf", "VirtualDub",
+         {"ffmpeg -y -i C:\\mbcli\\movie.avi -map 0:v:0 -an -c:v mpeg4 -vtag DX50 -b:v 900000 -g 250 -qmin 2 -qmax 12 "
+          "-bf 1 -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
+          "move C:\\mbcli\\out\\film_firstpass.avi.part -> C:\\mbcli\\out\\film_firstpass.avi"}},
+        {"divx4_1pass/jobpass.vcf", "VirtualDub",
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag DIVX -b:v 950000 -g 300 -qmin 2 -qmax 12 "
+          "-f avi C:\\mbcli\\movie.avi.part",
+          "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
+        {"xvid_2pass/jobpass2.vcf", "VirtualDub",
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "
+          "-qmin 1 -qmax 31 -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
+          "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
+        {"divx3_2pass/jobpass1.vcf", "Nandub",
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -pass 1 "
+          "-passlogfile C:\\mbcli\\movie_passlog -f null -",
+          "move C:\\mbcli\\movie_passlog-0.log -> C:\\Divx3stats.stats"}},
+        {"divx3_2pass/jobpass2.vcf", "Nandub",
+         {"copy C:\\Divx3stats.stats -> C:\\mbcli\\movie_passlog-0.log",
+          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 2 "
+          "-passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie_temp.avi.part",
+          "move C:\\mbcli\\movie_temp.avi.part -> C:\\mbcli\\movie_temp.avi"}},
+        {"divx5_2pass/AudioMux.vcf", "Nandub",
+         {"ffmpeg -y -i C:\\mbcli\\out\\film_temp.avi -itsoffset -0.12 -i C:\\mbcli\\a.ac3 -map 0:v:0 -map 1:a:0 -c:v copy "
+          "-c:a:0 copy -f avi C:\\mbcli\\out\\film.avi.part",
+          "move C:\\mbcli\\out\\film.avi.part -> C:\\mbcli\\out\\film.avi"}},
+        {"divx3_2pass/wav2wma.vcf", "VirtualDub",
+         {"ffmpeg -y -i C:\\mbcli\\Stream2.WAV -vn -map 0:a:0 -c:a:0 wmav2 -b:a:0 64080 -ac:a:0 2 -ar:a:0 44100 -f wav "
+          "C:\\mbcli\\Stream2WMA.WAV.part",
+          "move C:\\mbcli\\Stream2WMA.WAV.part -> C:\\mbcli\\Stream2WMA.WAV"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.job);
+        Fixture f;
+        f.files["c:\\job.vcf"] = Golden(c.job);
+        f.files["C:\\fake.avi"] = "";
+        f.files["C:\\Divx3stats.stats"] = "";
+        f.files[first + "-0.log"] = "";
+        f.files["C:\\mbcli\\movie_passlog-0.log"] = "";
+        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf");
+        ASSERT_TRUE(out.plan) << out.problem;
+        EXPECT_EQ(out.plan->program, c.program);
+        EXPECT_EQ(Runs(*out.plan), c.runs);
+        EXPECT_EQ(out.logPath, out.plan->target + ".log");
+    }
+}
+
+TEST(EnginePlan, DivX3AnalysisTakesTheSecondPassBitrateWhenItsJobIsThere) {
+    Fixture f;
+    f.files["c:\\jobpass1.vcf"] = Golden("divx3_2pass/jobpass1.vcf");
+    f.files["c:\\jobpass2.vcf"] = Golden("divx3_2pass/jobpass2.vcf");
+    const PlanOutcome out = f.Plan(" /r /x /sc:\\jobpass1.vcf");
+    ASSERT_TRUE(out.plan) << out.problem;
+    EXPECT_NE(Runs(*out.plan).at(0).find("-c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 1 "), std::string::npos);
+}
+
+TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {
+    const std::string state = Golden("divx5_1pass/jobpass.vcf");
+    const std::string second = Golden("divx5_2pass/jobpass2.vcf");
+    struct Case {
+        std::string script;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0)\r\n", "job file \"c:\\job.vcf\": line 1: expected ';'"},
+        {"VirtualDub.Open(\"D:\\\\none.avi\",0,0);\r\n", "cannot open the source \"D:\\none.avi\": there is no such file"},
+        {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0);\r\nVirtualDub.SaveAVI(\"C:\\\\mbcli\\\\b.avi\");\r\n",
+         "the job chooses no video codec (VirtualDub.video.SetCompression and SetCompData)"},
+        {second, "no statistics of a first pass for \"C:\\mbcli\\out\\film_temp.avi\" (C:\\mbcli\\out\\film_passlog-0.log)"},
+        {std::string(state).replace(state.find("0x78766964"), 10, "0x64697678"), "the codec \"xvid\" takes no DivX 5 state"},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.files["c:\\job.vcf"] = c.script;
+        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf");
+        EXPECT_FALSE(out.plan);
+        EXPECT_EQ(out.problem.substr(0, c.problem.size()), c.problem);
+    }
+    Fixture f;
+    EXPECT_EQ(f.Plan(" /r /x /sc:\\missing.vcf").problem, "cannot open the job file \"c:\\missing.vcf\"");
+}
+
+TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
+    struct Case {
+        std::string line;  // the golden run: lines, without the program
+        std::vector<std::string> runs;
+    };
+    const Case cases[] = {
+        {"-core( -input \"C:\\mbcli\\a.mpa\" -output \"C:\\mbcli\\Stream1.MP3\" -logfile \"C:\\Marobex_Stream1.log\" )"
+         "-azid( -c normal -g 6 -L -2db ) -lame( --mp2input -h -b 128 -m j )",
+         {"ffmpeg -y -i C:\\mbcli\\a.mpa -vn -map 0:a:0 -af volume=2dB -c:a libmp3lame -b:a 128k -compression_level 2 "
+          "-joint_stereo 1 -f mp3 C:\\mbcli\\Stream1.MP3.part",
+          "move C:\\mbcli\\Stream1.MP3.part -> C:\\mbcli\\Stream1.MP3"}},
+        {"-core( -input \"C:\\mbcli\\a.mpa\" -output \"C:\\mbcli\\Stream1.MP3\" -logfile \"C:\\Marobex_Stream1.log\" )"
+         "-azid( -c normal -g max -L -2db ) -ssrc( --rate 44100 ) -lame( --mp2input --abr 96 -mj -h -b32 -Z --lowpass 19.5 )",
+         {"ffmpeg -y -i C:\\mbcli\\a.mpa -vn -map 0:a:0 -af volumedetect -f null -",
+          "ffmpeg -y -i C:\\mbcli\\a.mpa -vn -map 0:a:0 -ar 44100 -af volume={gain}dB -c:a libmp3lame -abr 1 -b:a 96k "
+          "-compression_level 2 -joint_stereo 1 -cutoff 19500 -f mp3 C:\\mbcli\\Stream1.MP3.part",
+          "move C:\\mbcli\\Stream1.MP3.part -> C:\\mbcli\\Stream1.MP3"}},
+        {"-core( -input \"C:\\mbcli\\b.ac3\" -output \"C:\\mbcli\\Stream2.WAV\" -2ch -logfile \"C:\\Marobex_Stream2.log\" )"
+         "-azid( -c normal -g 6 -L -2 )",
+         {"ffmpeg -y -i C:\\mbcli\\b.ac3 -vn -map 0:a:0 -ac 2 -af volume=2dB -c:a pcm_s16le -f wav C:\\mbcli\\Stream2.WAV.part",
+          "move C:\\mbcli\\Stream2.WAV.part -> C:\\mbcli\\Stream2.WAV"}},
+        {"-core( -input \"C:\\mbcli\\a.ac3\" -output \"C:\\mbcli\\S.MP3\" -logfile \"C:\\l.log\" )-azid( -c normal -g 6 -L )"
+         " -lame( -m s -q 0 -v --vbr-mtrh -V 0 -b 112 -B 144 --athtype 2 )",
+         {"ffmpeg -y -i C:\\mbcli\\a.ac3 -vn -map 0:a:0 -c:a libmp3lame -q:a 0 -compression_level 0 -joint_stereo 0 -f mp3 "
+          "C:\\mbcli\\S.MP3.part",
+          "move C:\\mbcli\\S.MP3.part -> C:\\mbcli\\S.MP3"}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        const PlanOutcome out = f.Plan(c.line);
+        ASSERT_TRUE(out.plan) << out.problem;
+        EXPECT_EQ(out.plan->program, "BeSweet");
+        EXPECT_EQ(Runs(*out.plan), c.runs);
+    }
+    EXPECT_EQ(WithGain({"volume={gain}dB"}, 5.04), std::vector<std::string>{"volume=5dB"});
+}
+
+TEST(EnginePlan, ArgumentsAreQuotedAsTheRuntimeSplitsThem) {
+    EXPECT_EQ(CommandLineOf("C:\\Program Files\\ffmpeg.exe", {"-i", "C:\\My Films\\a b.avi", "", "x\"y", "C:\\dir\\"}),
+              "\"C:\\Program Files\\ffmpeg.exe\" -i \"C:\\My Films\\a b.avi\" \"\" \"x\\\"y\" C:\\dir\\");
+    EXPECT_EQ(QuoteArgument("C:\\dir with blank\\"), "\"C:\\dir with blank\\\\\"");
+}
+
+TEST(EngineProgress, ProgressAndErrorsAreReadFromTheirPipes) {
+    ProgressReader reader;
+    EXPECT_TRUE(reader.Feed("frame=120\nfps=31.5\ntotal_size=1048576\nout_time_ms=4800000\npro").empty());
+    const auto blocks = reader.Feed("gress=continue\r\nframe=250\nout_time_ms=10000000\nprogress=end\n");
+    ASSERT_EQ(blocks.size(), 2u);
+    const StatusTexts t = DescribeProgress(blocks[0], 10.0, 25.0, 4.0);
+    EXPECT_EQ(t.frames, "Frame 120 of 250");
+    EXPECT_EQ(t.percent, "48 %");
+    EXPECT_EQ(t.speed, "31.5 frames/s");
+    EXPECT_EQ(t.size, "1,024 KB");
+    EXPECT_EQ(t.remaining, "0:00:04");
+    EXPECT_TRUE(blocks[1].end);
+    EXPECT_EQ(DescribeProgress(blocks[1], 10.0, 25.0, 9.0).percentValue, 100);
+
+    ErrorReader errors;
+    errors.Feed("Input #0, avi, from 'C:\\a.avi':\n  Duration: 00:01:02.50, start: 0.000000, bitrate: 5 kb/s\n"
+                "    Stream #0:0: Video: mpeg4 (FMP4 / 0x34504D46), yuv420p, 320x240, 25 fps, 25 tbr\n"
+                "Input #1, ac3, from 'b.ac3':\n  Duration: 00:00:09.00\n[Parsed_volumedetect_0 @ 0] max_volume: -6.5 dB\n"
+                "C:\\out.avi.part: No space left on device");
+    errors.Finish();
+    EXPECT_DOUBLE_EQ(errors.durationSeconds(), 62.5);
+    EXPECT_DOUBLE_EQ(errors.framesPerSecond(), 25.0);
+    EXPECT_DOUBLE_EQ(errors.maxVolumeDb(), -6.5);
+    EXPECT_EQ(FailureLine(errors.lastLines(), 1, "C:\\a.avi"), "the disk is full: FFmpeg could not write the file");
+    EXPECT_EQ(FailureLine({"C:\\in\\a.avs: Invalid data found when processing input"}, 1, "C:\\in\\a.avs"),
+              "FFmpeg cannot read the AviSynth script \"C:\\in\\a.avs\": it needs AviSynth installed (and an FFmpeg "
+              "built with it)");
+    const std::deque<std::string> tight{"[mpeg4 @ 0] [lavc rc] Error: bitrate too low for this video with these parameters."};
+    EXPECT_TRUE(QuantizerTooTight(tight, {"-qmin", "2", "-qmax", "12"}));
+    EXPECT_EQ(WithoutMaxQuantizer({"-qmin", "2", "-qmax", "12", "-f"}), (std::vector<std::string>{"-qmin", "2", "-f"}));
+}
+
+TEST(EnginePaths, FfmpegBesideTheEngineThenTheSettingsFileThenThePath) {
+    FakeFiles files;
+    FakeProfile profile;
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\bin;\"C:\\ff mpeg\\\";", profile, files), "");
+    files.contents["C:\\ff mpeg\\ffmpeg.exe"] = "";
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\bin;\"C:\\ff mpeg\\\";", profile, files), "C:\\ff mpeg\\ffmpeg.exe");
+    files.contents["C:\\M\\Marobex.ini"] = "";
+    files.contents["D:\\FFmpeg\\bin\\ffmpeg.exe"] = "";
+    profile.values["C:\\M\\Marobex.ini|PATH|FFMPEGPATH"] = "D:\\FFmpeg\\bin";
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", profile, files), "D:\\FFmpeg\\bin\\ffmpeg.exe");
+    files.contents["C:\\M\\ffmpeg.exe"] = "";
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", profile, files), "C:\\M\\ffmpeg.exe");
+}
+
+namespace {
+// Files where the engine carries its version resource.
+struct FilesWithEngine : FakeFiles {
+    std::string engine;
+    bool FileProductName(const std::string& path, std::string& name) override {
+        if (path != engine || !contents.count(path)) return false;
+        name = EngineProductName;
+        return true;
+    }
+};
+}  // namespace
+
+TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
+    FilesWithEngine files;
+    FakeProfile profile;
+    mb::testing::RecordingMessages messages;
+    ProgramState state;
+    state.ProgramFolder = "C:\\M";
+    files.engine = "C:\\M\\marobex-engine.exe";
+    files.contents[files.engine] = "MZ";
+    files.versions[files.engine] = "1.0.0.0";
+    // Without FFmpeg the paths stay empty.
+    EXPECT_TRUE(DefaultToolPathsToEngine(state, "", profile, files, messages).empty());
+    files.contents["C:\\M\\ffmpeg.exe"] = "MZ";
+    EXPECT_EQ(DefaultToolPathsToEngine(state, "", profile, files, messages),
+              (std::vector<std::string>{"VirtualDub v1.0.0.\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}));
+    EXPECT_EQ(state.BesweetPath, files.engine);
+
+    // The engine's codecs, without Codec.exe, and nothing written anywhere.
+    files.contents["C:\\M\\Codec.exe"] = "MZ";
+    mb::testing::FakeProcesses processes;
+    mb::testing::FixedLocale locale;
+    const CodecCheckResult found = RunCodecCheck(state, processes, files, locale);
+    EXPECT_TRUE(processes.waited.empty());
+    EXPECT_EQ(found.lines, EngineCodecLines());
+    EXPECT_TRUE(found.divx4 && found.divx5Pro && found.xvid && found.divx3Low && found.listRead);
+    EXPECT_FALSE(found.divx5);  // the Pro features stay on offer
+    EXPECT_TRUE(state.DivxAudioCodecFound);
+
+    // A settings file wins over the default.
+    ProgramState later;
+    later.ProgramFolder = "C:\\M";
+    files.contents["C:\\M\\Marobex.ini"] = "";
+    EXPECT_TRUE(DefaultToolPathsToEngine(later, "", profile, files, messages).empty());
+    EXPECT_EQ(later.VirtualDubPath, "");
+}

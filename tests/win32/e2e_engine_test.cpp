@@ -1,0 +1,195 @@
+// Whole runs with Marobex's engine as VirtualDub, Nandub and BeSweet and the
+// real FFmpeg for Windows (build/ffmpeg/ffmpeg.exe, which
+// scripts/install-deps.sh fetches): the console runner encodes a source that
+// FFmpeg made, and every target is a playable AVI with the codec's fourcc,
+// the source's length, the audio asked for and about the bitrate aimed at.
+// Slow: five runs of several FFmpeg passes each.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "../win32/standin_process.h"
+#include "../win32/win32_test_support.h"
+#include "codecstate/codec_state_reader.h"
+#include "standin/job_script.h"
+#include "standin/media_files.h"
+
+#ifndef MAROBEX_FFMPEG_DIR
+#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
+#endif
+
+namespace {
+
+using namespace mb;
+
+std::string FfmpegDir() {
+    std::string dir = MAROBEX_FFMPEG_DIR;
+    for (char& c : dir)
+        if (c == '/') c = '\\';
+    return dir;
+}
+
+struct Ran {
+    DWORD exitCode = ~0u;
+    std::string out, err;
+};
+
+// Runs a console program with its output going to files of its own (helpers
+// it starts may hold them a while longer); waits at most ten minutes.
+Ran RunConsole(const std::string& commandLine, const std::string& folder) {
+    static int count = 0;
+    Ran r;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const std::string n = std::to_string(++count);
+    const std::string outPath = folder + "\\out" + n + ".txt", errPath = folder + "\\err" + n + ".txt";
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        if (WaitForSingleObject(pi.hProcess, 600000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &r.exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    r.out = standin_test::ReadBytes(outPath);
+    r.err = standin_test::ReadBytes(errPath);
+    return r;
+}
+
+std::string Fourcc(std::uint32_t v) {
+    std::string s;
+    for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+// The bitrate a pass's job aimed at, from the codec state it hands over.
+double AimOfJob(const std::string& jobFile) {
+    const JobScriptReading job = ReadJobScript(standin_test::ReadBytes(jobFile), ScriptDialect::VirtualDub);
+    for (const ScriptStatement& st : job.statements)
+        if (st.method == "SetCompData") {
+            std::string problem;
+            const auto s = ReadCodecSettings(st.args[0].number, st.args[1].text, problem);
+            return s ? s->bitsPerSecond : 0;
+        }
+    return 0;
+}
+
+struct Expect {
+    const char* name;
+    std::string settings;            // the [Settings] section's lines
+    bool stream2 = false;
+    std::string fourcc;
+    std::vector<std::uint16_t> audio;  // format tags of the audio streams, in order
+    double aimBitsPerSecond = 0;     // 0: the third pass's, from its job
+};
+
+class EngineEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (GetFileAttributesA((FfmpegDir() + "\\ffmpeg.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
+        // The engine finds FFmpeg on the PATH it inherits through the runner.
+        char path[32767];
+        const DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
+        oldPath_.assign(path, n < sizeof path ? n : 0);
+        SetEnvironmentVariableA("PATH", (FfmpegDir() + ";" + oldPath_).c_str());
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
+    }
+    void TearDown() override {
+        if (!oldPath_.empty()) SetEnvironmentVariableA("PATH", oldPath_.c_str());
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
+    }
+
+    std::string Ffmpeg(const std::string& args) {
+        return FfmpegDir() + "\\ffmpeg.exe -hide_banner -nostdin -v error " + args;
+    }
+
+    std::string oldPath_;
+};
+
+TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
+    mb::testing::ScratchFolder dir("C:\\marobex_engine_e2e");
+    const std::string d = dir.path();
+    // 10 s at 320 x 240 with an AC3 and an MPEG audio track, made by FFmpeg;
+    // the audio tracks taken out as the stream files Marobex converts.
+    const Ran make = RunConsole(
+        Ffmpeg("-f lavfi -i testsrc2=size=320x240:rate=25:duration=10,noise=alls=12:allf=t -f lavfi -i "
+               "sine=frequency=440:duration=10:sample_rate=48000 -f lavfi -i sine=frequency=330:duration=10:sample_rate=48000 "
+               "-map 0 -map 1 -map 2 -c:v mpeg4 -q:v 2 -c:a:0 ac3 -ac:a:0 2 -c:a:1 mp2 -ac:a:1 2 -y " + d + "\\film.avi"),
+        d);
+    ASSERT_EQ(make.exitCode, 0u) << make.err;
+    ASSERT_EQ(RunConsole(Ffmpeg("-i " + d + "\\film.avi -map 0:a:0 -c copy -y " + d + "\\film.ac3"), d).exitCode, 0u);
+    ASSERT_EQ(RunConsole(Ffmpeg("-i " + d + "\\film.avi -map 0:a:1 -c copy -f mp2 -y " + d + "\\film.mpa"), d).exitCode, 0u);
+
+    const std::string engine = mb::testing::TestProgram("marobex-engine.exe");
+    const Expect runs[] = {
+        {"divx5_2pass_mp3", "OptCodec=0\r\nCmbNumPass=1\r\ntxtBr=780\r\nOptAudioFormat1=1\r\nChkMux=1\r\n", false,
+         "DX50", {0x55}, 780000},
+        {"xvid_1pass", "OptCodec=2\r\nCmbNumPass=0\r\nTxtBrX=900\r\n", false, "XVID", {}, 900000},
+        {"divx3_2pass_ac3", "OptCodec=3\r\nTxtBit3=910\r\nOptAudioFormat1=0\r\nChkMux=1\r\n", false, "DIV3", {0x2000},
+         910000},
+        {"divx4_3pass", "OptCodec=1\r\nCmbNumPass=1\r\nTxtBr4=780\r\nChkDivx4Pass3=1\r\nTxtDivx4Size=800\r\n", false,
+         "DIVX", {}, 0},
+        {"two_streams_mp3_wma",
+         "OptCodec=0\r\nCmbNumPass=0\r\ntxtBr=780\r\nOptAudioFormat1=1\r\nChkStream2=1\r\nOptAudioFormat2=3\r\nChkMux=1\r\n",
+         true, "DX50", {0x55, 0x161}, 780000},
+    };
+    for (const Expect& run : runs) {
+        SCOPED_TRACE(run.name);
+        const std::string target = d + "\\" + run.name + ".avi";
+        const std::string job = d + "\\" + run.name + ".ini";
+        std::string paths = "[Paths]\r\nSourceFilePath=" + d + "\\film.avi\r\nTargetFilePath=" + target +
+                            "\r\nTempFolderPath=" + d + "\r\n";
+        if (!run.audio.empty()) paths += "Stream1FilePath=" + d + "\\film.ac3\r\n";
+        if (run.stream2) paths += "Stream2FilePath=" + d + "\\film.mpa\r\n";
+        ASSERT_TRUE(standin_test::WriteBytes(job, paths + "[Settings]\r\n" + run.settings + "[Tools]\r\nVirtualDubPath=" +
+                                                      engine + "\r\nNanDubPath=" + engine + "\r\nBesweetPath=" + engine + "\r\n"));
+        const Ran cli = RunConsole(mb::testing::TestProgram("marobex-cli.exe") + " \"" + job + "\"", d);
+        ASSERT_EQ(cli.exitCode, 0u) << cli.err;
+
+        // Marobex's log: the real size of the video it made (before the
+        // mux, when there is one), and the end of the run.
+        const std::string bytes = standin_test::ReadBytes(target);
+        ASSERT_FALSE(bytes.empty()) << cli.out;
+        const std::string videoFile = run.audio.empty() ? bytes : standin_test::ReadBytes(d + "\\" + run.name + "_temp.avi");
+        EXPECT_NE(cli.out.find("log:  Final Size File : " + std::to_string(videoFile.size() / 1024) + " Kbt"), std::string::npos)
+            << cli.out;
+        EXPECT_NE(cli.out.find("log:  Status Encoding : FINISH"), std::string::npos) << cli.out;
+
+        AviSummary avi;
+        std::string problem;
+        ASSERT_TRUE(ReadAvi(bytes, avi, problem)) << problem;
+        ASSERT_EQ(avi.streamInfo.size(), 1 + run.audio.size());
+        const AviStreamInfo& video = avi.streamInfo[0];
+        EXPECT_EQ(video.type, "vids");
+        EXPECT_EQ(Fourcc(video.handler), run.fourcc);
+        EXPECT_EQ(Fourcc(video.compression), run.fourcc);
+        const double seconds = video.rate > 0 ? static_cast<double>(video.length) * video.scale / video.rate : 0;
+        EXPECT_NEAR(seconds, 10.0, 0.1);
+        for (std::size_t i = 0; i < run.audio.size(); ++i) {
+            EXPECT_EQ(avi.streamInfo[1 + i].type, "auds");
+            EXPECT_EQ(avi.streamInfo[1 + i].audio.formatTag, run.audio[i]) << "audio stream " << i + 1;
+        }
+        const double aim = run.aimBitsPerSecond > 0 ? run.aimBitsPerSecond : AimOfJob("c:\\jobpass3.vcf");
+        const double bitrate = seconds > 0 ? video.indexedBytes * 8 / seconds : 0;
+        EXPECT_NEAR(bitrate, aim, aim * 0.15) << "video bitrate";
+
+        // Playable: FFmpeg decodes every stream without a complaint.
+        const Ran decode = RunConsole(Ffmpeg("-i " + target + " -map 0 -f null -"), d);
+        EXPECT_EQ(decode.exitCode, 0u);
+        EXPECT_EQ(decode.err, "");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,376 @@
+// marobex-engine.exe: takes the place of VirtualDub, Nandub and BeSweet.
+// Started as "<engine> /r /x /s<job file>" or with BeSweet's "-core( ... )"
+// line, it does what the program would do with the job by running FFmpeg,
+// shows a status window shaped like the encoders' own with FFmpeg's real
+// progress, and writes a log beside the file it makes. It never waits on a
+// dialog: a failure is one line in the log and the window, and a non-zero
+// exit code.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <ctime>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine_ids.h"
+#include "engine_plan.h"
+#include "env/engine_paths.h"
+#include "env/files_win32.h"
+#include "env/profile_win32.h"
+#include "ffmpeg_run_win32.h"
+#include "standin/standin_common.h"
+#include "standin/standin_win32.h"
+#include "standin/status_ids.h"
+
+namespace {
+
+using namespace mb::engine;
+
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT_PTR kKillTimer = 2;
+constexpr UINT kClockMs = 250;            // the window's times move four times a second
+constexpr UINT kStopGraceMs = 15000;      // FFmpeg asked to stop and still running: ended
+constexpr DWORD kFailureShownMs = 3000;   // a failure stays on screen this long
+
+enum ExitCode { kDone = 0, kFailed = 1, kAborted = 2 };
+
+// The entries of the priority list, as the encoders list them, and the
+// priority class each gives FFmpeg's process.
+struct PriorityEntry {
+    const char* text;
+    DWORD priorityClass;
+};
+constexpr PriorityEntry kPriorities[] = {
+    {"Idle", IDLE_PRIORITY_CLASS},
+    {"Lowest", IDLE_PRIORITY_CLASS},
+    {"Even lower", BELOW_NORMAL_PRIORITY_CLASS},
+    {"Lower", BELOW_NORMAL_PRIORITY_CLASS},
+    {"Normal", NORMAL_PRIORITY_CLASS},
+    {"Higher", ABOVE_NORMAL_PRIORITY_CLASS},
+    {"Even higher", HIGH_PRIORITY_CLASS},
+    {"Highest", HIGH_PRIORITY_CLASS},
+};
+constexpr int kNormalPriority = 4;
+
+// The engine's one run, shared with the status window's procedure.
+struct Engine {
+    HWND dialog = nullptr;
+    FfmpegProcess* ffmpeg = nullptr;
+    RunShared* shared = nullptr;
+    DWORD priorityClass = NORMAL_PRIORITY_CLASS;
+    DWORD stepStarted = 0;
+    bool aborted = false;
+    std::vector<std::string> log;
+};
+Engine g;
+
+std::string TimeStamp() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char buf[64];
+    wsprintfA(buf, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return buf;
+}
+
+void SetText(int id, const std::string& text) {
+    if (g.dialog != nullptr) SetDlgItemTextA(g.dialog, id, text.c_str());
+}
+
+void ShowMessage(const std::string& text) { SetText(IDC_MESSAGE, text); }
+
+// The progress texts from the latest block FFmpeg reported.
+void RefreshProgress() {
+    if (g.dialog == nullptr || g.shared == nullptr) return;
+    EnterCriticalSection(&g.shared->lock);
+    const bool have = g.shared->haveProgress;
+    const Progress p = g.shared->latest;
+    const double duration = g.shared->errors.durationSeconds();
+    const double fps = g.shared->errors.framesPerSecond();
+    LeaveCriticalSection(&g.shared->lock);
+    const double elapsed = (GetTickCount() - g.stepStarted) / 1000.0;
+    if (!have) {
+        SetText(IDC_ELAPSED, ClockText(elapsed));
+        return;
+    }
+    const StatusTexts t = DescribeProgress(p, duration, fps, elapsed);
+    SetText(IDC_FRAMES, t.frames);
+    SetText(IDC_PERCENT, t.percent);
+    SetText(IDC_SPEED, t.speed);
+    SetText(IDC_SIZE_SO_FAR, t.size);
+    SetText(IDC_ELAPSED, t.elapsed);
+    SetText(IDC_REMAINING, t.remaining);
+    SendDlgItemMessageA(g.dialog, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(t.percentValue), 0);
+}
+
+void Abort() {
+    if (g.aborted) return;
+    g.aborted = true;
+    g.log.push_back("aborted by the user");
+    ShowMessage("Stopping FFmpeg ...");
+    if (g.dialog != nullptr) EnableWindow(GetDlgItem(g.dialog, IDC_ABORT), FALSE);
+    if (g.ffmpeg != nullptr && g.ffmpeg->Running()) {
+        g.ffmpeg->AskToStop();
+        if (g.dialog != nullptr) SetTimer(g.dialog, kKillTimer, kStopGraceMs, nullptr);
+    }
+}
+
+INT_PTR CALLBACK StatusProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            CheckDlgButton(dlg, IDC_SHOW_INPUT, BST_CHECKED);
+            CheckDlgButton(dlg, IDC_SHOW_OUTPUT, BST_CHECKED);
+            for (const PriorityEntry& e : kPriorities)
+                SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.text));
+            SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_SETCURSEL, kNormalPriority, 0);
+            SendDlgItemMessageA(dlg, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
+            SetTimer(dlg, kClockTimer, kClockMs, nullptr);
+            return TRUE;
+        case WM_COMMAND: {
+            const int id = LOWORD(wp);
+            const int code = HIWORD(wp);
+            if ((id == IDC_SHOW_INPUT || id == IDC_SHOW_OUTPUT) && code == BN_CLICKED) {
+                const bool on = IsDlgButtonChecked(dlg, id) == BST_CHECKED;
+                ShowWindow(GetDlgItem(dlg, id == IDC_SHOW_INPUT ? IDC_INPUT_PREVIEW : IDC_OUTPUT_PREVIEW),
+                           on ? SW_SHOW : SW_HIDE);
+            } else if (id == IDC_PRIORITY && code == CBN_SELCHANGE) {
+                const LRESULT sel = SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_GETCURSEL, 0, 0);
+                if (sel >= 0 && sel < static_cast<LRESULT>(std::size(kPriorities))) {
+                    g.priorityClass = kPriorities[sel].priorityClass;
+                    if (g.ffmpeg != nullptr) g.ffmpeg->SetPriority(g.priorityClass);
+                    g.log.push_back(std::string("priority: ") + kPriorities[sel].text);
+                }
+            } else if ((id == IDC_ABORT || id == IDCANCEL) && code == BN_CLICKED) {
+                Abort();
+            }
+            return TRUE;
+        }
+        case WM_TIMER:
+            if (wp == kClockTimer) RefreshProgress();
+            if (wp == kKillTimer) {
+                KillTimer(dlg, kKillTimer);
+                if (g.ffmpeg != nullptr) g.ffmpeg->Kill();
+            }
+            return TRUE;
+        case kProgressMessage:
+            RefreshProgress();
+            return TRUE;
+        case WM_CLOSE:
+            Abort();  // closing the window stops the job as "Abort" does
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+std::string ModulePath() {
+    char buffer[MAX_PATH * 2];
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    return std::string(buffer, n < sizeof buffer ? n : 0);
+}
+
+std::string PathVariable() {
+    const auto v = mb::EnvironmentValue("PATH");
+    return v ? *v : std::string();
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    mb::Win32StandinFiles files;
+    const std::int64_t size = files.Size(path);
+    std::string text;
+    if (size < 0 || !files.ReadStart(path, static_cast<std::size_t>(size), text)) return std::nullopt;
+    return text;
+}
+
+// Appends the run's block to the log beside the target.
+void WriteLog(const std::string& path) {
+    if (path.empty()) return;
+    std::string text;
+    for (const std::string& l : g.log) text += l + "\r\n";
+    text += "\r\n";
+    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;  // nowhere else to say it: the exit code does
+    DWORD written = 0;
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+// Keeps a failure on screen for a moment, delivering messages meanwhile;
+// never waits for the user.
+void HoldFailure() {
+    if (g.dialog == nullptr) return;
+    const DWORD until = GetTickCount() + kFailureShownMs;
+    for (DWORD now = GetTickCount(); static_cast<LONG>(until - now) > 0; now = GetTickCount()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, until - now, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (IsDialogMessageA(g.dialog, &m)) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+}
+
+int Fail(const std::string& line, const std::string& logPath) {
+    g.log.push_back("error: " + line);
+    g.log.push_back("result: failed");
+    ShowMessage(line);
+    WriteLog(logPath);
+    HoldFailure();
+    return kFailed;
+}
+
+// One FFmpeg run; false with the reason in problem.
+bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, double& measuredGain,
+               std::string& problem) {
+    std::vector<std::string> args = WithGain(run.args, gainDb);
+    args.insert(args.begin() + 1, {"-nostats", "-progress", "pipe:1"});
+    const std::string line = CommandLineOf(ffmpeg, args);
+    g.log.push_back("run: " + line);
+    SetText(IDC_STEP, run.what);
+    for (int id : {IDC_FRAMES, IDC_PERCENT, IDC_SPEED, IDC_SIZE_SO_FAR, IDC_REMAINING}) SetText(id, "");
+    if (g.dialog != nullptr) SendDlgItemMessageA(g.dialog, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+
+    RunShared shared;
+    shared.window = g.dialog;
+    FfmpegProcess process;
+    std::string reason;
+    g.stepStarted = GetTickCount();
+    if (!process.Start(line, g.priorityClass, shared, reason)) {
+        problem = "cannot start FFmpeg (" + ffmpeg + "): " + reason;
+        return false;
+    }
+    g.ffmpeg = &process;
+    g.shared = &shared;
+    const DWORD code = process.WaitDelivering(g.dialog);
+    RefreshProgress();
+    g.ffmpeg = nullptr;
+    g.shared = nullptr;
+    if (g.dialog != nullptr) KillTimer(g.dialog, kKillTimer);
+    char took[64];
+    wsprintfA(took, "exit code %lu after %lu ms", code, GetTickCount() - g.stepStarted);
+    g.log.push_back(took);
+    if (g.aborted) return false;
+    if (code != 0 && QuantizerTooTight(shared.errors.lastLines(), args)) {
+        // The codec would exceed its bitrate at its largest quantizer;
+        // FFmpeg's rate control refuses instead. Encoded with FFmpeg's own bound.
+        FfmpegRun looser = run;
+        looser.args = WithoutMaxQuantizer(run.args);
+        g.log.push_back("the maximum quantizer cannot reach the bitrate: encoding again without it");
+        return RunFfmpeg(ffmpeg, looser, gainDb, measuredGain, problem);
+    }
+    if (code != 0) {
+        for (const std::string& l : shared.errors.lastLines()) g.log.push_back("  ffmpeg: " + l);
+        problem = FailureLine(shared.errors.lastLines(), static_cast<int>(code), run.input);
+        return false;
+    }
+    if (run.measuresPeak) {
+        if (!shared.errors.haveMaxVolume()) {
+            problem = "FFmpeg measured no loudness in \"" + run.input + "\"";
+            return false;
+        }
+        measuredGain = -shared.errors.maxVolumeDb();
+        g.log.push_back("loudest sample at " + std::to_string(shared.errors.maxVolumeDb()) + " dB");
+    }
+    return true;
+}
+
+void RemoveParts(const EnginePlan& plan) {
+    for (const std::string& part : plan.partFiles) DeleteFileA(part.c_str());
+}
+
+int Run(HINSTANCE instance, int show) {
+    const std::string commandLine = GetCommandLineA();
+    g.log.push_back("== Marobex Engine, " + TimeStamp());
+    g.log.push_back("command line: " + commandLine);
+
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    g.dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_STATUS), nullptr, StatusProc, 0);
+    if (g.dialog != nullptr) {
+        SetWindowTextA(g.dialog, "Marobex Engine Status");
+        // Shown even when started hidden, as the encoders show theirs: it
+        // holds the progress and the "Abort" button.
+        ShowWindow(g.dialog, show == SW_HIDE ? SW_SHOWNOACTIVATE : show);
+    }
+
+    mb::Win32StandinFiles files;
+    const PlanOutcome outcome = PlanCommandLine(
+        mb::ArgumentsOf(commandLine), [&](const std::string& p) { return files.Exists(p); }, ReadWholeFile);
+    if (!outcome.plan) return Fail(outcome.problem, outcome.logPath);
+    const EnginePlan& plan = *outcome.plan;
+    if (g.dialog != nullptr) {
+        const std::string title = plan.program + " Status - [" + plan.sourceName + "]";
+        SetWindowTextA(g.dialog, title.c_str());
+        const std::size_t s = commandLine.find("/s");
+        SetText(IDC_JOB, plan.program == "BeSweet" || s == std::string::npos ? plan.sourceName : commandLine.substr(s + 2));
+        SetText(IDC_OUTPUT, plan.target);
+    }
+    for (const std::string& s : plan.settings) g.log.push_back(s);
+
+    mb::FilesW32 fileport;
+    mb::ProfileW32 profile;
+    const std::string ffmpeg = mb::FindFfmpeg(mb::FolderOfPath(ModulePath()), PathVariable(), profile, fileport);
+    if (ffmpeg.empty())
+        return Fail("FFmpeg not found: put ffmpeg.exe beside marobex-engine.exe, name it as FFMPEGPATH in "
+                    "section [PATH] of Marobex.ini there, or add its folder to the PATH",
+                    outcome.logPath);
+    g.log.push_back("ffmpeg: " + ffmpeg);
+
+    double gain = plan.gainDb;
+    for (const PlanStep& step : plan.steps) {
+        std::string problem;
+        bool ok = true;
+        switch (step.kind) {
+            case StepKind::Delete:
+                ok = DeleteFileA(step.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+                     GetLastError() == ERROR_PATH_NOT_FOUND;
+                if (!ok) problem = "cannot replace \"" + step.path + "\": " + mb::SystemErrorText(GetLastError());
+                break;
+            case StepKind::Move:
+                ok = MoveFileExA(step.path.c_str(), step.to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+                if (!ok) problem = "cannot write \"" + step.to + "\": " + mb::SystemErrorText(GetLastError());
+                break;
+            case StepKind::Copy:
+                ok = CopyFileA(step.path.c_str(), step.to.c_str(), FALSE);
+                if (!ok) problem = "cannot copy \"" + step.path + "\": " + mb::SystemErrorText(GetLastError());
+                break;
+            case StepKind::Ffmpeg: {
+                double measured = 0;
+                ok = RunFfmpeg(ffmpeg, step.run, gain, measured, problem);
+                if (ok && step.run.measuresPeak) gain = plan.gainDb + measured;
+                break;
+            }
+        }
+        if (g.aborted) {
+            RemoveParts(plan);
+            g.log.push_back("result: aborted; nothing saved");
+            WriteLog(outcome.logPath);
+            return kAborted;
+        }
+        if (!ok) {
+            RemoveParts(plan);
+            return Fail(problem, outcome.logPath);
+        }
+    }
+    mb::Win32StandinFiles sizes;
+    if (!plan.target.empty() && sizes.Exists(plan.target))
+        g.log.push_back("saved: " + plan.target + " (" + std::to_string(sizes.Size(plan.target)) + " bytes)");
+    g.log.push_back("result: done");
+    WriteLog(outcome.logPath);
+    return kDone;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    int code = kFailed;
+    try {
+        code = Run(instance, show);
+    } catch (...) {
+        code = kFailed;
+    }
+    if (g.dialog != nullptr) DestroyWindow(g.dialog);
+    return code;
+}
