@@ -40,28 +40,22 @@ inline bool TakeQuitMessage() {
 // Answers each dialog with the next path of `answers` ("" = cancelled) and
 // writes down what it was asked: "open|title|filter|folder".
 struct ScriptedDialogs : BrowseDialogs {
-    std::vector<std::string> answers;
-    std::vector<std::string> asked;
-
-    std::string Next() {
+    std::vector<std::string> answers, asked;
+    std::string Answer(const std::string& question) {
+        asked.push_back(question);
         if (answers.empty()) return "";
         std::string path = answers.front();
         answers.erase(answers.begin());
         return path;
     }
-    std::string OpenFile(HWND, const std::string& filter, const std::string& title,
-                         const std::string& folder) override {
-        asked.push_back("open|" + title + "|" + filter + "|" + folder);
-        return Next();
+    std::string OpenFile(HWND, const std::string& filter, const std::string& title, const std::string& folder) override {
+        return Answer("open|" + title + "|" + filter + "|" + folder);
     }
-    std::string SaveFile(HWND, const std::string& filter, const std::string& title,
-                         const std::string& folder) override {
-        asked.push_back("save|" + title + "|" + filter + "|" + folder);
-        return Next();
+    std::string SaveFile(HWND, const std::string& filter, const std::string& title, const std::string& folder) override {
+        return Answer("save|" + title + "|" + filter + "|" + folder);
     }
     std::string ChooseFolder(HWND, const std::string& title, const std::string& folder) override {
-        asked.push_back("folder|" + title + "|" + folder);
-        return Next();
+        return Answer("folder|" + title + "|" + folder);
     }
 };
 

@@ -1,15 +1,13 @@
 // Helpers of the window tests: deliver pending messages, check a window's
-// layout, and save what the screen shows of a window as a BMP file under
-// screenshots\ in the working folder (the build folder under CTest), so a
-// person can look at it.
+// layout and the fit of its texts, and save a screenshot of it.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "app/screenshot_win32.h"
 
 namespace mb::test {
 
@@ -73,8 +71,9 @@ inline std::vector<std::string> LayoutFaults(HWND window) {
     return faults;
 }
 
-// Whether the text fits on one line in the control's font and width.
-inline bool TextFits(HWND control, int padding) {
+// What keeps the control's text from fitting on one line in its font and
+// width ("" when it fits), naming the font the system measured it with.
+inline std::string TextFault(HWND control, int padding) {
     HDC dc = GetDC(control);
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
@@ -83,59 +82,23 @@ inline bool TextFits(HWND control, int padding) {
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof face, face);
     if (old) SelectObject(dc, old);
     ReleaseDC(control, dc);
     RECT r;
     GetClientRect(control, &r);
-    return size.cx + padding <= r.right && metrics.tmHeight <= r.bottom;
+    if (size.cx + padding <= r.right && metrics.tmHeight <= r.bottom) return "";
+    return "\"" + text + "\" is " + std::to_string(size.cx) + " x " + std::to_string(metrics.tmHeight) +
+           " px in the font \"" + face + "\", the room " + std::to_string(r.right - padding) + " x " +
+           std::to_string(r.bottom) + " px";
 }
 
-// Saves the window, frame included, as screenshots\<name>.bmp.
+// Saves the window as screenshots\<name>.bmp in the working folder (the
+// build folder under CTest), for a person to look at.
 inline bool SaveWindowShot(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpMessages();
-    Sleep(200);
-    PumpMessages();
-
-    RECT r;
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;  // bottom-up, as BMP files store it
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<std::size_t>(stride) * height);
-    const int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                               reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (rows != height) return false;
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
     CreateDirectoryA("screenshots", nullptr);
-    std::ofstream out("screenshots\\" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(out);
+    return SaveWindowScreenshot(window, "screenshots\\" + name + ".bmp");
 }
 
 }  // namespace mb::test
