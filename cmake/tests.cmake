@@ -3,6 +3,9 @@
 #                       and, in the Windows build, the same sources under Wine
 #   tests/win32/*.cpp   tests of the Win32 layer against the real API (Wine)
 #   tests/ui/*.cpp      tests that create windows (Wine under a virtual display)
+#   tests/fakes/        the one set of in-memory ports the tests give the core
+#   tests/data/         golden files: saved jobs with what they print and write,
+#                       the form's recorded scenarios
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 
 # Includes go one way, down the layers of src/.

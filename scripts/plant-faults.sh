@@ -42,7 +42,7 @@ src/model/rules.cpp|SetCheck(Ctl::ChkBitsReservoir, 0); ==> SetCheck(Ctl::ChkBit
 src/model/rules.cpp|SetText(Ctl::TxtGain, "30"); ==> SetText(Ctl::TxtGain, "31");
 src/model/browse.cpp|(avi ? "_1" : "") ==> (avi ? "_2" : "")
 src/model/numbers.cpp|if (pos >= text.size() || (text[pos] != 'e' && text[pos] != 'E')) return pos; ==> if (pos >= text.size() || text[pos] != 'e') return pos;
-src/model/saved_job.cpp|": unknown section, ignored" ==> ": unknown section"
+src/model/saved_job.cpp|"]: unknown section, ignored" ==> "]: unknown section"
 src/env/codec_detection.cpp|{"DivX Pro 5", "\t(Supported)", CodecMark::Divx5Pro}, ==> {"DivX Pro 5", "\t\t(Supported)", CodecMark::Divx5Pro},
 src/env/codec_detection.cpp|!files.FileExists(system + "\\DIVX4.DLL") ==> files.FileExists(system + "\\DIVX4.DLL")
 src/env/tool_paths.cpp|return "VirtualDub v" + version.substr(0, 6) + "\t\tFound"; ==> return "VirtualDub v" + version.substr(0, 5) + "\t\tFound";

@@ -139,21 +139,3 @@ TEST(Form, EveryScenarioEndsAsRecorded) {
     }
     EXPECT_EQ(got, recorded);
 }
-
-TEST(Form, StartupRunsItsOutsideStepsAtTheirPlace) {
-    ProgramState state;
-    FormModel form(state);
-    Lines seen;
-    form.RunStartup({[&] {
-                         // After the DivX 3 check boxes, before the target is locked.
-                         seen.push_back("registry " + std::to_string(form.Value(Ctl::ChkCurveMotion)) +
-                                        std::to_string(form.Enabled(Ctl::txtTarget)));
-                     },
-                     [&] {
-                         seen.push_back("codecs " + std::to_string(form.Value(Ctl::ChkAltCurve)) +
-                                        std::to_string(form.ButtonEnabled(Ctl::OptencodingMode, 1)));
-                         form.ApplyCodecCheck({{}, true, false, false, false, false, false, true}, false);
-                     }});
-    EXPECT_EQ(seen, (Lines{"registry 01", "codecs 00"}));
-    EXPECT_EQ(form.Value(Ctl::OptCodec), 1);  // what the codec check left stays
-}

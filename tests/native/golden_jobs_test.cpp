@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "fakes/fakes.h"
@@ -72,23 +73,16 @@ TEST(GoldenJobs, DryRunPrintsAndWritesWhatIsExpectedAndARealRunDoesIt) {
         EXPECT_EQ(dry.out.str(), wantOut);
         EXPECT_EQ(dry.err.str(), wantErr);
         EXPECT_EQ(dry.world.Events({"run(", "start(", "registry:", "shutdown"}), Lines{});
-        Lines written;
+        std::set<std::string> written, golden;
         for (const auto& [path, bytes] : dry.world.files) {
             if (path.rfind("c:\\", 0) != 0) continue;
             const std::string file = path.substr(3);
-            written.push_back(file);
-            const std::string want =
-                file == "fake.avi" ? ReadFile(kJobs + "../../../src/jobs/fakeavi.bin") : ReadFile(expected + file);
-            EXPECT_EQ(bytes, want) << file;
+            if (file != "fake.avi") written.insert(file);
+            EXPECT_EQ(bytes, ReadFile(file == "fake.avi" ? kJobs + "../../../src/jobs/fakeavi.bin" : expected + file)) << file;
         }
-        Lines goldenFiles;
-        if (std::filesystem::is_directory(expected))
-            for (const auto& f : std::filesystem::directory_iterator(expected))
-                if (f.path().extension() == ".vcf") goldenFiles.push_back(f.path().filename().string());
-        if (std::find(written.begin(), written.end(), "fake.avi") != written.end()) goldenFiles.push_back("fake.avi");
-        std::sort(goldenFiles.begin(), goldenFiles.end());
-        std::sort(written.begin(), written.end());
-        EXPECT_EQ(written, goldenFiles);
+        for (const auto& f : std::filesystem::directory_iterator(expected))
+            if (f.path().extension() == ".vcf") golden.insert(f.path().filename().string());
+        EXPECT_EQ(written, golden);
 
         // The real run prints the same and does what it prints.
         Cli real;
@@ -146,8 +140,10 @@ TEST(GoldenJobs, ToolPathsFromTheSettingsFileThenTheJobAndEveryEventOnOneLine) {
     Cli withoutSettings;
     withoutSettings.world.files.erase("C:\\mbcli\\Marobex.ini");
     withoutSettings.Run({"--dry-run", job});
-    EXPECT_EQ(withoutSettings.Out("run:").front().rfind(" -core(", 0), 0u);  // no BeSweet path
-    EXPECT_EQ(withoutSettings.Out("run:")[3], "C:\\Program Files\\Nandub\\NanDub.exe /r /x /sc:\\jobpass1.vcf");
+    const Lines runs = withoutSettings.Out("run:");
+    ASSERT_EQ(runs.size(), 6u);
+    EXPECT_EQ(runs[0].rfind(" -core(", 0), 0u);  // no BeSweet path
+    EXPECT_EQ(runs[3], "C:\\Program Files\\Nandub\\NanDub.exe /r /x /sc:\\jobpass1.vcf");
 
     Cli failing;
     failing.world.failWrites["c:\\jobpass1.vcf"] = "first line\r\nsecond line";

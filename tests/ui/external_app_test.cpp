@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "env/profile_win32.h"
-#include "window_shot.h"
+#include "main_test_support.h"
 
 namespace {
 
 using mb::ExternalAppWindow;
-using mb::test::PumpMessages;
-using mb::test::WindowText;
+using mb::test::Pump;
+using mb::test::WindowTextOf;
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
@@ -69,10 +69,10 @@ protected:
     ExternalAppTest() { state.ProgramFolder = folder.Path(); }
 
     HWND Item(int id) const { return GetDlgItem(window.Handle(), id); }
-    std::string Box(int id) const { return WindowText(Item(id)); }
+    std::string Box(int id) const { return WindowTextOf(Item(id)); }
     void Click(int id) {
         SendMessageA(Item(id), BM_CLICK, 0, 0);
-        PumpMessages();
+        Pump();
     }
 
     TempFolder folder;
@@ -88,7 +88,7 @@ TEST_F(ExternalAppTest, LoadsHiddenShowingThePathsWithoutCloseInItsMenu) {
     ASSERT_TRUE(window.Loaded());
     HWND handle = window.Handle();
     EXPECT_FALSE(IsWindowVisible(handle));
-    EXPECT_EQ(WindowText(handle), "External Program Location");
+    EXPECT_EQ(WindowTextOf(handle), "External Program Location");
     EXPECT_EQ(Box(ExternalAppWindow::IDC_Label3), "VirtualDub Path :");
     EXPECT_EQ(Box(ExternalAppWindow::IDC_txtVirtualDub), "C:\\vd\\VirtualDub.exe");
     EXPECT_TRUE(GetWindowLongA(Item(ExternalAppWindow::IDC_TxtBesweetPath), GWL_STYLE) & ES_READONLY);

@@ -42,33 +42,26 @@ public:
             wc.lpfnWndProc = Proc;
             wc.hInstance = GetModuleHandleA(nullptr);
             wc.lpszClassName = "MarobexTestStatusWindow";
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
             return RegisterClassA(&wc);
         }();
         EXPECT_NE(atom, 0);
-        HINSTANCE instance = GetModuleHandleA(nullptr);
         // Left hidden: Priority.exe finds hidden windows as well, and
         // destroying a shown one costs seconds under a bare X server.
-        window = CreateWindowExA(0, "MarobexTestStatusWindow", kStatusTitle,
-                                 WS_OVERLAPPEDWINDOW, 50, 50, 400, 250, nullptr,
-                                 nullptr, instance, nullptr);
+        window = CreateWindowExA(0, "MarobexTestStatusWindow", kStatusTitle, WS_OVERLAPPEDWINDOW, 50, 50, 400, 250,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        input = CreateWindowExA(0, "BUTTON", "Show input video",
-                                WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 200, 20, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInputId)), instance, nullptr);
-        output = CreateWindowExA(0, "BUTTON", "Show output video",
-                                 WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 200, 20, window,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOutputId)), instance, nullptr);
+        const auto child = [this](const char* type, const char* text, DWORD style, int id, int y) {
+            return CreateWindowExA(0, type, text, WS_CHILD | WS_VISIBLE | style, 10, y, 200, id == kPriorityId ? 200 : 20,
+                                   window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+        };
+        input = child("BUTTON", "Show input video", BS_AUTOCHECKBOX, kInputId, 10);
+        output = child("BUTTON", "Show output video", BS_AUTOCHECKBOX, kOutputId, 40);
         SendMessageA(input, BM_SETCHECK, BST_CHECKED, 0);
         SendMessageA(output, BM_SETCHECK, BST_CHECKED, 0);
         if (withPriorityList) {
-            combo = CreateWindowExA(0, "COMBOBOX", "",
-                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 10, 70,
-                                    200, 200, window,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPriorityId)), instance,
-                                    nullptr);
-            for (const char* entry : kPriorities)
-                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+            combo = child("COMBOBOX", "", WS_VSCROLL | CBS_DROPDOWNLIST, kPriorityId, 70);
+            for (const char* entry : kPriorities) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
             SendMessageA(combo, CB_SETCURSEL, 4, 0);  // "Normal"
         }
         notices.clear();
@@ -76,7 +69,6 @@ public:
     ~StatusWindow() { DestroyWindow(window); }
     StatusWindow(const StatusWindow&) = delete;
     StatusWindow& operator=(const StatusWindow&) = delete;
-
     bool Checked(HWND box) const { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
     HWND window = nullptr, input = nullptr, output = nullptr, combo = nullptr;
@@ -85,21 +77,18 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (message == WM_COMMAND && self != nullptr && lParam != 0) {
-            const int id = LOWORD(wParam);
-            const auto control = reinterpret_cast<HWND>(lParam);
-            std::string notice = std::to_string(id);
-            if (control != GetDlgItem(hwnd, id)) notice += " wrong-control";
-            if (HIWORD(wParam) == BN_CLICKED && (id == kInputId || id == kOutputId))
-                notice += self->Checked(control) ? " clicked checked" : " clicked unchecked";
-            else if (HIWORD(wParam) == CBN_SELCHANGE && id == kPriorityId)
-                notice += " selchange " + ComboText(control);
-            else
-                return DefWindowProcA(hwnd, message, wParam, lParam);
-            self->notices.push_back(notice);
-            return 0;
-        }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (message != WM_COMMAND || self == nullptr || lParam == 0) return DefWindowProcA(hwnd, message, wParam, lParam);
+        const int id = LOWORD(wParam);
+        const auto control = reinterpret_cast<HWND>(lParam);
+        std::string notice = std::to_string(id) + (control != GetDlgItem(hwnd, id) ? " wrong-control" : "");
+        if (HIWORD(wParam) == BN_CLICKED && (id == kInputId || id == kOutputId))
+            notice += self->Checked(control) ? " clicked checked" : " clicked unchecked";
+        else if (HIWORD(wParam) == CBN_SELCHANGE && id == kPriorityId)
+            notice += " selchange " + ComboText(control);
+        else
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        self->notices.push_back(notice);
+        return 0;
     }
 };
 
