@@ -70,7 +70,10 @@ struct Measured {
 };
 Measured Measure(HWND control, const std::string& text) {
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA asked{};
+    GetObjectA(font, sizeof asked, &asked);
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     std::string shown;
     for (char ch : text)
@@ -82,7 +85,8 @@ Measured Measure(HWND control, const std::string& text) {
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return {size.cx, "\"" + std::string(face) + "\" " + std::to_string(metrics.tmHeight) + " px"};
+    return {size.cx, "\"" + std::string(face) + "\" " + std::to_string(metrics.tmHeight) + " px (asked for \"" +
+                         asked.lfFaceName + "\")"};
 }
 
 // Fails when the text does not fit the room the control leaves it.

@@ -213,13 +213,16 @@ inline std::string TextFault(HWND control, int padding) {
     GetTextMetricsA(dc, &metrics);
     char face[LF_FACESIZE] = "";
     GetTextFaceA(dc, sizeof face, face);
+    LOGFONTA asked{};
+    GetObjectA(font, sizeof asked, &asked);
     if (old) SelectObject(dc, old);
     ReleaseDC(control, dc);
     RECT r;
     GetClientRect(control, &r);
     if (size.cx + padding <= r.right && metrics.tmHeight <= r.bottom) return "";
     return "\"" + text + "\" is " + std::to_string(size.cx) + " x " + std::to_string(metrics.tmHeight) +
-           " px in the font \"" + face + "\", the room " + std::to_string(r.right - padding) + " x " +
+           " px in the font \"" + face + "\" (asked for \"" + asked.lfFaceName + "\"), the room " +
+           std::to_string(r.right - padding) + " x " +
            std::to_string(r.bottom) + " px";
 }
 

@@ -60,7 +60,7 @@ protected:
         std::filesystem::remove_all(kDir, ignored);
     }
     // Runs the job with the stand-ins as its tools; the records of the run.
-    std::vector<TraceRecord> Run(const std::string& job, mb::testing::ProgramResult& result) {
+    std::vector<TraceRecord> RunJob(const std::string& job, mb::testing::ProgramResult& result) {
         DeleteFileA(trace_.c_str());
         const std::string path = kDir + "\\job.ini";
         standin_test::WriteBytes(path, "[Tools]\r\nVirtualDubPath=" + standin_test::StandinExe("VirtualDub.exe") +
@@ -95,7 +95,7 @@ TEST_F(RealRuns, EveryGoldenJobThatGoesThrough) {
         SCOPED_TRACE(entry.path().stem().string());
         ++runs;
         mb::testing::ProgramResult result;
-        const auto records = Run(fakes::ReadFile(entry.path().string()), result);
+        const auto records = RunJob(fakes::ReadFile(entry.path().string()), result);
         EXPECT_EQ(result.exitCode, 0u) << result.err;
         EXPECT_EQ(SplitLines(result.err), SplitLines(fakes::ReadFile(expected + "stderr.txt")));
         EXPECT_EQ(Tagged(result.out, "queue: "), Tagged(out, "queue: "));
@@ -112,9 +112,9 @@ TEST_F(RealRuns, EveryGoldenJobThatGoesThrough) {
 
 TEST_F(RealRuns, TheDemonstrationsSample) {
     const std::string sample = kDir + "\\sample";
-    ASSERT_EQ(standin_test::Run(standin_test::StandinExe("MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
+    ASSERT_EQ(standin_test::RunCommand(standin_test::StandinExe("MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
     mb::testing::ProgramResult result;
-    const auto records = Run("[Paths]\r\nSourceFilePath=" + sample + "\\sample.avi\r\nStream1FilePath=" + sample +
+    const auto records = RunJob("[Paths]\r\nSourceFilePath=" + sample + "\\sample.avi\r\nStream1FilePath=" + sample +
                              "\\sample.ac3\r\n[Settings]\r\nCmbNumPass=1\r\n", result);
     ASSERT_EQ(records.size(), 4u) << result.out;
     ExpectDone(records, result.out);

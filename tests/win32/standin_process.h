@@ -41,7 +41,7 @@ inline void SetSeenWelcome(DWORD value) {
 
 // Runs a command line and returns its exit code (~0u when it cannot start or
 // has not ended after a minute).
-inline DWORD Run(const std::string& commandLine) {
+inline DWORD RunCommand(const std::string& commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -77,7 +77,7 @@ protected:
     // Writes the job file and runs an encoder stand-in on it as Marobex does.
     DWORD RunEncoder(const char* exe, const std::string& jobName, const std::string& script) {
         EXPECT_TRUE(WriteBytes(Path(jobName), script));
-        return Run(StandinExe(exe) + " /r /x /s" + Path(jobName));
+        return RunCommand(StandinExe(exe) + " /r /x /s" + Path(jobName));
     }
     std::vector<TraceRecord> Trace() const { return ReadTraceRecords(ReadBytes(trace_)); }
     testing::ScratchFolder folder_{"C:\\marobex_standin"};

@@ -35,7 +35,7 @@ TEST_F(Standins, EncodersRunTheJobsMarobexWritesAndRefuseWhatTheyCannot) {
     const auto records = Trace();
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].Value("codec"), "DivX 5");
-    EXPECT_EQ(records[0].Value("video bitrate"), "780000");
+    EXPECT_EQ(records[0].Value("video bitrate"), "1200000");  // the golden job's txtBr
     EXPECT_EQ(records[0].Value("result"), "done");
     EXPECT_EQ(records[1].Value("error"), "line 9: VirtualDub.audio2.SetSource is not a method the program knows");
     EXPECT_FALSE(records[1].Has("wrote"));
@@ -47,11 +47,11 @@ TEST_F(Standins, BesweetConvertsLogsAndRefusesAMalformedLine) {
     const std::string line = StandinExe("BeSweet.exe") + " -core( -input \"" + Path("film.ac3") + "\" -output \"" +
                              Path("Stream1.MP3") + "\" -logfile \"" + Path("Stream1.log") +
                              "\" )-azid( -c normal -g 6 -L -2db ) -lame( -h -b 128 -m j )";
-    EXPECT_EQ(Run(line), 0u);
+    EXPECT_EQ(RunCommand(line), 0u);
     EXPECT_EQ(ReadBytes(Path("Stream1.MP3")), Mp3Bytes(48000, 128, 128, 4));
     EXPECT_NE(ReadBytes(Path("Stream1.log")).find("\r\nConversion completed\r\n"), std::string::npos);
     const std::string broken = line.substr(0, line.find(")-azid"));
-    EXPECT_NE(Run(broken), 0u);
+    EXPECT_NE(RunCommand(broken), 0u);
     const auto records = Trace();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].Value("result"), "done");
