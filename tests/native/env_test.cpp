@@ -41,7 +41,7 @@ TEST(ToolPaths, LoadListsTheToolsSaveWritesThemAndStartupClearsTheCodecKeys) {
         w.WriteIniValue("PATH", "NanDubPath", "D:\\Nandub\\nandub.exe", ini);
         EXPECT_EQ(LoadToolPaths(s, w, w, w), c.lines);
         EXPECT_EQ(w.messages, c.messages);
-        if (!c.messages.empty()) EXPECT_EQ(w.icons[0], MessageIcon::Exclamation);
+        EXPECT_EQ(w.icons, std::vector<MessageIcon>(c.messages.size(), MessageIcon::Exclamation));
         EXPECT_EQ(s.VirtualDubPath + "|" + s.NanDubPath + "|" + s.BesweetPath,
                   c.file ? "D:\\VDub\\VirtualDub.exe|D:\\Nandub\\nandub.exe|" : "||");
     }
