@@ -28,6 +28,7 @@ src/jobs/job_scripts.cpp|+ "_firstpass.avi"; ==> + "_firstpass.AVI";
 src/jobs/job_scripts.cpp|s.TxtStartGauge + "," + s.TxtMinGauge ==> s.TxtMinGauge + "," + s.TxtStartGauge
 src/jobs/besweet.cpp|"--abr 96 -mj -h -b32 -Z --lowpass 19.5 )" ==> "--abr 96 -mj -h -b32 -Z --lowpass 19 )"
 src/jobs/besweet.cpp|"\\Stream2.MP3" ==> "\\stream2.MP3"
+src/jobs/besweet.cpp|path.compare(point, std::string::npos, ".mpa") == 0 ==> path.compare(point, 4, ".mpa") == 0
 src/run/run_driver.cpp|v.AddQueueEntry(" - Bitrate Recalculation"); ==> v.AddQueueEntry(" - Bitrate recalculation");
 src/run/run_driver.cpp|FirstSize > DesiredSize_ + OverSizeError_ ==> FirstSize >= DesiredSize_ + OverSizeError_
 src/run/run_driver.cpp|FirstSize < DesiredSize_ - OverSizeError_ ==> FirstSize <= DesiredSize_ - OverSizeError_

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "codecstate/codec_state.h"
+#include "jobs/besweet.h"
 #include "fakes/fakes.h"
 #include "model/form_model.h"
 #include "run/run_driver.h"
@@ -229,4 +230,19 @@ TEST(Run, WindowsAroundTheRunShutdownLastAndFailedWritesStop) {
     EXPECT_EQ(third.w.Events({"main", "tray", "message", "shutdown"}),
               (Lines{"main hidden", "tray added", "tray deleted", "main shown",
                      "message: Cannot write the job file c:\\jobpass3.vcf: Disk full."}));
+}
+
+TEST(Run, BesweetReadsMp2InputFromALowerCaseMpaOnly) {
+    const std::pair<const char*, bool> sources[] = {
+        {"D:\\a\\film.mpa", true},      {"D:\\a\\film.MPA", false}, {"D:\\a\\film.Mpa", false},
+        {"D:\\a\\film.mpa.ac3", false}, {"D:\\a.mpa\\film", false}, {"D:\\a\\film.mpa2", false},
+    };
+    for (const auto& [source, mp2] : sources)
+        for (int stream : {1, 2}) {
+            Encode r;
+            (stream == 1 ? r.st.Stream1FilePath : r.st.Stream2FilePath) = source;
+            const std::string line = BesweetCommandLine(stream, r.s, r.st);
+            EXPECT_NE(line.find(std::string("-input \"") + source + "\""), std::string::npos) << line;
+            EXPECT_EQ(line.find("--mp2input") != std::string::npos, mp2) << line;
+        }
 }
