@@ -128,11 +128,19 @@ TEST(CodecCheck, ListsTheSupportedCodecsFromCodecExesList) {
         EXPECT_EQ(w.Events({"run("}), c.codecExe ? Lines{"run(0): " + kCodecExe} : Lines{});
         EXPECT_EQ(button.log, (Lines{"Wait Starting Check ...", "disabled", "Check Installed Codec", "enabled"}));
     }
-    // The button comes back when the check fails.
+    // A second check starts from an empty list and keeps the audio codec
+    // found by the first; the button comes back when the check fails.
     World w;
     ProgramState st;
     st.ProgramFolder = "C:\\Marobex";
     w.files[kCodecExe] = "MZ";
+    w.files[kSystem + "DIVXA32.ACM"] = "acm";
+    w.programs.push_back({"Codec.exe", [&w] { w.files[kList] = "DivX 5.0.2\r\n"; }});
+    EXPECT_EQ(RunCodecCheck(st, w, w, w, nullptr).lines.size(), 2u);
+    w.files.erase(kSystem + "DIVXA32.ACM");
+    EXPECT_EQ(RunCodecCheck(st, w, w, w, nullptr).lines, Lines{"DivX 5.0.2\t\t(Supported)"});
+    EXPECT_TRUE(st.DivxAudioCodecFound);
+    w.programs.clear();
     w.programs.push_back({"Codec.exe", [] { throw std::runtime_error("runner failed"); }});
     Button button;
     EXPECT_THROW(RunCodecCheck(st, w, w, w, &button), std::runtime_error);
