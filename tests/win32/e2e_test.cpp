@@ -95,7 +95,17 @@ TEST_F(RealRuns, EveryGoldenJobThatGoesThrough) {
         SCOPED_TRACE(entry.path().stem().string());
         ++runs;
         mb::testing::ProgramResult result;
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\DivxNetworks\\DivX412Codec");
         const auto records = RunJob(fakes::ReadFile(entry.path().string()), result);
+        // What the dry run prints as written to the registry is there.
+        for (const std::string& value : Tagged(out, "registry: ")) {
+            const std::size_t slash = value.rfind('\\'), equals = value.rfind(" = ");
+            DWORD data = 0, size = sizeof data;
+            EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, value.substr(0, slash).c_str(),
+                                   value.substr(slash + 1, equals - slash - 1).c_str(), RRF_RT_REG_DWORD, nullptr, &data,
+                                   &size), ERROR_SUCCESS) << value;
+            EXPECT_EQ(std::to_string(data), value.substr(equals + 3)) << value;
+        }
         EXPECT_EQ(result.exitCode, 0u) << result.err;
         EXPECT_EQ(SplitLines(result.err), SplitLines(fakes::ReadFile(expected + "stderr.txt")));
         EXPECT_EQ(Tagged(result.out, "queue: "), Tagged(out, "queue: "));
