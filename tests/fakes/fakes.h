@@ -62,7 +62,6 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     std::map<std::string, std::string> versions;    // path -> "1.4.10.0"
     std::map<std::string, std::uint64_t> created;   // path -> file time
     std::map<std::string, std::string> ini;         // "file|SECTION|KEY" -> value
-    std::map<std::string, std::int32_t> registry;
     Lines log, queue, messages;
     std::vector<MessageIcon> icons;
     // Runs when a command line contains the key: what the program would do.
@@ -90,7 +89,6 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     }
     // RegistryPort
     void SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
-        registry[key + "\\" + name] = value;
         events.push_back("registry: " + key + "\\" + name + " = " + std::to_string(value));
     }
     void DeleteRegistryKey(const std::string& key) override { events.push_back("registry: delete " + key); }

@@ -98,22 +98,16 @@ void ExpectFits(HWND control, const LayoutItem& item, const std::string& text, i
 
 // The window of each frame a control can name as its own.
 const std::map<std::string, int>& FrameIds() {
+#define F(name) {#name, IDC_##name}
     static const std::map<std::string, int> ids = {
-        {"Frame42", IDC_Frame42},     {"Frame17", IDC_Frame17},   {"Frame22", IDC_Frame22},
-        {"Frame1", IDC_Frame1},       {"Frame8", IDC_Frame8},     {"FrmPassMode", IDC_FrmPassMode},
-        {"FrmDivx5", IDC_FrmDivx5},   {"Frame2", IDC_Frame2},     {"Frame4", IDC_Frame4},
-        {"Frame5", IDC_Frame5},       {"Frame3", IDC_Frame3},     {"Frame16", IDC_Frame16},
-        {"FrmDivx4", IDC_FrmDivx4},   {"Frame7", IDC_Frame7},     {"Frame6", IDC_Frame6},
-        {"Frame9", IDC_Frame9},       {"Frame18", IDC_Frame18},   {"FrmXvid", IDC_FrmXvid},
-        {"Frame12", IDC_Frame12},     {"Frame10", IDC_Frame10},   {"Frame13", IDC_Frame13},
-        {"Frame14", IDC_Frame14},     {"FrmXvid2", IDC_FrmXvid2}, {"Frame11", IDC_Frame11},
-        {"Frame15", IDC_Frame15},     {"Frame19", IDC_Frame19},   {"FrmDivx3", IDC_FrmDivx3},
-        {"Frame30", IDC_Frame30},     {"Frame31", IDC_Frame31},   {"Frame35", IDC_Frame35},
-        {"Frame36", IDC_Frame36},     {"Frame37", IDC_Frame37},   {"Frame29", IDC_Frame29},
-        {"FrmDivx32", IDC_FrmDivx32}, {"Frame32", IDC_Frame32},   {"Frame34", IDC_Frame34},
-        {"Frame33", IDC_Frame33},     {"Frame38", IDC_Frame38},   {"Frame20", IDC_Frame20},
-        {"Frame21", IDC_Frame21},     {"FrmOutput", IDC_FrmOutput},
+        F(Frame42), F(Frame17), F(Frame22), F(Frame1), F(Frame8), F(FrmPassMode), F(FrmDivx5),
+        F(Frame2), F(Frame4), F(Frame5), F(Frame3), F(Frame16), F(FrmDivx4), F(Frame7),
+        F(Frame6), F(Frame9), F(Frame18), F(FrmXvid), F(Frame12), F(Frame10), F(Frame13),
+        F(Frame14), F(FrmXvid2), F(Frame11), F(Frame15), F(Frame19), F(FrmDivx3), F(Frame30),
+        F(Frame31), F(Frame35), F(Frame36), F(Frame37), F(Frame29), F(FrmDivx32), F(Frame32),
+        F(Frame34), F(Frame33), F(Frame38), F(Frame20), F(Frame21), F(FrmOutput),
     };
+#undef F
     return ids;
 }
 
