@@ -3,6 +3,9 @@
 #                       and, in the Windows build, the same sources under Wine
 #   tests/win32/*.cpp   tests of the Win32 layer against the real API (Wine)
 #   tests/ui/*.cpp      tests that create windows (Wine under a virtual display)
+#   tests/fakes/        the one set of in-memory ports the tests give the core
+#   tests/data/         golden files: saved jobs with what they print and write,
+#                       the form's recorded scenarios
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 
 # Includes go one way, down the layers of src/.
@@ -14,6 +17,7 @@ if(NOT WIN32)
   add_executable(core_tests ${CORE_TEST_SOURCES})
   target_link_libraries(core_tests PRIVATE marobex_core marobex_standin marobex_engine GTest::gtest GTest::gtest_main)
   target_compile_definitions(core_tests PRIVATE MAROBEX_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+  target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
   return()
 endif()
@@ -34,6 +38,7 @@ function(marobex_wine_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
   target_compile_definitions(${name} PRIVATE MAROBEX_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data")
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   set(env ${MAROBEX_WINE_ENV})
   if(T_DISPLAY)
     # Programs that show windows get a prefix (and so a wineserver and a

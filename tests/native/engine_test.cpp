@@ -11,13 +11,12 @@
 #include "engine_plan.h"
 #include "env/codec_detection.h"
 #include "env/engine_paths.h"
-#include "env_fakes.h"
+#include "fakes/fakes.h"
 #include "ffmpeg_progress.h"
 
 using namespace mb;
 using namespace mb::engine;
-using mb::testing::FakeFiles;
-using mb::testing::FakeProfile;
+using mb::fakes::World;
 
 namespace {
 
@@ -219,53 +218,38 @@ TEST(EngineProgress, ProgressAndErrorsAreReadFromTheirPipes) {
 }
 
 TEST(EnginePaths, FfmpegBesideTheEngineThenTheSettingsFileThenThePath) {
-    FakeFiles files;
-    FakeProfile profile;
-    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\bin;\"C:\\ff mpeg\\\";", profile, files), "");
-    files.contents["C:\\ff mpeg\\ffmpeg.exe"] = "";
-    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\bin;\"C:\\ff mpeg\\\";", profile, files), "C:\\ff mpeg\\ffmpeg.exe");
-    files.contents["C:\\M\\Marobex.ini"] = "";
-    files.contents["D:\\FFmpeg\\bin\\ffmpeg.exe"] = "";
-    profile.values["C:\\M\\Marobex.ini|PATH|FFMPEGPATH"] = "D:\\FFmpeg\\bin";
-    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", profile, files), "D:\\FFmpeg\\bin\\ffmpeg.exe");
-    files.contents["C:\\M\\ffmpeg.exe"] = "";
-    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", profile, files), "C:\\M\\ffmpeg.exe");
+    World w;
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\bin;\"C:\\ff mpeg\\\";", w, w), "");
+    w.files["C:\\ff mpeg\\ffmpeg.exe"] = "";
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\bin;\"C:\\ff mpeg\\\";", w, w), "C:\\ff mpeg\\ffmpeg.exe");
+    w.files["C:\\M\\Marobex.ini"] = "";
+    w.files["D:\\FFmpeg\\bin\\ffmpeg.exe"] = "";
+    w.ini[World::Slot("PATH", "FFMPEGPATH", "C:\\M\\Marobex.ini")] = "D:\\FFmpeg\\bin";
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", w, w), "D:\\FFmpeg\\bin\\ffmpeg.exe");
+    w.files["C:\\M\\ffmpeg.exe"] = "";
+    EXPECT_EQ(FindFfmpeg("C:\\M", "C:\\ff mpeg", w, w), "C:\\M\\ffmpeg.exe");
 }
 
-namespace {
-// Files where the engine carries its version resource.
-struct FilesWithEngine : FakeFiles {
-    std::string engine;
-    bool FileProductName(const std::string& path, std::string& name) override {
-        if (path != engine || !contents.count(path)) return false;
-        name = EngineProductName;
-        return true;
-    }
-};
-}  // namespace
-
 TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
-    FilesWithEngine files;
-    FakeProfile profile;
-    mb::testing::RecordingMessages messages;
+    World w;
     ProgramState state;
     state.ProgramFolder = "C:\\M";
-    files.engine = "C:\\M\\marobex-engine.exe";
-    files.contents[files.engine] = "MZ";
-    files.versions[files.engine] = "1.0.0.0";
+    const std::string engine = "C:\\M\\marobex-engine.exe";
+    w.files[engine] = "MZ";
+    w.versions[engine] = "1.0.0.0";
+    w.products[engine] = EngineProductName;
     // Without FFmpeg the paths stay empty.
-    EXPECT_TRUE(DefaultToolPathsToEngine(state, "", profile, files, messages).empty());
-    files.contents["C:\\M\\ffmpeg.exe"] = "MZ";
-    EXPECT_EQ(DefaultToolPathsToEngine(state, "", profile, files, messages),
+    EXPECT_TRUE(DefaultToolPathsToEngine(state, "", w, w, w).empty());
+    w.files["C:\\M\\ffmpeg.exe"] = "MZ";
+    EXPECT_EQ(DefaultToolPathsToEngine(state, "", w, w, w),
               (std::vector<std::string>{"VirtualDub v1.0.0.\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}));
-    EXPECT_EQ(state.BesweetPath, files.engine);
+    EXPECT_EQ(state.BesweetPath, engine);
 
     // The engine's codecs, without Codec.exe, and nothing written anywhere.
-    files.contents["C:\\M\\Codec.exe"] = "MZ";
-    mb::testing::FakeProcesses processes;
-    mb::testing::FixedLocale locale;
-    const CodecCheckResult found = RunCodecCheck(state, processes, files, locale);
-    EXPECT_TRUE(processes.waited.empty());
+    w.files["C:\\M\\Codec.exe"] = "MZ";
+    w.events.clear();
+    const CodecCheckResult found = RunCodecCheck(state, w, w, w);
+    EXPECT_EQ(w.Events({"run", "start", "write", "registry"}), mb::fakes::Lines{});
     EXPECT_EQ(found.lines, EngineCodecLines());
     EXPECT_TRUE(found.divx4 && found.divx5Pro && found.xvid && found.divx3Low && found.listRead);
     EXPECT_FALSE(found.divx5);  // the Pro features stay on offer
@@ -274,7 +258,7 @@ TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
     // A settings file wins over the default.
     ProgramState later;
     later.ProgramFolder = "C:\\M";
-    files.contents["C:\\M\\Marobex.ini"] = "";
-    EXPECT_TRUE(DefaultToolPathsToEngine(later, "", profile, files, messages).empty());
+    w.files["C:\\M\\Marobex.ini"] = "";
+    EXPECT_TRUE(DefaultToolPathsToEngine(later, "", w, w, w).empty());
     EXPECT_EQ(later.VirtualDubPath, "");
 }

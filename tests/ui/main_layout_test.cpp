@@ -62,38 +62,52 @@ std::string Describe(const LayoutItem& item) {
     return std::to_string(item.id) + " \"" + item.text + "\"";
 }
 
-// The width a text needs in the window's font.
-int TextWidth(HWND control, const std::string& text) {
+// The width a text needs in the control's font, and the font the system
+// measured it with (its face and height), so that a missing font reads as one.
+struct Measured {
+    int width = 0;
+    std::string font;
+};
+Measured Measure(HWND control, const std::string& text) {
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA asked{};
+    GetObjectA(font, sizeof asked, &asked);
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     std::string shown;
     for (char ch : text)
         if (ch != '&') shown += ch;
     GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof face, face);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return size.cx;
+    return {size.cx, "\"" + std::string(face) + "\" " + std::to_string(metrics.tmHeight) + " px (asked for \"" +
+                         asked.lfFaceName + "\")"};
+}
+
+// Fails when the text does not fit the room the control leaves it.
+void ExpectFits(HWND control, const LayoutItem& item, const std::string& text, int extra, int width) {
+    const Measured m = Measure(control, text);
+    EXPECT_LE(m.width + extra, width) << Describe(item) << " is cut off: \"" << text << "\" is " << m.width
+                                      << " px wide in the font " << m.font << ", the room " << width - extra << " px";
 }
 
 // The window of each frame a control can name as its own.
 const std::map<std::string, int>& FrameIds() {
+#define F(name) {#name, IDC_##name}
     static const std::map<std::string, int> ids = {
-        {"Frame42", IDC_Frame42},     {"Frame17", IDC_Frame17},   {"Frame22", IDC_Frame22},
-        {"Frame1", IDC_Frame1},       {"Frame8", IDC_Frame8},     {"FrmPassMode", IDC_FrmPassMode},
-        {"FrmDivx5", IDC_FrmDivx5},   {"Frame2", IDC_Frame2},     {"Frame4", IDC_Frame4},
-        {"Frame5", IDC_Frame5},       {"Frame3", IDC_Frame3},     {"Frame16", IDC_Frame16},
-        {"FrmDivx4", IDC_FrmDivx4},   {"Frame7", IDC_Frame7},     {"Frame6", IDC_Frame6},
-        {"Frame9", IDC_Frame9},       {"Frame18", IDC_Frame18},   {"FrmXvid", IDC_FrmXvid},
-        {"Frame12", IDC_Frame12},     {"Frame10", IDC_Frame10},   {"Frame13", IDC_Frame13},
-        {"Frame14", IDC_Frame14},     {"FrmXvid2", IDC_FrmXvid2}, {"Frame11", IDC_Frame11},
-        {"Frame15", IDC_Frame15},     {"Frame19", IDC_Frame19},   {"FrmDivx3", IDC_FrmDivx3},
-        {"Frame30", IDC_Frame30},     {"Frame31", IDC_Frame31},   {"Frame35", IDC_Frame35},
-        {"Frame36", IDC_Frame36},     {"Frame37", IDC_Frame37},   {"Frame29", IDC_Frame29},
-        {"FrmDivx32", IDC_FrmDivx32}, {"Frame32", IDC_Frame32},   {"Frame34", IDC_Frame34},
-        {"Frame33", IDC_Frame33},     {"Frame38", IDC_Frame38},   {"Frame20", IDC_Frame20},
-        {"Frame21", IDC_Frame21},     {"FrmOutput", IDC_FrmOutput},
+        F(Frame42), F(Frame17), F(Frame22), F(Frame1), F(Frame8), F(FrmPassMode), F(FrmDivx5),
+        F(Frame2), F(Frame4), F(Frame5), F(Frame3), F(Frame16), F(FrmDivx4), F(Frame7),
+        F(Frame6), F(Frame9), F(Frame18), F(FrmXvid), F(Frame12), F(Frame10), F(Frame13),
+        F(Frame14), F(FrmXvid2), F(Frame11), F(Frame15), F(Frame19), F(FrmDivx3), F(Frame30),
+        F(Frame31), F(Frame35), F(Frame36), F(Frame37), F(Frame29), F(FrmDivx32), F(Frame32),
+        F(Frame34), F(Frame33), F(Frame38), F(Frame20), F(Frame21), F(FrmOutput),
     };
+#undef F
     return ids;
 }
 
@@ -121,26 +135,17 @@ void ExpectCleanLayout(const WindowUnderTest& w, const std::string& page) {
         switch (item.kind) {
             case ItemKind::Label:
             case ItemKind::Unit:
-            case ItemKind::ValueLabel:
-                EXPECT_LE(TextWidth(control, text), width) << Describe(item) << " is cut off";
-                break;
+            case ItemKind::ValueLabel: ExpectFits(control, item, text, 0, width); break;
             case ItemKind::Check:
-            case ItemKind::Radio:
-                EXPECT_LE(TextWidth(control, text) + checkGlyph, width) << Describe(item) << " is cut off";
-                break;
-            case ItemKind::Button:
-                EXPECT_LE(TextWidth(control, text) + MulDiv(12, dpi, 96), width) << Describe(item) << " is cut off";
-                break;
-            case ItemKind::Frame:
-                EXPECT_LE(TextWidth(control, text) + MulDiv(20, dpi, 96), width) << Describe(item) << " is cut off";
-                break;
+            case ItemKind::Radio: ExpectFits(control, item, text, checkGlyph, width); break;
+            case ItemKind::Button: ExpectFits(control, item, text, MulDiv(12, dpi, 96), width); break;
+            case ItemKind::Frame: ExpectFits(control, item, text, MulDiv(20, dpi, 96), width); break;
             case ItemKind::Combo: {
                 const int count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
                 for (int i = 0; i < count; ++i) {
                     char entry[128] = "";
                     SendMessageA(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
-                    EXPECT_LE(TextWidth(control, entry) + GetSystemMetrics(SM_CXVSCROLL) + MulDiv(8, dpi, 96), width)
-                        << Describe(item) << " cuts off \"" << entry << "\"";
+                    ExpectFits(control, item, entry, GetSystemMetrics(SM_CXVSCROLL) + MulDiv(8, dpi, 96), width);
                 }
                 break;
             }

@@ -42,33 +42,26 @@ public:
             wc.lpfnWndProc = Proc;
             wc.hInstance = GetModuleHandleA(nullptr);
             wc.lpszClassName = "MarobexTestStatusWindow";
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
             return RegisterClassA(&wc);
         }();
         EXPECT_NE(atom, 0);
-        HINSTANCE instance = GetModuleHandleA(nullptr);
         // Left hidden: Priority.exe finds hidden windows as well, and
         // destroying a shown one costs seconds under a bare X server.
-        window = CreateWindowExA(0, "MarobexTestStatusWindow", kStatusTitle,
-                                 WS_OVERLAPPEDWINDOW, 50, 50, 400, 250, nullptr,
-                                 nullptr, instance, nullptr);
+        window = CreateWindowExA(0, "MarobexTestStatusWindow", kStatusTitle, WS_OVERLAPPEDWINDOW, 50, 50, 400, 250,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        input = CreateWindowExA(0, "BUTTON", "Show input video",
-                                WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 200, 20, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInputId)), instance, nullptr);
-        output = CreateWindowExA(0, "BUTTON", "Show output video",
-                                 WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 200, 20, window,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOutputId)), instance, nullptr);
+        const auto child = [this](const char* type, const char* text, DWORD style, int id, int y) {
+            return CreateWindowExA(0, type, text, WS_CHILD | WS_VISIBLE | style, 10, y, 200, id == kPriorityId ? 200 : 20,
+                                   window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+        };
+        input = child("BUTTON", "Show input video", BS_AUTOCHECKBOX, kInputId, 10);
+        output = child("BUTTON", "Show output video", BS_AUTOCHECKBOX, kOutputId, 40);
         SendMessageA(input, BM_SETCHECK, BST_CHECKED, 0);
         SendMessageA(output, BM_SETCHECK, BST_CHECKED, 0);
         if (withPriorityList) {
-            combo = CreateWindowExA(0, "COMBOBOX", "",
-                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 10, 70,
-                                    200, 200, window,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPriorityId)), instance,
-                                    nullptr);
-            for (const char* entry : kPriorities)
-                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+            combo = child("COMBOBOX", "", WS_VSCROLL | CBS_DROPDOWNLIST, kPriorityId, 70);
+            for (const char* entry : kPriorities) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
             SendMessageA(combo, CB_SETCURSEL, 4, 0);  // "Normal"
         }
         notices.clear();
@@ -76,7 +69,6 @@ public:
     ~StatusWindow() { DestroyWindow(window); }
     StatusWindow(const StatusWindow&) = delete;
     StatusWindow& operator=(const StatusWindow&) = delete;
-
     bool Checked(HWND box) const { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
     HWND window = nullptr, input = nullptr, output = nullptr, combo = nullptr;
@@ -85,37 +77,36 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (message == WM_COMMAND && self != nullptr && lParam != 0) {
-            const int id = LOWORD(wParam);
-            const auto control = reinterpret_cast<HWND>(lParam);
-            std::string notice = std::to_string(id);
-            if (control != GetDlgItem(hwnd, id)) notice += " wrong-control";
-            if (HIWORD(wParam) == BN_CLICKED && (id == kInputId || id == kOutputId))
-                notice += self->Checked(control) ? " clicked checked" : " clicked unchecked";
-            else if (HIWORD(wParam) == CBN_SELCHANGE && id == kPriorityId)
-                notice += " selchange " + ComboText(control);
-            else
-                return DefWindowProcA(hwnd, message, wParam, lParam);
-            self->notices.push_back(notice);
-            return 0;
-        }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (message != WM_COMMAND || self == nullptr || lParam == 0) return DefWindowProcA(hwnd, message, wParam, lParam);
+        const int id = LOWORD(wParam);
+        const auto control = reinterpret_cast<HWND>(lParam);
+        std::string notice = std::to_string(id) + (control != GetDlgItem(hwnd, id) ? " wrong-control" : "");
+        if (HIWORD(wParam) == BN_CLICKED && (id == kInputId || id == kOutputId))
+            notice += self->Checked(control) ? " clicked checked" : " clicked unchecked";
+        else if (HIWORD(wParam) == CBN_SELCHANGE && id == kPriorityId)
+            notice += " selchange " + ComboText(control);
+        else
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        self->notices.push_back(notice);
+        return 0;
     }
 };
 
-void PumpFor(DWORD milliseconds) {
+// Delivers this thread's messages until the handle is signalled or the time
+// is up; true when it was signalled.
+bool PumpUntil(HANDLE handle, DWORD milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        if (MsgWaitForMultipleObjects(handle ? 1 : 0, &handle, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT) ==
+            WAIT_OBJECT_0 && handle)
+            return true;
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
+    return false;
 }
 
-// A running Priority.exe; its wait is limited to timeoutMs.
+// A running Priority.exe; its wait for the window is limited to timeoutMs.
 class PriorityRun {
 public:
     PriorityRun(const std::string& arguments, unsigned timeoutMs) {
@@ -123,50 +114,26 @@ public:
         std::string line = "\"" + Beside("Priority.exe") + "\" " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION process{};
-        started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &process) != FALSE;
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
-        if (started_) {
+        if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
             CloseHandle(process.hThread);
             process_ = process.hProcess;
         }
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
     }
     ~PriorityRun() {
-        if (process_ != nullptr) {
-            TerminateProcess(process_, 99);
-            CloseHandle(process_);
-        }
+        if (process_) TerminateProcess(process_, 99), CloseHandle(process_);
     }
-
-    // Delivers this thread's messages until the program ends; its exit code,
-    // or -1 when it is still running after 30 s.
+    // Delivers messages until the program ends; its exit code, -1 when it is
+    // still running after 30 s.
     int Wait() {
-        if (!started_) return -2;
-        const ULONGLONG end = GetTickCount64() + 30000;
-        for (;;) {
-            const ULONGLONG now = GetTickCount64();
-            if (now >= end) return -1;
-            const DWORD woke = MsgWaitForMultipleObjects(1, &process_, FALSE,
-                                                         static_cast<DWORD>(end - now), QS_ALLINPUT);
-            if (woke == WAIT_OBJECT_0) break;
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+        if (!process_ || !PumpUntil(process_, 30000)) return -1;
         DWORD code = 0;
         GetExitCodeProcess(process_, &code);
-        CloseHandle(process_);
-        process_ = nullptr;
         return static_cast<int>(code);
     }
 
 private:
-    bool started_ = false;
     HANDLE process_ = nullptr;
 };
 
@@ -183,26 +150,19 @@ TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindow) {
          {"1027 clicked unchecked", "1080 selchange Normal"}, 0},
         {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:", false, false, "Higher",
          {"1027 clicked unchecked", "1028 clicked unchecked", "1080 selchange Higher"}, 0},
-        {"\"WI00:VirtualDub Status\" \"CB00:Even higher\" QU00:", true, true, "Even higher",
-         {"1080 selchange Even higher"}, 0},
-        // The order of the tokens is the order of the actions.
-        {"\"WI00:VirtualDub Status\" \"CB00:Idle\" BT02:", true, false, "Idle",
-         {"1080 selchange Idle", "1028 clicked unchecked"}, 0},
-        // Unknown tokens are ignored; nothing after QU00: is done.
-        {"\"WI00:VirtualDub Status\" XX99:what BT02: bt01: QU00: BT01:", true, false, "Normal",
+        // The entry must match exactly, case included; nothing after QU00: is done.
+        {"\"WI00:VirtualDub Status\" \"CB00:even higher\" BT02: QU00: BT01:", true, false, "Normal",
          {"1028 clicked unchecked"}, 0},
-        // The entry must match exactly, case included.
-        {"\"WI00:VirtualDub Status\" \"CB00:even higher\" \"CB00:Higher \" QU00:", true, true,
-         "Normal", {}, 0},
         // Without a window title there is nothing to act on.
         {"BT01: BT02: \"CB00:Lowest\" QU00:", true, true, "Normal", {}, 3},
-        {"\"WI00:\" BT01: QU00:", true, true, "Normal", {}, 3},
     };
     for (const auto& c : cases) {
+        // The first waits for its window to appear.
+        PriorityRun run(c.arguments, 20000);
+        if (&c == cases) PumpUntil(nullptr, 600);
         StatusWindow status;
-        PriorityRun run(c.arguments, 5000);
         EXPECT_EQ(run.Wait(), c.exitCode) << c.arguments;
-        PumpFor(50);
+        PumpUntil(nullptr, 50);
         EXPECT_EQ(status.Checked(status.input), c.inputChecked) << c.arguments;
         EXPECT_EQ(status.Checked(status.output), c.outputChecked) << c.arguments;
         EXPECT_EQ(ComboText(status.combo), c.priority) << c.arguments;
@@ -210,45 +170,30 @@ TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindow) {
     }
 }
 
-TEST(PriorityExe, WaitsForTheWindowToAppear) {
-    PriorityRun run("\"WI00:VirtualDub Status\" BT02: \"CB00:Lower\" QU00:", 20000);
-    PumpFor(600);
-    StatusWindow status;
-    EXPECT_EQ(run.Wait(), 0);
-    EXPECT_TRUE(status.Checked(status.input));
-    EXPECT_FALSE(status.Checked(status.output));
-    EXPECT_EQ(ComboText(status.combo), "Lower");
-    EXPECT_EQ(status.notices,
-              (std::vector<std::string>{"1028 clicked unchecked", "1080 selchange Lower"}));
-}
-
-TEST(PriorityExe, EndsQuietlyWhenNoWindowAppears) {
-    // The status window of this test has another title: it must stay untouched.
-    StatusWindow other;
-    PriorityRun run("\"WI00:Nandub Status\" BT01: BT02: \"CB00:Highest\" QU00:", 700);
-    EXPECT_EQ(run.Wait(), 1);
-    EXPECT_TRUE(other.Checked(other.input));
-    EXPECT_TRUE(other.Checked(other.output));
-    EXPECT_TRUE(other.notices.empty());
-}
-
-TEST(PriorityExe, DoesWhatItCanWhenAControlIsMissing) {
-    StatusWindow status(/*withPriorityList=*/false);
-    PriorityRun run("\"WI00:VirtualDub Status\" \"CB00:Higher\" BT01: QU00:", 700);
-    EXPECT_EQ(run.Wait(), 2);
-    EXPECT_FALSE(status.Checked(status.input));
-    EXPECT_TRUE(status.Checked(status.output));
-    EXPECT_EQ(status.notices, std::vector<std::string>{"1027 clicked unchecked"});
-}
-
-TEST(PriorityExe, LeavesABoxThatIsAlreadyOffAlone) {
-    StatusWindow status;
-    SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
-    PriorityRun run("\"WI00:VirtualDub Status\" BT01: BT02: QU00:", 5000);
-    EXPECT_EQ(run.Wait(), 0);
-    EXPECT_FALSE(status.Checked(status.input));  // not clicked back on
-    EXPECT_FALSE(status.Checked(status.output));
-    EXPECT_EQ(status.notices, std::vector<std::string>{"1028 clicked unchecked"});
+TEST(PriorityExe, EndsQuietlyWithoutItsWindowAndDoesWhatItCanWithout) {
+    const struct {
+        const char* arguments;
+        bool priorityList, inputOn;
+        int exitCode;
+        bool inputChecked, outputChecked;
+        std::vector<std::string> notices;
+    } cases[] = {
+        // A window of another title stays untouched.
+        {"\"WI00:Nandub Status\" BT01: BT02: \"CB00:Highest\" QU00:", true, true, 1, true, true, {}},
+        // Without the priority list, the boxes are still done.
+        {"\"WI00:VirtualDub Status\" \"CB00:Higher\" BT01: QU00:", false, true, 2, false, true, {"1027 clicked unchecked"}},
+        // A box that is already off is not clicked back on.
+        {"\"WI00:VirtualDub Status\" BT01: BT02: QU00:", true, false, 0, false, false, {"1028 clicked unchecked"}},
+    };
+    for (const auto& c : cases) {
+        StatusWindow status(c.priorityList);
+        if (!c.inputOn) SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
+        PriorityRun run(c.arguments, 700);
+        EXPECT_EQ(run.Wait(), c.exitCode) << c.arguments;
+        EXPECT_EQ(status.Checked(status.input), c.inputChecked) << c.arguments;
+        EXPECT_EQ(status.Checked(status.output), c.outputChecked) << c.arguments;
+        EXPECT_EQ(status.notices, c.notices) << c.arguments;
+    }
 }
 
 }  // namespace

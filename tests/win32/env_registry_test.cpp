@@ -17,21 +17,16 @@ bool KeyExists(const char* subKey) {
     return true;
 }
 
-// Type, size and data of a value; type 0 when it cannot be read.
-struct DwordValue {
-    DWORD type = 0;
-    DWORD size = 0;
-    DWORD data = 0;
-};
-DwordValue ReadValue(const char* subKey, const char* name) {
-    DwordValue v;
+// The data of a DWORD value; ~0u when it is not one.
+DWORD ReadDword(const char* subKey, const char* name) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
-    v.size = sizeof v.data;
-    if (RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(&v.data), &v.size) != ERROR_SUCCESS)
-        v.type = 0;
+    DWORD type = 0, data = ~0u, size = sizeof data;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return ~0u;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != 4)
+        data = ~0u;
     RegCloseKey(key);
-    return v;
+    return data;
 }
 
 void SeedKey(const char* subKey) {
@@ -55,12 +50,8 @@ TEST(PrepareToolRegistry, RemovesTheCodecKeysAndSetsVirtualDubsValues) {
         SCOPED_TRACE(run);
         PrepareToolRegistry(registry);
         for (const char* k : codecKeys) EXPECT_FALSE(KeyExists(k)) << k;
-        for (const char* name : {"SeenDivXWarning", "SeenWelcome", "VirtualDub"}) {
-            const DwordValue v = ReadValue("Software\\Freeware\\VirtualDub", name);
-            EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << name;
-            EXPECT_EQ(v.size, 4u) << name;
-            EXPECT_EQ(v.data, 1u) << name;
-        }
+        for (const char* name : {"SeenDivXWarning", "SeenWelcome", "VirtualDub"})
+            EXPECT_EQ(ReadDword("Software\\Freeware\\VirtualDub", name), 1u) << name;
     }
 }
 
@@ -68,13 +59,11 @@ TEST(SetRegistryDword, CreatesMissingKeysAndWritesTheValueAsDword) {
     const char* const deep = "Software\\Marobex Tests\\Level 1\\Level 2";
     SetRegistryDword(HKEY_CURRENT_USER, deep, "Negative", -5);
     SetRegistryDword(HKEY_CURRENT_USER, deep, "Large", 2147483647);
-    const DwordValue negative = ReadValue(deep, "Negative");
-    EXPECT_EQ(negative.type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(negative.data, 0xFFFFFFFBu);
-    EXPECT_EQ(ReadValue(deep, "Large").data, 0x7FFFFFFFu);
+    EXPECT_EQ(ReadDword(deep, "Negative"), 0xFFFFFFFBu);
+    EXPECT_EQ(ReadDword(deep, "Large"), 0x7FFFFFFFu);
 
     SetRegistryDword(HKEY_CURRENT_USER, deep, "Large", 3);  // overwritten
-    EXPECT_EQ(ReadValue(deep, "Large").data, 3u);
+    EXPECT_EQ(ReadDword(deep, "Large"), 3u);
 
     // A key with subkeys is left alone; the keys go one by one, deepest first.
     DeleteRegistryKey(HKEY_CURRENT_USER, "Software\\Marobex Tests\\Level 1");

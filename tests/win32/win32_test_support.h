@@ -75,6 +75,46 @@ private:
     std::string path_;
 };
 
+// Runs a program with its standard output and error going to files in the
+// folder, and waits for it (a minute at most).
+struct ProgramResult {
+    DWORD exitCode = ~0u;
+    std::string out, err;
+};
+inline ProgramResult RunProgram(const std::string& commandLine, const std::string& folder) {
+    ProgramResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const std::string outPath = folder + "\\stdout.txt", errPath = folder + "\\stderr.txt";
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &result.exitCode);
+        else
+            TerminateProcess(process.hProcess, 98);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    result.out = ReadWholeFile(outPath);
+    result.err = ReadWholeFile(errPath);
+    // Programs the run started without waiting (Priority.exe) may hold the
+    // files a moment longer.
+    for (int i = 0; i < 200 && !(DeleteFileA(outPath.c_str()) & DeleteFileA(errPath.c_str())) &&
+                    (PathExists(outPath) || PathExists(errPath));
+         ++i)
+        Sleep(50);
+    return result;
+}
+
 struct RecordingMessages : MessagePort {
     std::vector<std::pair<std::string, MessageIcon>> shown;
     void ShowMessage(const std::string& text, MessageIcon icon) override { shown.emplace_back(text, icon); }

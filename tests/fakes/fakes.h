@@ -1,0 +1,234 @@
+// The one set of in-memory ports the tests give the core: files, profile,
+// registry, programs, clock, tray, shutdown, system, locale, messages and the
+// run's windows. Everything asked is recorded in one ordered list of events;
+// answers come from what the test put in.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/ports.h"
+#include "model/saved_job.h"
+#include "run/run_driver.h"
+
+namespace mb::fakes {
+
+using Lines = std::vector<std::string>;
+
+// The lines of a text, without their line ends (CR LF or LF).
+inline Lines SplitLines(const std::string& text) {
+    Lines lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// A file of the test data (tests/data), or of the source tree; empty when
+// it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+inline std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+
+struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, ClockPort, TrayPort,
+               ShutdownPort, SystemInfoPort, LocalePort, RunView {
+    Lines events;                                   // everything, in order
+    std::map<std::string, std::string> files;       // path -> bytes
+    std::map<std::string, std::int64_t> sizes;      // path -> size of a big file
+    std::map<std::string, std::string> failWrites;  // path -> reason
+    std::map<std::string, std::string> versions;    // path -> "1.4.10.0"
+    std::map<std::string, std::string> products;    // path -> product name
+    std::map<std::string, std::uint64_t> created;   // path -> file time
+    std::map<std::string, std::string> ini;         // "file|SECTION|KEY" -> value
+    Lines log, queue, messages;
+    std::vector<MessageIcon> icons;
+    // Runs when a command line contains the key: what the program would do.
+    std::vector<std::pair<std::string, std::function<void()>>> programs;
+    std::int64_t now = 1000;
+    std::vector<std::int64_t> clockReadings;  // consumed first, then `now`
+    bool throwOnShutdown = false;
+    std::string systemDirectory = "C:\\WINDOWS\\System32";
+    std::string dateSeparator = "/";
+    NumberFormat format;
+
+    // MessagePort
+    void ShowMessage(const std::string& text, MessageIcon icon) override {
+        messages.push_back(text);
+        icons.push_back(icon);
+        events.push_back("message: " + text);
+    }
+    // ProcessPort
+    void ShellAndWait(const std::string& line, int style) override { Program("run(", line, style); }
+    void StartProcess(const std::string& line, int style) override { Program("start(", line, style); }
+    void Program(const char* kind, const std::string& line, int style) {
+        events.push_back(kind + std::to_string(style) + "): " + line);
+        for (auto& [key, action] : programs)
+            if (line.find(key) != std::string::npos) action();
+    }
+    // RegistryPort
+    void SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
+        events.push_back("registry: " + key + "\\" + name + " = " + std::to_string(value));
+    }
+    void DeleteRegistryKey(const std::string& key) override { events.push_back("registry: delete " + key); }
+    // FilePort
+    bool FileExists(const std::string& path) override { return files.count(path) || sizes.count(path); }
+    std::int64_t FileSize(const std::string& path) override {
+        if (auto it = sizes.find(path); it != sizes.end()) return it->second;
+        if (auto it = files.find(path); it != files.end()) return static_cast<std::int64_t>(it->second.size());
+        return -1;
+    }
+    bool WriteFile(const std::string& path, std::string_view bytes, std::string& reason) override {
+        if (auto it = failWrites.find(path); it != failWrites.end()) {
+            reason = it->second;
+            return false;
+        }
+        files[path] = std::string(bytes);
+        events.push_back("write: " + path);
+        return true;
+    }
+    bool DeleteFile(const std::string& path) override {
+        events.push_back("delete: " + path);
+        return files.erase(path) + sizes.erase(path) > 0;
+    }
+    bool ReadLines(const std::string& path, Lines& lines) override {
+        auto it = files.find(path);
+        if (it == files.end()) return false;
+        lines = SplitLines(it->second);
+        return true;
+    }
+    std::string SystemDirectory() override { return systemDirectory; }
+    bool FileVersion(const std::string& path, std::string& version) override {
+        auto it = versions.find(path);
+        if (it == versions.end()) return false;
+        version = it->second;
+        return true;
+    }
+    bool FileProductName(const std::string& path, std::string& name) override {
+        auto it = products.find(path);
+        if (it == products.end() || !files.count(path)) return false;
+        name = it->second;
+        return true;
+    }
+    bool FileCreationTime(const std::string& path, std::uint64_t& time) override {
+        auto it = created.find(path);
+        if (it == created.end() || !files.count(path)) return false;
+        time = it->second;
+        return true;
+    }
+    // ProfilePort: keys without regard to case, as the system's routines.
+    static std::string Slot(const std::string& s, const std::string& k, const std::string& f) {
+        return f + "|" + Upper(s) + "|" + Upper(k);
+    }
+    std::string ReadIniValue(const std::string& s, const std::string& k, const std::string& f) override {
+        auto it = ini.find(Slot(s, k, f));
+        return it == ini.end() ? std::string() : it->second;
+    }
+    void WriteIniValue(const std::string& s, const std::string& k, const std::string& v,
+                       const std::string& f) override {
+        events.push_back("ini: " + f + " [" + s + "] " + k + "=" + v);
+        ini[Slot(s, k, f)] = v;
+    }
+    // ClockPort
+    std::int64_t NowSeconds() override {
+        if (clockReadings.empty()) return now;
+        const std::int64_t t = clockReadings.front();
+        clockReadings.erase(clockReadings.begin());
+        return t;
+    }
+    // TrayPort
+    void StartSystray() override { events.push_back("tray added"); }
+    void DeleteSystray() override { events.push_back("tray deleted"); }
+    // ShutdownPort
+    bool ShutdownSystem(std::int32_t flags) override {
+        events.push_back("shutdown " + std::to_string(flags));
+        if (throwOnShutdown) throw ShutdownError{0x8004062B, "marobex.mShutDown", "ShutdownSystem failed: denied"};
+        return true;
+    }
+    // SystemInfoPort
+    void GetOsVersionInfo(OsVersionInfo& info) override { info = {2, "Windows XP", "5.1", "Service Pack 1", "2600"}; }
+    // LocalePort
+    NumberFormat UserNumberFormat() override { return format; }
+    std::string DateSeparator() override { return dateSeparator; }
+    // RunView
+    void HideMainWindow() override { events.push_back("main hidden"); }
+    void ShowMainWindow() override { events.push_back("main shown"); }
+    void ShowProgressWindow() override { events.push_back("progress shown"); }
+    void ClearLog() override { log.clear(); }
+    void AppendLog(const std::string& line) override { log.push_back(line); }
+    void ClearQueue() override { queue.clear(); }
+    void AddQueueEntry(const std::string& entry) override { queue.push_back(entry); }
+    void RemoveFirstQueueEntry() override {
+        if (!queue.empty()) queue.erase(queue.begin());
+    }
+
+    RunPorts Ports() { return RunPorts{*this, *this, *this, *this, *this, *this, *this, *this, *this, format, {}}; }
+
+    // The events that begin with one of the prefixes, in order.
+    Lines Events(std::initializer_list<const char*> prefixes) const {
+        Lines out;
+        for (const auto& e : events)
+            for (const char* p : prefixes)
+                if (e.rfind(p, 0) == 0) {
+                    out.push_back(e);
+                    break;
+                }
+        return out;
+    }
+};
+
+// A job file given as text, split into sections and lines the way the
+// profile routines hand them over: a section named twice is read from its
+// first place, lines before the first section belong to none, and a "["
+// line without "]" is a line of the section it stands in.
+class TextSavedJobSource : public SavedJobSource {
+public:
+    explicit TextSavedJobSource(const std::string& text) {
+        for (const std::string& line : SplitLines(text)) {
+            const std::size_t open = line.find_first_not_of(" \t");
+            const std::size_t close = line.rfind(']');
+            if (open != std::string::npos && line[open] == '[' && close != std::string::npos) {
+                sections_.emplace_back(line.substr(open + 1, close - open - 1), Lines{});
+            } else if (!sections_.empty() && open != std::string::npos) {
+                sections_.back().second.push_back(line);
+            }
+        }
+    }
+    Lines SectionNames() override {
+        Lines names;
+        for (const auto& s : sections_) names.push_back(s.first);
+        return names;
+    }
+    Lines SectionLines(const std::string& section) override {
+        for (const auto& s : sections_)
+            if (Upper(s.first) == Upper(section)) return s.second;
+        return {};
+    }
+
+private:
+    std::vector<std::pair<std::string, Lines>> sections_;
+};
+
+}  // namespace mb::fakes

@@ -1,0 +1,288 @@
+// The environment around a run: tool paths and their settings file, the
+// codec check, the system's name, Priority.exe's commands, command lines and
+// the shutdown with its errors.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+#include "env/codec_detection.h"
+#include "env/command_text.h"
+#include "env/os_version.h"
+#include "env/priority_commands.h"
+#include "env/tool_paths.h"
+#include "fakes/fakes.h"
+#include "run/shutdown.h"
+
+using namespace mb;
+using mb::fakes::Lines;
+using mb::fakes::World;
+
+TEST(ToolPaths, LoadListsTheToolsSaveWritesThemAndStartupClearsTheCodecKeys) {
+    const std::string ini = "C:\\Marobex\\Marobex.ini";
+    const struct {
+        bool file;
+        const char* version;  // of the stored VirtualDub path; null: none
+        Lines lines, messages;
+    } cases[] = {
+        {true, "1.4.10.0", {"VirtualDub v1.4.10\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}, {}},
+        {true, "1.4.9.0", {"VirtualDub v1.4.9.\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}, {}},
+        {true, nullptr, {"VirtualDub v\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"},
+         {"Le fichier ne contient aucune information r\xE9" "cup\xE9" "rable !"}},
+        {false, "1.4.10.0", {}, {}},
+    };
+    for (const auto& c : cases) {
+        World w;
+        ProgramState s;
+        s.ProgramFolder = "C:\\Marobex";
+        if (c.file) w.files[ini] = "";
+        if (c.version) w.versions["D:\\VDub\\VirtualDub.exe"] = c.version;
+        w.WriteIniValue("path", "virtualdubpath", "D:\\VDub\\VirtualDub.exe", ini);
+        w.WriteIniValue("PATH", "NanDubPath", "D:\\Nandub\\nandub.exe", ini);
+        EXPECT_EQ(LoadToolPaths(s, w, w, w), c.lines);
+        EXPECT_EQ(w.messages, c.messages);
+        EXPECT_EQ(w.icons, std::vector<MessageIcon>(c.messages.size(), MessageIcon::Exclamation));
+        EXPECT_EQ(s.VirtualDubPath + "|" + s.NanDubPath + "|" + s.BesweetPath,
+                  c.file ? "D:\\VDub\\VirtualDub.exe|D:\\Nandub\\nandub.exe|" : "||");
+    }
+    World w;
+    ProgramState s;
+    s.ProgramFolder = "C:\\Marobex";
+    s.VirtualDubPath = "D:\\VDub\\VirtualDub.exe";
+    s.BesweetPath = "D:\\B S\\BeSweet.exe";
+    SaveToolPaths(s, w);
+    PrepareToolRegistry(w);
+    EXPECT_EQ(w.events, (Lines{"ini: " + ini + " [PATH] VirtualDubPath=D:\\VDub\\VirtualDub.exe",
+                               "ini: " + ini + " [PATH] NanDubPath=",
+                               "ini: " + ini + " [PATH] BesweetPath=D:\\B S\\BeSweet.exe",
+                               "registry: delete Software\\DivXNetworks\\DivX4Windows",
+                               "registry: delete Software\\DivXNetworks\\DivX412Codec",
+                               "registry: delete Software\\GNU\\XviD",
+                               "registry: Software\\Freeware\\VirtualDub\\SeenDivXWarning = 1",
+                               "registry: Software\\Freeware\\VirtualDub\\SeenWelcome = 1",
+                               "registry: Software\\Freeware\\VirtualDub\\VirtualDub = 1"}));
+}
+
+namespace {
+
+constexpr std::uint64_t k8May2002 = 126653256000000000ULL;  // 10:00 UTC
+const std::string kList = "c:\\Marobex_Codecs.txt";
+const std::string kCodecExe = "C:\\Marobex\\Codec.exe";
+const std::string kSystem = "C:\\WINDOWS\\System32\\";
+
+struct Button : CodecCheckButton {
+    std::string caption = "Check Installed Codec";
+    Lines log;
+    std::string Caption() override { return caption; }
+    void SetCaption(const std::string& c) override { log.push_back(caption = c); }
+    void SetEnabled(bool e) override { log.push_back(e ? "enabled" : "disabled"); }
+};
+
+}  // namespace
+
+TEST(CodecCheck, ListsTheSupportedCodecsFromCodecExesList) {
+    const std::string all =
+        "Microsoft Video 1\r\nDivX Codec 4.12 (DivX 4)\r\nDivX Pro 5.0.2 Codec\r\nDivX 5.0.2 Codec\r\n"
+        "XviD MPEG-4 Codec\r\nDivX ;-) MPEG-4 Low-Motion\r\nDivX ;-) MPEG-4 Fast-Motion\r\n"
+        "divx Codec 4.12\r\nDivX\r\n DivX 5.0.2 Codec\r\n";
+    const struct {
+        bool codecExe;
+        std::string list;  // what Codec.exe writes; empty: nothing
+        Lines dlls;        // in the system folder
+        Lines lines;
+        const char* found;  // divx4, divx5Pro, divx5, xvid, divx3Low, divx3Fast, listRead; fourcc DIVX; audio
+    } cases[] = {
+        {true, all, {"XVID.DLL", "DIVXA32.ACM"},
+         {"DivX Codec 4.12 (DivX 4)\t\t(Supported)", "DivX Pro 5.0.2 Codec\t(Supported)",
+          "DivX 5.0.2 Codec\t\t(Supported)", "XviD MPEG-4 Codec\t(08/05/02)",
+          "DivX ;-) MPEG-4 Low-Motion\t(Supported)", "DivX ;-) MPEG-4 Fast-Motion\t(Supported)",
+          "DivX ;-) Audio Codec\t(Supported)"},
+         "111111111"},
+        {true, "DivX Codec 4.12\r\n", {"DIVX4.DLL"}, {"DivX Codec 4.12\t\t(Supported)"}, "100000100"},
+        {true, "XviD MPEG-4 Codec\r\n", {}, {"XviD MPEG-4 Codec\t()"}, "000100100"},
+        {true, "", {"DIVXA32.ACM"}, {}, "000000000"},
+        {false, "DivX 5.0.2\r\n", {"DIVXA32.ACM"}, {}, "000000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        World w;
+        ProgramState st;
+        st.ProgramFolder = "C:\\Marobex";
+        if (c.codecExe) w.files[kCodecExe] = "MZ";
+        w.files[kList] = "left from an earlier check";
+        for (const std::string& dll : c.dlls) w.files[kSystem + dll] = "dll";
+        w.created[kSystem + "XVID.DLL"] = k8May2002;
+        w.programs.push_back({"Codec.exe", [&w, &c] {
+                                  if (c.list.empty()) w.files.erase(kList);
+                                  else w.files[kList] = c.list;
+                              }});
+        Button button;
+        const CodecCheckResult r = RunCodecCheck(st, w, w, w, &button);
+        EXPECT_EQ(r.lines, c.lines);
+        std::string found;
+        for (bool f : {r.divx4, r.divx5Pro, r.divx5, r.xvid, r.divx3Low, r.divx3Fast, r.listRead,
+                       st.Divx4FourccIsDivx, st.DivxAudioCodecFound})
+            found += f ? '1' : '0';
+        EXPECT_EQ(found, c.found);
+        EXPECT_FALSE(w.FileExists(kList));
+        EXPECT_EQ(w.Events({"run("}), c.codecExe ? Lines{"run(0): " + kCodecExe} : Lines{});
+        EXPECT_EQ(button.log, (Lines{"Wait Starting Check ...", "disabled", "Check Installed Codec", "enabled"}));
+    }
+    // A second check starts from an empty list and keeps the audio codec
+    // found by the first; the button comes back when the check fails.
+    World w;
+    ProgramState st;
+    st.ProgramFolder = "C:\\Marobex";
+    w.files[kCodecExe] = "MZ";
+    w.files[kSystem + "DIVXA32.ACM"] = "acm";
+    w.programs.push_back({"Codec.exe", [&w] { w.files[kList] = "DivX 5.0.2\r\n"; }});
+    EXPECT_EQ(RunCodecCheck(st, w, w, w, nullptr).lines.size(), 2u);
+    w.files.erase(kSystem + "DIVXA32.ACM");
+    EXPECT_EQ(RunCodecCheck(st, w, w, w, nullptr).lines, Lines{"DivX 5.0.2\t\t(Supported)"});
+    EXPECT_TRUE(st.DivxAudioCodecFound);
+    w.programs.clear();
+    w.programs.push_back({"Codec.exe", [] { throw std::runtime_error("runner failed"); }});
+    Button button;
+    EXPECT_THROW(RunCodecCheck(st, w, w, w, &button), std::runtime_error);
+    EXPECT_EQ(button.log.back(), "enabled");
+    EXPECT_EQ(button.caption, "Check Installed Codec");
+}
+
+TEST(CodecCheck, FileDatesAsDayMonthYearWithTheLocaleSeparator) {
+    const struct {
+        std::uint64_t time;
+        const char *separator, *text;
+    } cases[] = {
+        {k8May2002, "/", "08/05/02"}, {k8May2002, " - ", "08 - 05 - 02"}, {0, "/", "01/01/01"},
+        {125963423999999999ULL, "/", "29/02/00"}, {125963424000000000ULL, "/", "01/03/00"},
+        {125911152000000000ULL, "/", "31/12/99"}, {0x7FFFFFFFFFFFFFFFULL, "/", "14/09/28"},
+        {0x8000000000000000ULL, "/", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FileDateText(c.time, c.separator), c.text) << c.time;
+}
+
+TEST(System, NameVersionAndLogLine) {
+    const struct {
+        std::int32_t platform;
+        std::uint32_t major, minor;
+        const char* name;
+    } cases[] = {
+        {0, 3, 10, "Win32s"},     {1, 4, 0, "Windows 95"},   {1, 4, 10, "Windows 98"}, {1, 4, 90, "Windows ME"},
+        {2, 4, 0, "Windows NT"},  {2, 5, 0, "Windows 2000"}, {2, 5, 1, "Windows XP"},  {2, 5, 2, "Windows NT"},
+        {2, 10, 0, "Windows NT"}, {3, 5, 1, ""},             {-1, 5, 1, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OsName(c.platform, c.major, c.minor), c.name) << c.major << "." << c.minor;
+    const char csd[8] = {'S', 'P', ' ', '1', '\0', 'x', 'y', 'z'};
+    const OsVersionInfo xp = MakeOsVersionInfo(2, 5, 1, 0x0A280A28u, std::string_view(csd, sizeof csd));
+    EXPECT_EQ(OsLogLine(xp), "OS  : Windows XP 5.1 build 2600 (SP 1)");
+    EXPECT_EQ(OsLogLine(OsVersionInfo{}), "OS  :   build  ()");
+}
+
+TEST(PriorityCommands, TokensCommandsTitlesAndTimeouts) {
+    using A = PriorityAction;
+    const struct {
+        const char* line;
+        PriorityScript script;
+    } cases[] = {
+        {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:",
+         {"VirtualDub Status", {{A::UncheckBox, 1027, ""}, {A::UncheckBox, 1028, ""}, {A::SelectEntry, 1080, "Higher"}}}},
+        {"  \"WI00:Nandub Status\"\tCB00:\"Even higher\"", {"Nandub Status", {{A::SelectEntry, 1080, "Even higher"}}}},
+        {"WI00:W BT02: BT01:", {"W", {{A::UncheckBox, 1028, ""}, {A::UncheckBox, 1027, ""}}}},
+        {"WI00:W XX99:foo bt01: BT01 hello CB00:", {"W", {{A::SelectEntry, 1080, ""}}}},
+        {"BT01: QU00: WI00:W BT02:", {"", {{A::UncheckBox, 1027, ""}}}},
+        {"WI00:First \"\" a\"b c\"d \"WI00:Open", {"First", {}}},
+        {"", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParsePriorityCommands(SplitCommandLine(c.line)), c.script) << c.line;
+    EXPECT_EQ(SplitCommandLine("\"\" a\"b c\"d e"), (Lines{"", "ab cd", "e"}));
+    for (const auto& [title, match] : {std::pair{"VirtualDub Status - [a.avs]", true}, {"VirtualDub Status", true},
+                                       {"VirtualDub Statu", false}, {"virtualdub status", false}, {"My VirtualDub Status", false}})
+        EXPECT_EQ(TitleMatches(title, "VirtualDub Status"), match) << title;
+    EXPECT_FALSE(TitleMatches("", ""));
+    for (const auto& [text, ms] : {std::pair<const char*, unsigned>{nullptr, 60000}, {"", 60000}, {"500", 500}, {"0", 0},
+                                   {"9999999", 9999999}, {"10000000", 60000}, {"-5", 60000}, {" 5", 60000}, {"0012", 12}})
+        EXPECT_EQ(ParseTimeoutMs(text, 60000), ms) << (text ? text : "(null)");
+}
+
+TEST(CommandText, ProgramPathsWithBlanksAreQuotedAndFiltersEndInNul) {
+    const std::set<std::string> existing = {"C:\\Program Files\\VDub\\VirtualDub.exe", "C:\\A b\\x.exe y.exe"};
+    const auto exists = [&](const std::string& p) { return existing.count(p) > 0; };
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Program Files\\VDub\\VirtualDub.exe /s\"c:\\jobpass.vcf\" /x",
+         "\"C:\\Program Files\\VDub\\VirtualDub.exe\" /s\"c:\\jobpass.vcf\" /x"},
+        {"\"C:\\Program Files\\VDub\\VirtualDub.exe\" /x", "\"C:\\Program Files\\VDub\\VirtualDub.exe\" /x"},
+        {"C:\\A b\\x.exe y.exe arg", "\"C:\\A b\\x.exe y.exe\" arg"},
+        {"C:\\Program Files\\Gone\\tool.EXE -in a.exe", "\"C:\\Program Files\\Gone\\tool.EXE\" -in a.exe"},
+        {"C:\\Old Tools\\run.bat now", "\"C:\\Old Tools\\run.bat\" now"},
+        {"C:\\Old Tools\\run.exe.bak x", "C:\\Old Tools\\run.exe.bak x"},
+        {"notepad readme.txt", "notepad readme.txt"},
+    };
+    for (const auto& [line, quoted] : cases) EXPECT_EQ(QuoteProgramPath(line, exists), quoted) << line;
+    using namespace std::string_literals;
+    EXPECT_EQ(FileDialogFilter("A (*.avs)|*.avs|B (*.avi)|*.avi|"), "A (*.avs)\0*.avs\0B (*.avi)\0*.avi\0"s);
+    EXPECT_EQ(FileDialogFilter(""), "\0"s);
+    EXPECT_EQ(TrimBlanks("  D:\\My Films\\a.avi \t "), "D:\\My Films\\a.avi \t");
+}
+
+namespace {
+
+struct Platform : ShutdownPlatform {
+    bool nt = true, accept = true;
+    PrivilegeResult privilege;
+    Lines calls;
+    bool IsWinNT() override { return nt; }
+    PrivilegeResult EnableShutdownPrivilegeSteps() override {
+        calls.push_back("privilege");
+        return privilege;
+    }
+    bool RequestShutdown(std::uint32_t flags, std::uint32_t& error) override {
+        calls.push_back("exit " + std::to_string(flags));
+        error = 1314;
+        return accept;
+    }
+    std::string ApiErrorText(std::uint32_t code) override { return "Error " + std::to_string(code) + ".\r\n"; }
+};
+
+}  // namespace
+
+TEST(Shutdown, ReachesTheSystemOrRaisesItsError) {
+    const std::string denied = " [Error 1313.\r\n]";
+    const struct {
+        std::int32_t flags;
+        bool nt, accept;
+        PrivilegeStep failed;
+        Lines calls;
+        std::uint32_t number;  // 0: accepted
+        std::string description;
+    } cases[] = {
+        {0, true, true, PrivilegeStep::None, {"privilege", "exit 0"}, 0, ""},
+        {31, true, true, PrivilegeStep::None, {"privilege", "exit 31"}, 0, ""},
+        {5, false, true, PrivilegeStep::None, {"exit 5"}, 0, ""},
+        {-1, true, true, PrivilegeStep::None, {}, 0x8004062F, "Invalid parameter to ShutdownSystem: -1"},
+        {32, true, true, PrivilegeStep::None, {}, 0x8004062F, "Invalid parameter to ShutdownSystem: 32"},
+        {5, true, false, PrivilegeStep::None, {"privilege", "exit 5"}, 0x8004062B, "ShutdownSystem failed: Error 1314.\r\n"},
+        {5, true, true, PrivilegeStep::LookupValue, {"privilege"}, 0x8004062C,
+         "Can't enable shutdown: Can't find the SE_SHUTDOWN_NAME privilege value." + denied},
+        {5, true, true, PrivilegeStep::CurrentProcess, {"privilege"}, 0x8004062D,
+         "Can't enable shutdown: Can't determine the current process." + denied},
+        {5, true, true, PrivilegeStep::Token, {"privilege"}, 0x8004062E,
+         "Can't enable shutdown: You do not have the privileges to shutdown this system." + denied},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        Platform platform;
+        platform.nt = c.nt;
+        platform.accept = c.accept;
+        platform.privilege = {c.failed, 1313};
+        SystemShutdown port(platform, "C:\\v1.2\\Marobex.new.exe");
+        try {
+            EXPECT_TRUE(port.ShutdownSystem(c.flags));
+            EXPECT_EQ(c.number, 0u);
+        } catch (const ShutdownError& e) {
+            EXPECT_EQ(e.number, c.number);
+            EXPECT_EQ(e.source, "Marobex.new.mShutDown");
+            EXPECT_EQ(e.description, c.description);
+        }
+        EXPECT_EQ(platform.calls, c.calls);
+    }
+}

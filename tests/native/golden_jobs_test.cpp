@@ -1,0 +1,154 @@
+// Every saved job in tests/data/jobs run through the console runner: what it
+// prints and the job files it leaves are those under expected/<job>/, and a
+// real run reaches the ports with exactly what the dry run names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "fakes/fakes.h"
+#include "jobs/job_scripts.h"
+#include "run/console_run.h"
+
+using namespace mb;
+using mb::fakes::Lines;
+using mb::fakes::ReadFile;
+using mb::fakes::SplitLines;
+using mb::fakes::World;
+
+namespace {
+
+const std::string kJobs = std::string(MAROBEX_TEST_DATA) + "/jobs/";
+
+// C:\mbcli holds the inputs the jobs name and Marobex.ini with the tools.
+struct Cli {
+    World world;
+    std::ostringstream out, err;
+    Cli() {
+        for (const char* input : {"movie.avs", "movie.avi", "a.ac3", "a.mpa", "b.ac3"})
+            world.files[std::string("C:\\mbcli\\") + input] = "input";
+        world.files["C:\\mbcli\\Marobex.ini"] = "";
+        for (const char* tool : {"VirtualDub", "NanDub", "Besweet"})
+            world.WriteIniValue("PATH", std::string(tool) + "Path", std::string("C:\\Tools\\") +
+                                (tool[0] == 'B' ? "BeSweet" : tool) + ".exe", "C:\\mbcli\\Marobex.ini");
+        world.events.clear();
+    }
+    int Run(const Lines& args) {
+        CliEnvironment env{out, err, world, world, world, world, world, world, world, NumberFormat{}, "", "C:\\mbcli",
+                           [](const std::string& path, std::string& reason) -> std::unique_ptr<SavedJobSource> {
+                               if (!std::filesystem::is_regular_file(path)) {
+                                   reason = "File not found.";
+                                   return nullptr;
+                               }
+                               return std::make_unique<fakes::TextSavedJobSource>(ReadFile(path));
+                           }};
+        return RunCli(args, env);
+    }
+    Lines Out(const char* prefix) const {
+        Lines picked;
+        for (const std::string& l : SplitLines(out.str()))
+            if (l.rfind(prefix, 0) == 0) picked.push_back(l.substr(l.find(' ') + 1));
+        return picked;
+    }
+};
+
+}  // namespace
+
+TEST(GoldenJobs, DryRunPrintsAndWritesWhatIsExpectedAndARealRunDoesIt) {
+    int jobs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kJobs)) {
+        if (entry.path().extension() != ".ini") continue;
+        const std::string name = entry.path().stem().string();
+        const std::string expected = kJobs + "expected/" + name + "/";
+        SCOPED_TRACE(name);
+        ++jobs;
+        const std::string wantOut = ReadFile(expected + "stdout.txt");
+        const std::string wantErr = ReadFile(expected + "stderr.txt");
+        // A refused run prints nothing on standard output.
+        const int status = wantOut.empty() ? CliExitRefused : CliExitFinished;
+
+        Cli dry;
+        EXPECT_EQ(dry.Run({"--dry-run", entry.path().string()}), status);
+        EXPECT_EQ(dry.out.str(), wantOut);
+        EXPECT_EQ(dry.err.str(), wantErr);
+        EXPECT_EQ(dry.world.Events({"run(", "start(", "registry:", "shutdown"}), Lines{});
+        std::set<std::string> written, golden;
+        for (const auto& [path, bytes] : dry.world.files) {
+            if (path.rfind("c:\\", 0) != 0) continue;
+            const std::string file = path.substr(3);
+            if (file != "fake.avi") written.insert(file);
+            EXPECT_EQ(bytes, ReadFile(file == "fake.avi" ? kJobs + "../../../src/jobs/fakeavi.bin" : expected + file)) << file;
+        }
+        for (const auto& f : std::filesystem::directory_iterator(expected))
+            if (f.path().extension() == ".vcf") golden.insert(f.path().filename().string());
+        EXPECT_EQ(written, golden);
+
+        // The real run prints the same and does what it prints.
+        Cli real;
+        EXPECT_EQ(real.Run({entry.path().string()}), status);
+        EXPECT_EQ(real.out.str(), wantOut);
+        Lines asked;
+        for (const std::string& e : real.world.Events({"run(", "start(", "registry: "})) {
+            asked.push_back(e.substr(e.find(' ') + 1));
+            // BeSweet runs in a window of its own; the encoders and Priority.exe hidden.
+            EXPECT_EQ(e.rfind("(1): ") != std::string::npos, e.find("-core(") != std::string::npos) << e;
+        }
+        Lines printed;
+        for (const std::string& l : SplitLines(wantOut))
+            if (l.rfind("log: ", 0) && l.rfind("queue: ", 0)) printed.push_back(l.substr(l.find(' ') + 1));
+        EXPECT_EQ(asked, printed);
+        const std::string dryShutdown = "warning: dry run: the system is not shut down (chkShutdown)\n";
+        const bool shutdown = wantErr.find(dryShutdown) != std::string::npos;
+        EXPECT_EQ(real.world.Events({"shutdown"}), shutdown ? Lines{"shutdown 5"} : Lines{});
+        std::string realErr = wantErr;
+        if (shutdown) realErr.erase(realErr.find(dryShutdown), dryShutdown.size());
+        EXPECT_EQ(real.err.str(), realErr);
+    }
+    EXPECT_GE(jobs, 11);
+}
+
+TEST(GoldenJobs, CommandLine) {
+    const char usage[] = "Usage: marobex-cli [--dry-run] JOBFILE";
+    const char noFile[] = "error: cannot read the job file missing.ini: File not found.";
+    const struct {
+        Lines args;
+        int status;
+        Lines out, err;  // the first line of each, when there is one
+    } cases[] = {
+        {{"--help"}, CliExitFinished, {usage}, {}},
+        {{"/?"}, CliExitFinished, {usage}, {}},
+        {{}, CliExitUsage, {}, {"error: no job file given", usage}},
+        {{"--dryrun", "job.ini"}, CliExitUsage, {}, {"error: unknown option --dryrun", usage}},
+        {{"a.ini", "b.ini"}, CliExitUsage, {}, {"error: one job file at a time", usage}},
+        {{"missing.ini"}, CliExitUsage, {}, {noFile}},
+        {{"--", "-job.ini"}, CliExitUsage, {}, {"error: cannot read the job file -job.ini: File not found."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        Cli cli;
+        EXPECT_EQ(cli.Run(c.args), c.status);
+        const Lines out = SplitLines(cli.out.str()), err = SplitLines(cli.err.str());
+        EXPECT_EQ(Lines(out.begin(), out.begin() + std::min(out.size(), c.out.size())), c.out);
+        EXPECT_EQ(err.size() > c.err.size() ? Lines(err.begin(), err.begin() + c.err.size()) : err, c.err);
+        EXPECT_EQ(cli.world.events, Lines{});
+    }
+}
+
+TEST(GoldenJobs, ToolPathsFromTheSettingsFileThenTheJobAndEveryEventOnOneLine) {
+    const std::string job = kJobs + "divx3_2pass.ini";
+    Cli withoutSettings;
+    withoutSettings.world.files.erase("C:\\mbcli\\Marobex.ini");
+    withoutSettings.Run({"--dry-run", job});
+    const Lines runs = withoutSettings.Out("run:");
+    ASSERT_EQ(runs.size(), 6u);
+    EXPECT_EQ(runs[0].rfind(" -core(", 0), 0u);  // no BeSweet path
+    EXPECT_EQ(runs[3], "C:\\Program Files\\Nandub\\NanDub.exe /r /x /sc:\\jobpass1.vcf");
+
+    Cli failing;
+    failing.world.failWrites["c:\\jobpass1.vcf"] = "first line\r\nsecond line";
+    EXPECT_EQ(failing.Run({job}), CliExitRefused);
+    const Lines err = SplitLines(failing.err.str());
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_NE(err[0].find("first line  second line"), std::string::npos) << err[0];
+}

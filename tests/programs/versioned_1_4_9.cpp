@@ -1,3 +1,0 @@
-// Test program carrying a version resource (file version 1.4.9.0), for the
-// version reader.
-int main() { return 0; }

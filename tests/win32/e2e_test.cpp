@@ -1,0 +1,135 @@
+// Saved jobs run for real by marobex-cli.exe against the stand-ins of
+// VirtualDub, Nandub and BeSweet: every golden job that goes through does
+// what its dry run prints, each program finishes its part (a three-pass job
+// with a third pass at the bitrate its second pass leaves room for), and
+// the queue is the expected one; the demonstration's sample goes through as
+// a new user's.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/fakes.h"
+#include "standin/media_files.h"
+#include "standin/trace.h"
+#include "standin_process.h"
+#include "win32_test_support.h"
+
+using namespace mb;
+using mb::fakes::Lines;
+using mb::fakes::SplitLines;
+using mb::testing::RunProgram;
+using mb::testing::TestProgram;
+
+namespace {
+
+const std::string kJobs = std::string(MAROBEX_TEST_DATA) + "/jobs/";
+const std::string kDir = "C:\\mbcli";
+
+// The lines of standard output that begin with the prefix, without it.
+Lines Tagged(const std::string& out, const std::string& prefix) {
+    Lines picked;
+    for (const std::string& l : SplitLines(out))
+        if (l.rfind(prefix, 0) == 0) picked.push_back(l.substr(prefix.size()));
+    return picked;
+}
+
+class RealRuns : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::remove_all(kDir);
+        for (const char* sub : {"", "\\out", "\\tmp", "\\sample"}) CreateDirectoryA((kDir + sub).c_str(), nullptr);
+        AviSpec avi;
+        avi.width = 64, avi.height = 48, avi.frames = 10, avi.videoBytes = 10 * 64 * 48 * 3;
+        for (const char* video : {"movie.avs", "movie.avi"}) standin_test::WriteBytes(kDir + "\\" + video, AviBytes(avi));
+        standin_test::WriteBytes(kDir + "\\a.ac3", std::string(96000, '\x0B'));
+        standin_test::WriteBytes(kDir + "\\b.ac3", std::string(48000, '\x0B'));
+        standin_test::WriteBytes(kDir + "\\a.mpa", Mp3Bytes(48000, 192, 192, 2));
+        SetEnvironmentVariableA("MAROBEX_STANDIN_TRACE", trace_.c_str());
+        SetEnvironmentVariableA("MAROBEX_STANDIN_SECONDS", "2");
+        SetEnvironmentVariableA("MAROBEX_STANDIN_WINDOW_MS", "0");
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "200");
+        standin_test::SetSeenWelcome(1);
+    }
+    void TearDown() override {
+        for (const char* v : {"MAROBEX_STANDIN_TRACE", "MAROBEX_STANDIN_SECONDS", "MAROBEX_STANDIN_WINDOW_MS",
+                              "MAROBEX_PRIORITY_TIMEOUT_MS"})
+            SetEnvironmentVariableA(v, nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(kDir, ignored);
+    }
+    // Runs the job with the stand-ins as its tools; the records of the run.
+    std::vector<TraceRecord> RunJob(const std::string& job, mb::testing::ProgramResult& result) {
+        DeleteFileA(trace_.c_str());
+        const std::string path = kDir + "\\job.ini";
+        standin_test::WriteBytes(path, "[Tools]\r\nVirtualDubPath=" + standin_test::StandinExe("VirtualDub.exe") +
+                                           "\r\nNanDubPath=" + standin_test::StandinExe("NanDub.exe") +
+                                           "\r\nBesweetPath=" + standin_test::StandinExe("BeSweet.exe") + "\r\n" + job);
+        result = RunProgram("\"" + TestProgram("marobex-cli.exe") + "\" " + path, kDir);
+        return ReadTraceRecords(standin_test::ReadBytes(trace_));
+    }
+    // Each program did its whole job, on the command line the runner printed.
+    static void ExpectDone(const std::vector<TraceRecord>& records, const std::string& out) {
+        Lines commandLines;
+        for (const TraceRecord& r : records) {
+            commandLines.push_back(r.Value("command line"));
+            EXPECT_EQ(r.Value("result"), "done") << r.Value("command line") << ": " << r.Value("error");
+        }
+        EXPECT_EQ(commandLines, Tagged(out, "run: "));
+        EXPECT_NE(out.find("log:  Status Encoding : FINISH"), std::string::npos) << out;
+    }
+    const std::string trace_ = kDir + "\\sample\\trace.txt";
+};
+
+}  // namespace
+
+TEST_F(RealRuns, EveryGoldenJobThatGoesThrough) {
+    int runs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kJobs)) {
+        if (entry.path().extension() != ".ini") continue;
+        const std::string expected = kJobs + "expected/" + entry.path().stem().string() + "/";
+        const std::string out = fakes::ReadFile(expected + "stdout.txt");
+        // Refused jobs start nothing; a job that shuts the machine down is left to the dry run.
+        if (out.empty() || fakes::ReadFile(expected + "stderr.txt").find("chkShutdown") != std::string::npos) continue;
+        SCOPED_TRACE(entry.path().stem().string());
+        ++runs;
+        mb::testing::ProgramResult result;
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\DivxNetworks\\DivX412Codec");
+        const auto records = RunJob(fakes::ReadFile(entry.path().string()), result);
+        // What the dry run prints as written to the registry is there.
+        for (const std::string& value : Tagged(out, "registry: ")) {
+            const std::size_t slash = value.rfind('\\'), equals = value.rfind(" = ");
+            DWORD data = 0, size = sizeof data;
+            EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, value.substr(0, slash).c_str(),
+                                   value.substr(slash + 1, equals - slash - 1).c_str(), RRF_RT_REG_DWORD, nullptr, &data,
+                                   &size), ERROR_SUCCESS) << value;
+            EXPECT_EQ(std::to_string(data), value.substr(equals + 3)) << value;
+        }
+        EXPECT_EQ(result.exitCode, 0u) << result.err;
+        EXPECT_EQ(SplitLines(result.err), SplitLines(fakes::ReadFile(expected + "stderr.txt")));
+        EXPECT_EQ(Tagged(result.out, "queue: "), Tagged(out, "queue: "));
+        ExpectDone(records, result.out);
+        ASSERT_FALSE(records.empty());
+        AviSummary avi;
+        std::string problem;
+        const auto wrote = records.back().Values("wrote");
+        ASSERT_FALSE(wrote.empty());
+        EXPECT_TRUE(ReadAvi(standin_test::ReadBytes(ParseWrittenEntry(wrote.back())->path), avi, problem)) << problem;
+    }
+    EXPECT_GE(runs, 10);
+}
+
+TEST_F(RealRuns, TheDemonstrationsSample) {
+    const std::string sample = kDir + "\\sample";
+    ASSERT_EQ(standin_test::RunCommand(standin_test::StandinExe("MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
+    mb::testing::ProgramResult result;
+    const auto records = RunJob("[Paths]\r\nSourceFilePath=" + sample + "\\sample.avi\r\nStream1FilePath=" + sample +
+                             "\\sample.ac3\r\n[Settings]\r\nCmbNumPass=1\r\n", result);
+    ASSERT_EQ(records.size(), 4u) << result.out;
+    ExpectDone(records, result.out);
+    AviSummary muxed;
+    std::string problem;
+    ASSERT_TRUE(ReadAvi(standin_test::ReadBytes(sample + "\\sample_1.avi"), muxed, problem)) << problem;
+    EXPECT_EQ(muxed.streamInfo.size(), 2u);
+}
