@@ -1,6 +1,7 @@
 #include "app/app_win32.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "app/resource.h"
 #include "codecstate/binary_text.h"
@@ -32,6 +33,22 @@ public:
 
 private:
     bool& flag_;
+};
+
+// Disables a window for the time of a scope.
+class ToolWindowLocked {
+public:
+    explicit ToolWindowLocked(HWND window) : window_(window) {
+        if (window_) EnableWindow(window_, FALSE);
+    }
+    ~ToolWindowLocked() {
+        if (window_ && IsWindow(window_)) EnableWindow(window_, TRUE);
+    }
+    ToolWindowLocked(const ToolWindowLocked&) = delete;
+    ToolWindowLocked& operator=(const ToolWindowLocked&) = delete;
+
+private:
+    HWND window_;
 };
 
 }  // namespace
@@ -71,7 +88,10 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     }
 
     StartupSteps steps;
-    steps.prepareToolRegistry = [this] { PrepareToolRegistry(ports_.registry); };
+    steps.prepareToolRegistry = [this] {
+        if (const Status st = PrepareToolRegistry(ports_.registry); !st)
+            ports_.messages.ShowMessage(st.message, MessageIcon::Exclamation);
+    };
     steps.checkInstalledCodecs = [this] { CheckInstalledCodecs(); };
     model_.RunStartup(steps);
 
@@ -121,8 +141,18 @@ void MarobexApp::StartEncode() {
     BusyScope busy(busy_);
     RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
                    ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
-                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource()};
-    mb::StartEncode(model_.Settings(), state_, ports);
+                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource(),
+                   &runLock_};
+    // The External Program Location window stays shown during a run, but
+    // its paths are the run's until the end.
+    const ToolWindowLocked toolWindow(externalApp_.Handle());
+    try {
+        mb::StartEncode(model_.Settings(), state_, ports);
+    } catch (const std::exception& e) {
+        // Nothing may cross the window procedure into the system.
+        ports_.messages.ShowMessage(std::string("The encoding run stopped: ") + e.what(),
+                                    MessageIcon::Critical);
+    }
 }
 
 void MarobexApp::ChangeApplicationPath() {
@@ -151,6 +181,9 @@ void MarobexApp::CloseOtherWindows() {
 }
 
 bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The session is ending while a program runs: the run stops after it,
+    // as on a quit.
+    if (message == WM_ENDSESSION && wParam && busy_) PostQuitMessage(0);
     return tray_ && tray_->HandleMessage(message, wParam, lParam);
 }
 

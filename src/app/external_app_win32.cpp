@@ -5,6 +5,7 @@
 
 #include "app/dialogs_win32.h"
 #include "app/window_proc_win32.h"
+#include "env/message_box_win32.h"
 #include "env/tool_paths.h"
 
 namespace mb {
@@ -277,7 +278,10 @@ LRESULT ExternalAppWindow::HandleMessage(HWND window, UINT message, WPARAM wPara
                 }
             }
             if (id == IDC_CmdSaveApp) {
-                SaveToolPaths(state_, profile_);
+                // Under a folder the user cannot write to (Program Files) the
+                // save fails: say so, with the system's reason.
+                if (const Status saved = SaveToolPaths(state_, profile_); !saved)
+                    MessageBoxesW32(window_).ShowMessage(saved.message, MessageIcon::Exclamation);
                 return 0;
             }
             if (id == IDC_CmdCloseApp) {

@@ -54,7 +54,8 @@ struct Cli {
                                    return nullptr;
                                }
                                return std::make_unique<TextJobSource>(it->second);
-                           }};
+                           },
+                           nullptr};
         return RunCli(args, env);
     }
     Lines Out() const { return SplitLines(out.str()); }

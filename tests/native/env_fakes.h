@@ -90,18 +90,27 @@ struct FakeProfile : ProfilePort {
         auto it = values.find(Slot(section, key, file));
         return it == values.end() ? std::string() : it->second;
     }
+    Status saveResult;  // what WriteIniValues answers; a failure writes nothing
     void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                       const std::string& file) override {
+                       const std::string& file) {
         writes.push_back({section, key, value, file});
         values[Slot(section, key, file)] = value;
+    }
+    Status WriteIniValues(const std::string& section,
+                          const std::vector<std::pair<std::string, std::string>>& pairs,
+                          const std::string& file) override {
+        if (!saveResult) return saveResult;
+        for (const auto& [key, value] : pairs) WriteIniValue(section, key, value, file);
+        return Status::Ok();
     }
 };
 
 struct RecordingRegistry : RegistryPort {
     std::vector<std::string> calls;
-    void SetRegistryDword(const std::string& subKey, const std::string& valueName,
-                          std::int32_t value) override {
+    Status SetRegistryDword(const std::string& subKey, const std::string& valueName,
+                            std::int32_t value) override {
         calls.push_back("set " + subKey + " " + valueName + "=" + std::to_string(value));
+        return Status::Ok();
     }
     void DeleteRegistryKey(const std::string& subKey) override { calls.push_back("delete " + subKey); }
 };
@@ -110,11 +119,12 @@ struct RecordingRegistry : RegistryPort {
 struct FakeProcesses : ProcessPort {
     std::vector<std::pair<std::string, int>> waited;
     std::function<void(const std::string&)> onWait;
-    void ShellAndWait(const std::string& commandLine, int windowStyle) override {
-        waited.emplace_back(commandLine, windowStyle);
-        if (onWait) onWait(commandLine);
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string&) override {
+        waited.emplace_back(command.Text(), windowStyle);
+        if (onWait) onWait(command.Text());
+        return ProgramEnd::Ended;
     }
-    void StartProcess(const std::string&, int) override {}
+    void StartProcess(const ProgramCommand&, int) override {}
 };
 
 struct FixedLocale : LocalePort {

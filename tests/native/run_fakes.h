@@ -33,18 +33,33 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ClockPort, Tray
         events.push_back("message: " + text);
     }
     // ProcessPort
-    void ShellAndWait(const std::string& commandLine, int windowStyle) override {
+    // A program whose path is listed here cannot start; the quit comes
+    // while the program whose command line holds quitDuring runs.
+    std::vector<std::string> missingPrograms;
+    std::string quitDuring;
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) override {
+        const std::string commandLine = command.Text();
         events.push_back("run(" + std::to_string(windowStyle) + "): " + commandLine);
+        for (const std::string& missing : missingPrograms)
+            if (command.program == missing) {
+                reason = "The system cannot find the file specified.";
+                return ProgramEnd::NotStarted;
+            }
         for (auto& [key, action] : programs)
             if (commandLine.find(key) != std::string::npos) action();
+        if (!quitDuring.empty() && commandLine.find(quitDuring) != std::string::npos) return ProgramEnd::Quit;
+        return ProgramEnd::Ended;
     }
-    void StartProcess(const std::string& commandLine, int windowStyle) override {
-        events.push_back("start(" + std::to_string(windowStyle) + "): " + commandLine);
+    void StartProcess(const ProgramCommand& command, int windowStyle) override {
+        events.push_back("start(" + std::to_string(windowStyle) + "): " + command.Text());
     }
     // RegistryPort
-    void SetRegistryDword(const std::string& subKey, const std::string& valueName, std::int32_t value) override {
+    std::string registryFailure;  // when set, every value write fails with it
+    Status SetRegistryDword(const std::string& subKey, const std::string& valueName, std::int32_t value) override {
+        if (!registryFailure.empty()) return Status::Failure(registryFailure);
         registry[subKey + "\\" + valueName] = value;
         events.push_back("registry: " + subKey + "\\" + valueName + " = " + std::to_string(value));
+        return Status::Ok();
     }
     void DeleteRegistryKey(const std::string& subKey) override { events.push_back("delete key: " + subKey); }
     // FilePort
@@ -102,7 +117,7 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ClockPort, Tray
         if (!queue.empty()) queue.erase(queue.begin());
     }
 
-    RunPorts Ports() { return RunPorts{*this, *this, *this, *this, *this, *this, *this, *this, *this, {}, {}}; }
+    RunPorts Ports() { return RunPorts{*this, *this, *this, *this, *this, *this, *this, *this, *this, {}, {}, nullptr}; }
 
     // The events that start programs, in order.
     std::vector<std::string> Programs() const {

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     const unsigned long milliseconds = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 10000;
     std::string program = mb::ProgramFilePath();
     program.erase(program.find_last_of('\\') + 1);
-    program += "sleeper.exe ";
+    program += "sleeper.exe";
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = TimerWindow;
@@ -49,10 +49,11 @@ int main(int argc, char** argv) {
 
     struct Measure { double wall, cpu; };
     const auto measure = [&](unsigned long ms) {
-        const std::string line = program + std::to_string(ms);
+        const std::string arguments = " " + std::to_string(ms);
         const double cpuBefore = CpuSeconds();
         const ULONGLONG wallBefore = GetTickCount64();
-        mb::ShellAndWait(line, 0);
+        std::string reason;
+        mb::ShellAndWait({program, arguments}, 0, reason);
         return Measure{static_cast<double>(GetTickCount64() - wallBefore) / 1000.0, CpuSeconds() - cpuBefore};
     };
     const Measure start = measure(0);

@@ -40,16 +40,19 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
     }
 
     void ShowMessage(const std::string& text, MessageIcon) override { events.push_back("message: " + text); }
-    void ShellAndWait(const std::string& commandLine, int style) override {
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, std::string&) override {
+        const std::string commandLine = command.Text();
         events.push_back("run(" + std::to_string(style) + "): " + commandLine);
         for (auto& [key, action] : programs)
             if (commandLine.find(key) != std::string::npos) action();
+        return ProgramEnd::Ended;
     }
-    void StartProcess(const std::string& commandLine, int style) override {
-        events.push_back("start(" + std::to_string(style) + "): " + commandLine);
+    void StartProcess(const ProgramCommand& command, int style) override {
+        events.push_back("start(" + std::to_string(style) + "): " + command.Text());
     }
-    void SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
+    Status SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
         events.push_back("registry set: " + key + "\\" + name + "=" + std::to_string(value));
+        return Status::Ok();
     }
     void DeleteRegistryKey(const std::string& key) override {
         events.push_back("registry delete: " + key);
@@ -59,8 +62,10 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
         events.push_back("ini read: " + key + " from " + file);
         return ini[key];
     }
-    void WriteIniValue(const std::string&, const std::string& key, const std::string&, const std::string&) override {
-        events.push_back("ini write: " + key);
+    Status WriteIniValues(const std::string&, const std::vector<std::pair<std::string, std::string>>& values,
+                          const std::string&) override {
+        for (const auto& value : values) events.push_back("ini write: " + value.first);
+        return Status::Ok();
     }
     bool FileExists(const std::string& path) override { return files.count(path) > 0; }
     std::int64_t FileSize(const std::string& path) override {

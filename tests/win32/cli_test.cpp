@@ -38,10 +38,14 @@ const char kDivx412Key[] = "Software\\DivxNetworks\\DivX412Codec";
 
 struct Recorder : ProcessPort, RegistryPort, ShutdownPort {
     Lines calls;
-    void ShellAndWait(const std::string& line, int) override { calls.push_back("run " + line); }
-    void StartProcess(const std::string& line, int) override { calls.push_back("start " + line); }
-    void SetRegistryDword(const std::string& key, const std::string& name, std::int32_t) override {
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int, std::string&) override {
+        calls.push_back("run " + command.Text());
+        return ProgramEnd::Ended;
+    }
+    void StartProcess(const ProgramCommand& command, int) override { calls.push_back("start " + command.Text()); }
+    Status SetRegistryDword(const std::string& key, const std::string& name, std::int32_t) override {
         calls.push_back("registry " + key + "\\" + name);
+        return Status::Ok();
     }
     void DeleteRegistryKey(const std::string& key) override { calls.push_back("delete " + key); }
     bool ShutdownSystem(std::int32_t) override {
@@ -110,7 +114,7 @@ protected:
         FixedSystem system;
         CliEnvironment env{o,     e,      recorder, recorder, files,
                            profile, clock, recorder, system,   NumberFormat{},
-                           LoadFakeAviResource(), programFolder, OpenJobFile};
+                           LoadFakeAviResource(), programFolder, OpenJobFile, nullptr};
         const int status = RunCli(args, env);
         out = o.str();
         err = e.str();

@@ -17,9 +17,10 @@ struct Processes : ::testing::Test {
     std::string log = folder / "sleepers.log";
     Processes() { SetEnvironmentVariableA("MAROBEX_SLEEPER_LOG", log.c_str()); }
     ~Processes() override { SetEnvironmentVariableA("MAROBEX_SLEEPER_LOG", nullptr); }
-    std::string Sleeper(int milliseconds) const {
-        return TestProgram("sleeper.exe") + " " + std::to_string(milliseconds);
+    static ProgramCommand Sleeper(int milliseconds) {
+        return {TestProgram("sleeper.exe"), " " + std::to_string(milliseconds)};
     }
+    std::string reason;
 };
 
 int g_timerTicks = 0;
@@ -46,7 +47,7 @@ TEST_F(Processes, ReturnsAfterTheProgramEndedWhileWindowsGetTheirMessages) {
     g_timerTicks = 0;
     ASSERT_NE(SetTimer(window, 1, 50, nullptr), 0u);
 
-    ShellAndWait(Sleeper(1500), 0);
+    EXPECT_EQ(ShellAndWait(Sleeper(1500), 0, reason), ProgramEnd::Ended);
 
     KillTimer(window, 1);
     DestroyWindow(window);
@@ -55,33 +56,47 @@ TEST_F(Processes, ReturnsAfterTheProgramEndedWhileWindowsGetTheirMessages) {
     EXPECT_GE(g_timerTicks, 3);  // timers fired during the wait
 }
 
-TEST_F(Processes, ProgramThatCannotStartReturnsAtOnce) {
-    ShellAndWait(folder / "no_such_program.exe", 0);
-    ShellAndWait("", 1);
-    ShellAndWait(folder.path(), 0);  // a folder
+TEST_F(Processes, ProgramThatCannotStartIsReportedAtOnce) {
+    const ProgramCommand cannotStart[] = {
+        {folder / "no_such_program.exe", ""},
+        {"", " 1"},
+        {folder.path(), ""},  // a folder
+        {TestProgram("sleeper\".exe"), ""},  // a quote would end the quoted path
+    };
+    for (const ProgramCommand& command : cannotStart) {
+        reason.clear();
+        EXPECT_EQ(ShellAndWait(command, 0, reason), ProgramEnd::NotStarted) << command.program;
+        EXPECT_FALSE(reason.empty()) << command.program;
+    }
     EXPECT_FALSE(PathExists(log));
 }
 
-TEST_F(Processes, ProgramPathWithBlanksIsQuoted) {
-    // A decoy where Windows would look first for an unquoted path.
-    ScratchFolder programs("C:\\Program Files\\Marobex Test");
-    const std::string decoy = "C:\\Program Files\\Marobex.exe";
-    ASSERT_TRUE(CopyFileA(TestProgram("sleeper.exe").c_str(), (programs / "sleep.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(TestProgram("sleeper.exe").c_str(), decoy.c_str(), FALSE));
+TEST_F(Processes, ProgramPathIsStartedExactlyWithOrWithoutExtension) {
+    // Decoys where Windows would look first for an unquoted path.
+    ScratchFolder programs("C:\Program Files\Marobex Test");
+    const std::string decoy = "C:\Program Files\Marobex.exe";
+    const std::string decoy2 = "C:\Program.exe";
+    for (const std::string& copy : {programs / "sleep.exe", decoy, decoy2})
+        ASSERT_TRUE(CopyFileA(TestProgram("sleeper.exe").c_str(), copy.c_str(), FALSE)) << copy;
 
-    ShellAndWait(programs / "sleep.exe" + " 10", 1);
+    EXPECT_EQ(ShellAndWait({programs / "sleep.exe", " 10"}, 1, reason), ProgramEnd::Ended);
+    EXPECT_EQ(ShellAndWait({programs / "sleep", " 10"}, 1, reason), ProgramEnd::Ended);  // ".exe" assumed
 
     DeleteFileA(decoy.c_str());
-    EXPECT_EQ(ReadWholeFile(log), programs / "sleep.exe" + "\r\n");
+    DeleteFileA(decoy2.c_str());
+    EXPECT_EQ(ReadWholeFile(log), programs / "sleep.exe" + "\r\n" + programs / "sleep.exe" + "\r\n");
 }
 
-TEST_F(Processes, QuitMessageDuringTheWaitIsKeptForTheProgramsLoop) {
+TEST_F(Processes, QuitDuringTheWaitGivesTheWaitUpAndIsKeptForTheProgramsLoop) {
     PostQuitMessage(7);
-    ShellAndWait(Sleeper(300), 0);
-    EXPECT_EQ(ReadWholeFile(log), TestProgram("sleeper.exe") + "\r\n");  // still waited to the end
+    const ULONGLONG before = GetTickCount64();
+    EXPECT_EQ(ShellAndWait(Sleeper(3000), 0, reason), ProgramEnd::Quit);
+    EXPECT_LT(GetTickCount64() - before, 2000u);  // not held until the program ends
     MSG message;
     ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 7u);
+    for (int i = 0; i < 100 && !PathExists(log); ++i) Sleep(100);  // let it finish before cleanup
+    Sleep(200);
 }
 
 TEST_F(Processes, StartProcessDoesNotWait) {
@@ -90,5 +105,5 @@ TEST_F(Processes, StartProcessDoesNotWait) {
     for (int i = 0; i < 300 && !PathExists(log); ++i) Sleep(100);  // let it finish before cleanup
     Sleep(200);
     EXPECT_EQ(ReadWholeFile(log), TestProgram("sleeper.exe") + "\r\n");
-    StartProcess(folder / "no_such_program.exe", 0);  // ignored
+    StartProcess({folder / "no_such_program.exe", ""}, 0);  // ignored
 }
