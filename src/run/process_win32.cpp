@@ -55,6 +55,9 @@ bool PumpPendingMessages(int& quitCode) {
 }
 
 std::string SystemCommandLine(const ProgramCommand& command) {
+    // Without a blank the system cannot cut the path short; the programs
+    // then get their command line exactly as they always did.
+    if (command.program.find_first_of(" \t") == std::string::npos) return command.program + command.arguments;
     return "\"" + command.program + "\"" + command.arguments;
 }
 

@@ -22,9 +22,10 @@ void SetMessageFilter(MessageFilter filter);
 // after it stay queued.
 bool PumpPendingMessages(int& quitCode);
 
-// The command line handed to the system: the program path always in double
-// quotes, then the arguments as given. A program path without extension
-// gets ".exe" from the system, as typed at a prompt.
+// The command line handed to the system: the program path, in double
+// quotes when it holds a blank, then the arguments as given; either way the
+// system takes the whole path as the program's. A program path without
+// extension gets ".exe" from the system, as typed at a prompt.
 std::string SystemCommandLine(const ProgramCommand& command);
 
 // Starts the program (window style: SW_HIDE 0, SW_SHOWNORMAL 1, ...) and

@@ -80,3 +80,17 @@ TEST(ParseTimeoutMs, WholeNumbersOnlyElseFallback) {
     for (const auto& c : cases)
         EXPECT_EQ(ParseTimeoutMs(c.text, 60000), c.expected) << (c.text ? c.text : "(null)");
 }
+
+TEST(EntryTextMatches, OnlyACopyThatFitsItsBufferAndEqualsTheText) {
+    EXPECT_GT(EntryBufferLength(11), 12u);  // room beyond the length asked for
+    std::wstring buffer(EntryBufferLength(4), L'\0');
+    buffer.replace(0, 4, L"Idle");
+    struct Case { std::size_t copied; const wchar_t* wanted; bool matches; };
+    const Case cases[] = {
+        {4, L"Idle", true},
+        {4, L"idle", false},
+        {5, L"Idle", false},            // the entry changed in between
+        {buffer.size(), L"Idle", false},  // it outgrew the buffer: never read past it
+    };
+    for (const Case& c : cases) EXPECT_EQ(EntryTextMatches(buffer, c.copied, c.wanted), c.matches) << c.copied;
+}

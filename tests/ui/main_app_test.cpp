@@ -318,6 +318,7 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     struct During {
         bool mainShown = true, trayShown = false, progressShown = false;
         bool shownAfterClick = true, shownAfterDoubleClick = false;
+        bool toolPathsEnabled = true;  // External Program Location
         std::vector<std::string> queue;
     } during;
     LogProcessWindow& progress = p.app->Progress();
@@ -326,6 +327,7 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
                                   during.trayShown = p.app->Tray()->IsShown();
                                   during.progressShown = progress.Visible();
                                   during.queue = progress.QueueLines();
+                                  during.toolPathsEnabled = IsWindowEnabled(p.app->ExternalApp().Handle());
                                   // The user closes the progress window; the icon's
                                   // notices reach the hidden main window.
                                   progress.Hide();
@@ -343,6 +345,8 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     EXPECT_FALSE(during.shownAfterClick);
     EXPECT_TRUE(during.shownAfterDoubleClick);
     EXPECT_FALSE(during.queue.empty());
+    EXPECT_FALSE(during.toolPathsEnabled);
+    EXPECT_TRUE(IsWindowEnabled(p.app->ExternalApp().Handle()));
     EXPECT_FALSE(progress.LogLines().empty());
     // At the end the icon goes and the main window comes back.
     EXPECT_FALSE(p.app->Tray()->IsShown());

@@ -123,4 +123,57 @@ TEST_F(ConsoleRunner, RunsASavedJobAsTheWindowRunsIt) {
     EXPECT_EQ(view_.log.back(), " Status Encoding : FINISH");
 }
 
+TEST_F(ConsoleRunner, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
+    const std::string jobpass = "c:\\jobpass.vcf";
+    const auto job = [&](const std::string& name, const std::string& target) {
+        EXPECT_TRUE(standin_test::WriteBytes(
+            Dir(name), "[Paths]\r\nSourceFilePath=" + Dir("film.avi") + "\r\nTargetFilePath=" + target +
+                           "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + state_.VirtualDubPath +
+                           "\r\n"));
+        return mb::testing::TestProgram("marobex-cli.exe") + " --dry-run \"" + Dir(name) + "\"";
+    };
+    const std::string dryRun = job("film.ini", Dir("film_1.avi"));
+
+    // A quote in the target would end its quoted text in the job script.
+    DeleteFileA(jobpass.c_str());
+    const ConsoleResult injected =
+        RunConsole(job("quote.ini", Dir("f\"lm.avi")), Dir("quote-out.txt"), Dir("quote-err.txt"));
+    EXPECT_EQ(injected.exitCode, 1u);
+    EXPECT_NE(injected.err.find("message: Invalid input. "), std::string::npos) << injected.err;
+    EXPECT_NE(injected.err.find("Destination File (*.avi) (" + Dir("f\"lm.avi") + ")"), std::string::npos);
+    EXPECT_EQ(GetFileAttributesA(jobpass.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing written
+
+    // A real run whose encoder keeps its window a few seconds, and a second
+    // console run meanwhile.
+    SetEnvironmentVariableA("MAROBEX_STANDIN_WINDOW_MS", "4000");
+    std::string first = dryRun.substr(0, dryRun.find(" --dry-run")) + " \"" + Dir("film.ini") + "\"";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = nul;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, first.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    SetEnvironmentVariableA("MAROBEX_STANDIN_WINDOW_MS", WindowMs());
+    for (int i = 0; i < 300 && GetFileAttributesA(jobpass.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
+    const std::string written = standin_test::ReadBytes(jobpass);
+
+    const ConsoleResult second = RunConsole(dryRun, Dir("second-out.txt"), Dir("second-err.txt"));
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still running
+    EXPECT_EQ(second.exitCode, 1u);
+    EXPECT_EQ(Lines(second.err), std::vector<std::string>{"message: Another encoding run is in progress."});
+    EXPECT_TRUE(second.out.empty());
+    EXPECT_EQ(standin_test::ReadBytes(jobpass), written);
+
+    DWORD firstExit = ~0u;
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
+    GetExitCodeProcess(pi.hProcess, &firstExit);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(nul);
+    EXPECT_EQ(firstExit, 0u);
+    EXPECT_EQ(RunConsole(dryRun, Dir("third-out.txt"), Dir("third-err.txt")).exitCode, 0u);  // free again
+}
+
 }  // namespace
