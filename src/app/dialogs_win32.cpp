@@ -3,7 +3,9 @@
 #include <cderr.h>
 #include <commdlg.h>
 #include <objbase.h>
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <shlobj.h>
 
 #include "env/command_text.h"
@@ -48,7 +50,7 @@ std::string ShowFileDialog(HWND owner, const std::string& filter, const std::str
         // taken, and let the user choose again.
         if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return {};
         MessageBoxesW32(owner).ShowMessage(PathTooLongMessage, MessageIcon::Exclamation);
-        fileName[0] = '\0';
+        std::fill(std::begin(fileName), std::end(fileName), '\0');  // the size needed is left there
     }
     fileName[sizeof fileName - 1] = '\0';
     return TrimBlanks(fileName);

@@ -387,43 +387,34 @@ TEST_F(ThreePasses, ThirdPassIsSkippedInsideTheTolerance) {
 
 // ---- A missing encoder ----------------------------------------------------------------
 
-TEST_F(EndToEnd, AMissingEncoderIsPassedOverAndTheRunGoesOn) {
-    state_.VirtualDubPath = Dir("missing\\VirtualDub.exe");
+TEST_F(EndToEnd, AMissingEncoderStopsTheRunAndSaysWhy) {
+    const std::string missing = Dir("missing\\VirtualDub.exe");
+    state_.VirtualDubPath = missing;
     ChooseVideo(0, 2);
     BrowseStream1(Dir("film.ac3"));
+    Set(Ctl::chkShutdown, 1);
 
-    EXPECT_EQ(StartEncode(), RunOutcome::Finished);
-    EXPECT_TRUE(messages_.shown.empty());  // nothing tells the user
+    EXPECT_EQ(StartEncode(), RunOutcome::Stopped);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].first.rfind("Cannot start " + missing + ": ", 0), 0u) << messages_.shown[0].first;
     EXPECT_EQ(view_.events.back(), "show main window");
+    EXPECT_TRUE(shutdown_.requests.empty());
 
-    // BeSweet and the mux ran; the mux had no video to open.
-    const auto records = Trace();
-    ASSERT_EQ(Summaries(records),
-              (std::vector<std::string>{"BeSweet -> " + Dir("Stream1.MP3"), "Nandub c:\\audiomux.vcf"}));
-    EXPECT_EQ(records[0].Value("result"), "done");
-    EXPECT_EQ(records[1].Value("error"), "line 1: cannot open the video file \"" + Dir("film_1_temp.avi") + "\"");
-    EXPECT_TRUE(PathExists(Dir("Stream1.MP3")));
-    EXPECT_FALSE(PathExists(Dir("film_1_temp.avi")));
-    EXPECT_FALSE(PathExists(Dir("film_1.avi")));
-
-    EXPECT_EQ(view_.queue, (std::vector<std::string>{" - Audio Stream 1", " - First Pass", " - Second Pass",
-                                                     " - Mux Video / Audio"}));
-    const auto times = ExpectLog(view_.log, Join({InitLog("DivX 5.x or DivX5 Pro", "2 Pass (Both)", 780),
-                                                  PassLog("First"), PassLog("Second"), CloseLog(0)}));
-    ASSERT_EQ(times.size(), 3u);
-    EXPECT_LE(times[2], 1);  // a program that cannot start takes no time
+    // BeSweet ran; nothing after the encoder that could not start.
+    EXPECT_EQ(Summaries(Trace()), std::vector<std::string>{"BeSweet -> " + Dir("Stream1.MP3")});
+    EXPECT_EQ(view_.log.back(), " >> Encoding stopped: cannot start " + missing + " <<");
+    EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), " End First Pass Encoding ..."), 0);
 }
 
-TEST_F(EndToEnd, AThreePassRunWithoutItsEncoderStopsLoggingAfterTheSecondPass) {
+TEST_F(EndToEnd, AThreePassRunWithoutItsEncoderStopsAtTheFirstPass) {
     state_.VirtualDubPath = Dir("missing\\VirtualDub.exe");
     ChooseVideo(1, 3);
 
-    EXPECT_EQ(StartEncode(), RunOutcome::Finished);
-    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_EQ(StartEncode(), RunOutcome::Stopped);
+    EXPECT_EQ(messages_.shown.size(), 1u);
     EXPECT_TRUE(Trace().empty());
     EXPECT_FALSE(PathExists("c:\\jobpass3.vcf"));
-    ExpectLog(view_.log,
-              Join({InitLog("DivX 4.x Codec", "3 Pass", 780), PassLog("First"), PassLog("Second")}));
+    EXPECT_EQ(view_.log.back(), " >> Encoding stopped: cannot start " + state_.VirtualDubPath + " <<");
     EXPECT_EQ(tray_.events, (std::vector<std::string>{"icon added", "icon removed"}));
 }
 

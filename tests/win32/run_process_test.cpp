@@ -73,9 +73,9 @@ TEST_F(Processes, ProgramThatCannotStartIsReportedAtOnce) {
 
 TEST_F(Processes, ProgramPathIsStartedExactlyWithOrWithoutExtension) {
     // Decoys where Windows would look first for an unquoted path.
-    ScratchFolder programs("C:\Program Files\Marobex Test");
-    const std::string decoy = "C:\Program Files\Marobex.exe";
-    const std::string decoy2 = "C:\Program.exe";
+    ScratchFolder programs("C:\\Program Files\\Marobex Test");
+    const std::string decoy = "C:\\Program Files\\Marobex.exe";
+    const std::string decoy2 = "C:\\Program.exe";
     for (const std::string& copy : {programs / "sleep.exe", decoy, decoy2})
         ASSERT_TRUE(CopyFileA(TestProgram("sleeper.exe").c_str(), copy.c_str(), FALSE)) << copy;
 

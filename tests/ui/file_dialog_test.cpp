@@ -1,0 +1,73 @@
+// The system's open dialog, driven from another thread as a user would: a
+// chosen path longer than the dialog's buffer is said to be too long, and the
+// dialog opens again instead of passing for a Cancel.
+#include "app/dialogs_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr char kTitle[] = "Marobex Long Path Test";
+
+HWND WaitForWindow(const char* title) {
+    for (int i = 0; i < 200; ++i) {
+        if (HWND window = FindWindowA("#32770", title)) return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+void Press(HWND dialog, int button) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+struct Driver {
+    std::string path;
+    bool toldTooLong = false;
+    bool openedAgain = false;
+};
+
+DWORD WINAPI Drive(void* parameter) {
+    auto& driver = *static_cast<Driver*>(parameter);
+    HWND dialog = WaitForWindow(kTitle);
+    if (!dialog) return 1;
+    Sleep(300);  // let the dialog fill itself
+    for (int box : {0x47c, 0x480}) SetDlgItemTextA(dialog, box, driver.path.c_str());  // cmb13, edt1
+    Press(dialog, IDOK);
+    if (HWND message = WaitForWindow("Marobex")) {
+        driver.toldTooLong = true;
+        Press(message, IDOK);
+    }
+    if (HWND again = WaitForWindow(kTitle)) {
+        driver.openedAgain = true;
+        Press(again, IDCANCEL);
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(FileDialog, PathLongerThanTheBufferIsToldTooLongAndAskedAgain) {
+    const std::string folder = "C:\\marobex_long_path";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Driver driver;
+    driver.path = folder + "\\" + std::string(255 - folder.size(), 'n') + ".avi";  // 259 characters
+    HANDLE file = CreateFileA(driver.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    HANDLE thread = CreateThread(nullptr, 0, Drive, &driver, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    const std::string chosen = mb::ShowOpenDialog(nullptr, "Video (*.avi)|*.avi", kTitle, folder);
+    WaitForSingleObject(thread, 30000);
+    CloseHandle(thread);
+    DeleteFileA(driver.path.c_str());
+    RemoveDirectoryA(folder.c_str());
+
+    EXPECT_TRUE(driver.toldTooLong);
+    EXPECT_TRUE(driver.openedAgain);
+    EXPECT_EQ(chosen, "");  // cancelled the second time
+}
