@@ -125,10 +125,11 @@ TEST_F(ConsoleRunner, RunsASavedJobAsTheWindowRunsIt) {
 
 TEST_F(ConsoleRunner, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
     const std::string jobpass = "c:\\jobpass.vcf";
-    const auto job = [&](const std::string& name, const std::string& target) {
+    const auto job = [&](const std::string& name, const std::string& target,
+                         const std::string& encoder = standin_test::StandinExe("VirtualDub.exe")) {
         EXPECT_TRUE(standin_test::WriteBytes(
             Dir(name), "[Paths]\r\nSourceFilePath=" + Dir("film.avi") + "\r\nTargetFilePath=" + target +
-                           "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + state_.VirtualDubPath +
+                           "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + encoder +
                            "\r\n"));
         return mb::testing::TestProgram("marobex-cli.exe") + " --dry-run \"" + Dir(name) + "\"";
     };
@@ -143,10 +144,11 @@ TEST_F(ConsoleRunner, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
     EXPECT_NE(injected.err.find("Destination File (*.avi) (" + Dir("f\"lm.avi") + ")"), std::string::npos);
     EXPECT_EQ(GetFileAttributesA(jobpass.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing written
 
-    // A real run whose encoder keeps its window a few seconds, and a second
-    // console run meanwhile.
-    SetEnvironmentVariableA("MAROBEX_STANDIN_WINDOW_MS", "4000");
-    std::string first = dryRun.substr(0, dryRun.find(" --dry-run")) + " \"" + Dir("film.ini") + "\"";
+    // A real run whose encoder takes a few seconds, and a second console run
+    // meanwhile.
+    job("slow.ini", Dir("film_1.avi"), mb::testing::TestProgram("sleeper.exe"));
+    SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", "4000");
+    std::string first = mb::testing::TestProgram("marobex-cli.exe") + " \"" + Dir("slow.ini") + "\"";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA si{};
@@ -155,7 +157,7 @@ TEST_F(ConsoleRunner, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
     si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(nullptr, first.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    SetEnvironmentVariableA("MAROBEX_STANDIN_WINDOW_MS", WindowMs());
+    SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", nullptr);
     for (int i = 0; i < 300 && GetFileAttributesA(jobpass.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
     const std::string written = standin_test::ReadBytes(jobpass);
 

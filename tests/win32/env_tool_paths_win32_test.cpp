@@ -64,13 +64,6 @@ TEST_F(SettingsFile, KeysInAnyCaseAreRead) {
     EXPECT_EQ(lines[0], "VirtualDub v1.4.9.\t\tFound");
 }
 
-TEST_F(SettingsFile, LongValueReadsBackAsItsFirst749Characters) {
-    std::string value;
-    for (int i = 0; i < 800; ++i) value += static_cast<char>('a' + i % 26);
-    ASSERT_TRUE(WriteWholeFile(ini(), "[PATH]\r\nNANDUBPATH=" + value + "\r\n"));
-    EXPECT_EQ(ReadIniValue("PATH", "NanDubPath", ini()), value.substr(0, 749));
-}
-
 TEST_F(SettingsFile, MissingFileLeavesPathsAndListEmpty) {
     const auto lines = LoadToolPaths(state, profile, files, messages);
     EXPECT_TRUE(lines.empty());
