@@ -211,12 +211,26 @@ void MarobexApp::ShowMainWindow() {
     SetForegroundWindow(window_.Handle());
 }
 
-void MarobexApp::ShowProgressWindow() { ProgressOpened().Show(instance_); }
-void MarobexApp::ClearLog() { ProgressOpened().ClearLog(); }
-void MarobexApp::AppendLog(const std::string& line) { ProgressOpened().AppendLog(line); }
-void MarobexApp::ClearQueue() { ProgressOpened().ClearQueue(); }
-void MarobexApp::AddQueueEntry(const std::string& entry) { ProgressOpened().AddQueueEntry(entry); }
-void MarobexApp::RemoveFirstQueueEntry() { ProgressOpened().RemoveFirstQueueEntry(); }
+// Once the main window is gone the program is ending: a run stopping then
+// brings no progress window back.
+void MarobexApp::ShowProgressWindow() {
+    if (window_.Handle()) ProgressOpened().Show(instance_);
+}
+void MarobexApp::ClearLog() {
+    if (window_.Handle()) ProgressOpened().ClearLog();
+}
+void MarobexApp::AppendLog(const std::string& line) {
+    if (window_.Handle()) ProgressOpened().AppendLog(line);
+}
+void MarobexApp::ClearQueue() {
+    if (window_.Handle()) ProgressOpened().ClearQueue();
+}
+void MarobexApp::AddQueueEntry(const std::string& entry) {
+    if (window_.Handle()) ProgressOpened().AddQueueEntry(entry);
+}
+void MarobexApp::RemoveFirstQueueEntry() {
+    if (window_.Handle()) ProgressOpened().RemoveFirstQueueEntry();
+}
 
 // ---- CmdCheckCodec ---------------------------------------------------------------------------
 
