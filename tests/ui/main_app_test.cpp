@@ -27,6 +27,7 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
     // What a program does while it is waited for, by a part of its command line.
     std::vector<std::pair<std::string, std::function<void()>>> programs;
     std::function<void()> onRegistry;  // runs at each registry change
+    bool quitting = false;  // set by a program: the wait ends as on WM_QUIT
     std::int64_t now = 0;
 
     std::size_t Index(const std::string& prefix) const {
@@ -45,7 +46,7 @@ struct Environment : MessagePort, ProcessPort, RegistryPort, ProfilePort, FilePo
         events.push_back("run(" + std::to_string(style) + "): " + commandLine);
         for (auto& [key, action] : programs)
             if (commandLine.find(key) != std::string::npos) action();
-        return ProgramEnd::Ended;
+        return quitting ? ProgramEnd::Quit : ProgramEnd::Ended;
     }
     void StartProcess(const ProgramCommand& command, int style) override {
         events.push_back("start(" + std::to_string(style) + "): " + command.Text());
@@ -352,6 +353,26 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     EXPECT_FALSE(p.app->Tray()->IsShown());
     EXPECT_TRUE(Shown(p.Main()));
     EXPECT_EQ(p.env.Count("message: "), 0);
+}
+
+TEST(MainProgram, EndingDuringARunStartsNothingMoreAndBringsNoWindowBack) {
+    Program p;
+    ASSERT_TRUE(p.Start());
+    p.dialogs.answers = {"C:\\v\\movie.avs"};
+    p.env.files["C:\\v\\movie.avs"] = "";
+    p.Click(IDC_cmdBrowseSrc);
+    p.app->Model().SetCheck(Ctl::chkShutdown, 1);
+    p.app->Model().SelectListEntry(Ctl::CmbNumPass, 1);  // two passes
+    p.env.programs.push_back({"jobpass1.vcf", [&] {
+                                  DestroyWindow(p.Main());  // the program ends
+                                  p.env.quitting = true;
+                              }});
+    p.Click(IDC_cmdStartEncode);
+
+    EXPECT_EQ(p.env.Count("run(0): C:\\VD\\VirtualDub.exe"), 1);  // no second pass
+    EXPECT_EQ(p.env.Count("shutdown"), 0);
+    EXPECT_EQ(p.app->Progress().Handle(), nullptr);
+    EXPECT_FALSE(p.app->Tray()->IsShown());
 }
 
 TEST(MainProgram, ARefusedRunOnlyTellsWhy) {
