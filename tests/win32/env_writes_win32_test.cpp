@@ -17,16 +17,12 @@ namespace {
 const std::vector<std::pair<std::string, std::string>> kPaths = {
     {"VirtualDubPath", "C:\\vd\\VirtualDub.exe"}, {"NanDubPath", ""}, {"BesweetPath", "C:\\b s\\BeSweet.exe"}};
 
-int FilesIn(const std::string& folder) {
+// A copy the save left beside the file.
+bool CopyLeftIn(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    int count = 0;
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
+    HANDLE search = FindFirstFileA((folder + "\\mbx*.tmp").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return search != INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -42,7 +38,7 @@ TEST(WriteIniValues, ReplacesTheFileWholeKeepingWhatElseItHolds) {
     for (const auto& [key, value] : kPaths) EXPECT_EQ(ReadIniValue("PATH", key, ini), value) << key;
     EXPECT_EQ(ReadIniValue("Other", "Kept", ini), "yes");
     EXPECT_NE(ReadWholeFile(ini).find("VIRTUALDUBPATH="), std::string::npos);
-    EXPECT_EQ(FilesIn(folder.path()), 1);  // no copy left beside it
+    EXPECT_FALSE(CopyLeftIn(folder.path()));
 }
 
 TEST(WriteIniValues, FolderThatCannotBeWrittenFailsWithTheSystemsReason) {
