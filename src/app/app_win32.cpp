@@ -1,6 +1,7 @@
 #include "app/app_win32.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "app/resource.h"
 #include "codecstate/binary_text.h"
@@ -40,6 +41,22 @@ public:
 
 private:
     bool& flag_;
+};
+
+// Disables a window for the time of a scope.
+class ToolWindowLocked {
+public:
+    explicit ToolWindowLocked(HWND window) : window_(window) {
+        if (window_) EnableWindow(window_, FALSE);
+    }
+    ~ToolWindowLocked() {
+        if (window_ && IsWindow(window_)) EnableWindow(window_, TRUE);
+    }
+    ToolWindowLocked(const ToolWindowLocked&) = delete;
+    ToolWindowLocked& operator=(const ToolWindowLocked&) = delete;
+
+private:
+    HWND window_;
 };
 
 }  // namespace
@@ -83,7 +100,10 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     }
 
     StartupSteps steps;
-    steps.prepareToolRegistry = [this] { PrepareToolRegistry(ports_.registry); };
+    steps.prepareToolRegistry = [this] {
+        if (const Status st = PrepareToolRegistry(ports_.registry); !st)
+            ports_.messages.ShowMessage(st.message, MessageIcon::Exclamation);
+    };
     steps.checkInstalledCodecs = [this] { CheckInstalledCodecs(); };
     model_.RunStartup(steps);
 
@@ -133,8 +153,18 @@ void MarobexApp::StartEncode() {
     BusyScope busy(busy_);
     RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
                    ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
-                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource()};
-    mb::StartEncode(model_.Settings(), state_, ports);
+                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource(),
+                   &runLock_};
+    // The External Program Location window stays shown during a run, but
+    // its paths are the run's until the end.
+    const ToolWindowLocked toolWindow(externalApp_.Handle());
+    try {
+        mb::StartEncode(model_.Settings(), state_, ports);
+    } catch (const std::exception& e) {
+        // Nothing may cross the window procedure into the system.
+        ports_.messages.ShowMessage(std::string("The encoding run stopped: ") + e.what(),
+                                    MessageIcon::Critical);
+    }
 }
 
 void MarobexApp::ChangeApplicationPath() {
@@ -163,6 +193,9 @@ void MarobexApp::CloseOtherWindows() {
 }
 
 bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The session is ending while a program runs: the run stops after it,
+    // as on a quit.
+    if (message == WM_ENDSESSION && wParam && busy_) PostQuitMessage(0);
     return tray_ && tray_->HandleMessage(message, wParam, lParam);
 }
 
@@ -190,12 +223,26 @@ void MarobexApp::ShowMainWindow() {
     SetForegroundWindow(window_.Handle());
 }
 
-void MarobexApp::ShowProgressWindow() { ProgressOpened().Show(instance_); }
-void MarobexApp::ClearLog() { ProgressOpened().ClearLog(); }
-void MarobexApp::AppendLog(const std::string& line) { ProgressOpened().AppendLog(line); }
-void MarobexApp::ClearQueue() { ProgressOpened().ClearQueue(); }
-void MarobexApp::AddQueueEntry(const std::string& entry) { ProgressOpened().AddQueueEntry(entry); }
-void MarobexApp::RemoveFirstQueueEntry() { ProgressOpened().RemoveFirstQueueEntry(); }
+// Once the main window is gone the program is ending: a run stopping then
+// brings no progress window back.
+void MarobexApp::ShowProgressWindow() {
+    if (window_.Handle()) ProgressOpened().Show(instance_);
+}
+void MarobexApp::ClearLog() {
+    if (window_.Handle()) ProgressOpened().ClearLog();
+}
+void MarobexApp::AppendLog(const std::string& line) {
+    if (window_.Handle()) ProgressOpened().AppendLog(line);
+}
+void MarobexApp::ClearQueue() {
+    if (window_.Handle()) ProgressOpened().ClearQueue();
+}
+void MarobexApp::AddQueueEntry(const std::string& entry) {
+    if (window_.Handle()) ProgressOpened().AddQueueEntry(entry);
+}
+void MarobexApp::RemoveFirstQueueEntry() {
+    if (window_.Handle()) ProgressOpened().RemoveFirstQueueEntry();
+}
 
 // ---- CmdCheckCodec ---------------------------------------------------------------------------
 

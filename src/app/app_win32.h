@@ -17,6 +17,7 @@
 #include "model/ports.h"
 #include "app/log_process_win32.h"
 #include "run/run_driver.h"
+#include "run/run_lock_win32.h"
 #include "run/tray_win32.h"
 
 namespace mb {
@@ -123,6 +124,7 @@ private:
     ExternalAppWindow externalApp_;
     std::vector<OtherWindow> opened_;
     bool busy_ = false;  // a codec check or a run is going on
+    RunMutexW32 runLock_;
 };
 
 }  // namespace mb

@@ -1,11 +1,15 @@
 #include "app/dialogs_win32.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <objbase.h>
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <shlobj.h>
 
 #include "env/command_text.h"
+#include "env/message_box_win32.h"
 
 namespace mb {
 namespace {
@@ -40,8 +44,14 @@ std::string ShowFileDialog(HWND owner, const std::string& filter, const std::str
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = save ? kSaveFlags : kOpenFlags;
 
-    const BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    if (!chosen) return {};
+    for (;;) {
+        if (save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog)) break;
+        // A path longer than the buffer is no Cancel: say why it cannot be
+        // taken, and let the user choose again.
+        if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return {};
+        MessageBoxesW32(owner).ShowMessage(PathTooLongMessage, MessageIcon::Exclamation);
+        std::fill(std::begin(fileName), std::end(fileName), '\0');  // the size needed is left there
+    }
     fileName[sizeof fileName - 1] = '\0';
     return TrimBlanks(fileName);
 }

@@ -7,10 +7,16 @@
 
 namespace mb {
 
+// Shown when the path chosen in a file dialog is longer than 254 characters;
+// the dialog then opens again.
+inline constexpr char PathTooLongMessage[] =
+    "The path is too long: Marobex takes file paths of up to 254 characters.";
+
 // The common open dialog: only existing files, read-only box hidden.
 // filter: "Text (*.ext)|*.ext|..." pairs. Returns the chosen full path
 // without blanks around it, or empty text when cancelled. Paths are limited
-// to 254 characters.
+// to 254 characters: a longer one is refused with PathTooLongMessage and
+// the dialog opens again.
 std::string ShowOpenDialog(HWND owner, const std::string& filter, const std::string& title,
                            const std::string& initialFolder);
 

@@ -6,6 +6,7 @@
 #include "app/dialogs_win32.h"
 #include "app/screen_win32.h"
 #include "env/engine_paths.h"
+#include "env/message_box_win32.h"
 #include "env/tool_paths.h"
 #include "env/window_text_win32.h"
 
@@ -248,7 +249,10 @@ LRESULT ExternalAppWindow::HandleMessage(HWND window, UINT message, WPARAM wPara
                 }
             }
             if (id == IDC_CmdSaveApp) {
-                SaveToolPaths(state_, profile_);
+                // Under a folder the user cannot write to (Program Files) the
+                // save fails: say so, with the system's reason.
+                if (const Status saved = SaveToolPaths(state_, profile_); !saved)
+                    MessageBoxesW32(window_).ShowMessage(saved.message, MessageIcon::Exclamation);
                 return 0;
             }
             if (id == IDC_CmdUseEngine) {

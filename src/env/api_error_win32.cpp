@@ -3,10 +3,15 @@
 namespace mb {
 
 std::string ApiErrorText(DWORD code) {
-    char buffer[255];
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, buffer, sizeof buffer, nullptr);
-    return std::string(buffer, length);
+    // The system sizes the text itself: some messages are longer than any
+    // fixed buffer a caller would guess.
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string text = length != 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
+    if (buffer != nullptr) LocalFree(buffer);
+    return text;
 }
 
 std::string ApiErrorReason(DWORD code) {

@@ -8,7 +8,7 @@
 namespace mb {
 
 // FormatMessageA's text for the code, as the system gives it (its closing
-// line break included); empty when the system has none.
+// line break included), however long; empty when the system has none.
 std::string ApiErrorText(DWORD code);
 
 // The same without the line break and blanks at its end, for use inside a

@@ -107,7 +107,8 @@ CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, File
     if (files.FileExists(CodecListFile)) files.DeleteFile(CodecListFile);
     const std::string lister = state.ProgramFolder + "\\Codec.exe";
     if (!files.FileExists(lister)) return result;
-    processes.ShellAndWait(lister, 0);
+    std::string reason;  // a lister that cannot start leaves no list, which says enough
+    processes.ShellAndWait({lister, ""}, 0, reason);
 
     std::vector<std::string> listed;
     if (!files.ReadLines(CodecListFile, listed)) return result;

@@ -62,4 +62,10 @@ unsigned ParseTimeoutMs(const char* text, unsigned fallback) {
     return value;
 }
 
+std::size_t EntryBufferLength(std::size_t askedLength) { return 2 * askedLength + 256; }
+
+bool EntryTextMatches(std::wstring_view buffer, std::size_t copied, std::wstring_view wanted) {
+    return copied < buffer.size() && copied == wanted.size() && buffer.substr(0, copied) == wanted;
+}
+
 }  // namespace mb

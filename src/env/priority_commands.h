@@ -8,6 +8,7 @@
 // Tokens are separated by blanks; double quotes keep blanks inside a token.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,15 @@ PriorityScript ParsePriorityCommands(const std::vector<std::string>& tokens);
 // True when the title begins with the given beginning (case-sensitive). An
 // empty beginning matches nothing, so no window is ever taken by accident.
 bool TitleMatches(std::string_view title, std::string_view beginning);
+
+// Reading another program's list entry: its length is asked first, then its
+// text, and the entry can change in between. The buffer for the text has
+// room to spare beyond the length asked for (counted in characters, its end
+// mark included) ...
+std::size_t EntryBufferLength(std::size_t askedLength);
+// ... and the text read matches only when the copy, as the list reports its
+// length, fits in the buffer with its end mark and equals the wanted text.
+bool EntryTextMatches(std::wstring_view buffer, std::size_t copied, std::wstring_view wanted);
 
 // The wait in milliseconds from its text (an environment value): a whole
 // decimal number of at most 7 digits, else the fallback.

@@ -1,5 +1,7 @@
 #include "env/tool_paths.h"
 
+#include <utility>
+
 namespace mb {
 
 std::string SettingsFilePath(const ProgramState& state) {
@@ -39,21 +41,25 @@ std::vector<std::string> LoadToolPaths(ProgramState& state, ProfilePort& profile
     return lines;
 }
 
-void SaveToolPaths(const ProgramState& state, ProfilePort& profile) {
-    const std::string settings = SettingsFilePath(state);
-    profile.WriteIniValue(ToolPathSection, VirtualDubPathKey, state.VirtualDubPath, settings);
-    profile.WriteIniValue(ToolPathSection, NanDubPathKey, state.NanDubPath, settings);
-    profile.WriteIniValue(ToolPathSection, BesweetPathKey, state.BesweetPath, settings);
+Status SaveToolPaths(const ProgramState& state, ProfilePort& profile) {
+    return profile.WriteIniValues(ToolPathSection,
+                                  {{VirtualDubPathKey, state.VirtualDubPath},
+                                   {NanDubPathKey, state.NanDubPath},
+                                   {BesweetPathKey, state.BesweetPath}},
+                                  SettingsFilePath(state));
 }
 
-void PrepareToolRegistry(RegistryPort& registry) {
+Status PrepareToolRegistry(RegistryPort& registry) {
     registry.DeleteRegistryKey("Software\\DivXNetworks\\DivX4Windows");
     registry.DeleteRegistryKey("Software\\DivXNetworks\\DivX412Codec");
     registry.DeleteRegistryKey("Software\\GNU\\XviD");
     const char* const virtualDub = "Software\\Freeware\\VirtualDub";
-    registry.SetRegistryDword(virtualDub, "SeenDivXWarning", 1);
-    registry.SetRegistryDword(virtualDub, "SeenWelcome", 1);
-    registry.SetRegistryDword(virtualDub, "VirtualDub", 1);
+    Status first;
+    for (const char* name : {"SeenDivXWarning", "SeenWelcome", "VirtualDub"}) {
+        Status st = registry.SetRegistryDword(virtualDub, name, 1);
+        if (!st && first) first = std::move(st);
+    }
+    return first;
 }
 
 }  // namespace mb

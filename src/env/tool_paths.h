@@ -46,12 +46,14 @@ std::vector<std::string> LoadToolPaths(ProgramState& state, ProfilePort& profile
                                        MessagePort& messages);
 
 // Writes VirtualDubPath, NanDubPath and BesweetPath, in that order, to
-// section PATH of the settings file (created when missing).
-void SaveToolPaths(const ProgramState& state, ProfilePort& profile);
+// section PATH of the settings file (created when missing), which is
+// replaced whole; a failure comes back with the system's reason.
+Status SaveToolPaths(const ProgramState& state, ProfilePort& profile);
 
 // Start-up: removes the settings the DivX 4, DivX 4.12 and XviD codecs keep
 // for the current user and marks VirtualDub's DivX warning and welcome notice
-// as seen. Safe to run any number of times.
-void PrepareToolRegistry(RegistryPort& registry);
+// as seen. Safe to run any number of times. The first value that could not
+// be written comes back as a failure (the others are still tried).
+Status PrepareToolRegistry(RegistryPort& registry);
 
 }  // namespace mb

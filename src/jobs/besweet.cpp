@@ -75,12 +75,17 @@ std::string LameOptions(int rateMode, int bitrateIndex) {
 }
 
 std::string BesweetCommandLine(int stream, const EncodeSettings& s, const ProgramState& state) {
+    const std::string arguments = BesweetArguments(stream, s, state);
+    return arguments.empty() ? std::string() : state.BesweetPath + arguments;
+}
+
+std::string BesweetArguments(int stream, const EncodeSettings& s, const ProgramState& state) {
     if (stream != 1 && stream != 2) return {};
     const StreamFields f = Fields(stream, s, state);
     const std::string amp = std::to_string(f.amplification);
 
     if (f.format == kFormatMp3) {
-        std::string line = state.BesweetPath + " -core( -input " + Quoted(f.sourcePath) +
+        std::string line = " -core( -input " + Quoted(f.sourcePath) +
                            " -output " + Quoted(state.TempFolderPath + f.mp3Name) + " -logfile " +
                            Quoted(f.logFile) + " )" + AzidStart(f);
         if (f.amplification != 0) {
@@ -95,7 +100,7 @@ std::string BesweetCommandLine(int stream, const EncodeSettings& s, const Progra
         return line;
     }
     if (f.format == kFormatDivxAudio) {
-        std::string line = state.BesweetPath + " -core( -input " + Quoted(f.sourcePath) +
+        std::string line = " -core( -input " + Quoted(f.sourcePath) +
                            " -output " + Quoted(state.TempFolderPath + f.wavName) +
                            " -2ch -logfile " + Quoted(f.logFile) + " )" + AzidStart(f);
         line += f.amplification != 0 ? " -" + amp + " )" : std::string(" )");

@@ -28,22 +28,53 @@ public:
     virtual void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
 };
 
+// An outside program and its arguments, kept apart until the program is
+// started, so that the system is never left to guess where a path with
+// blanks ends. The text of a command is the path followed directly by the
+// arguments, which begin with their own blank (" /r /x /sc:\\jobpass.vcf").
+struct ProgramCommand {
+    std::string program;
+    std::string arguments;
+    std::string Text() const { return program + arguments; }
+};
+
+// How a program that was waited for came to an end.
+enum class ProgramEnd {
+    Ended,       // it ran and has ended
+    NotStarted,  // it could not be started (reason in the caller's text)
+    Quit,        // the program (Marobex) is quitting: the wait was given up
+};
+
 // Starting outside programs. Window style 0 starts hidden, 1 normal.
 class ProcessPort {
 public:
     virtual ~ProcessPort() = default;
-    // Starts the command line and returns when the program has ended; a
-    // program that cannot start returns at once, silently.
-    virtual void ShellAndWait(const std::string& commandLine, int windowStyle) = 0;
-    // Starts the command line and returns at once; failures are ignored.
-    virtual void StartProcess(const std::string& commandLine, int windowStyle) = 0;
+    // Starts the program and returns when it has ended. A program that
+    // cannot start returns NotStarted at once, with the system's reason.
+    virtual ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle,
+                                    std::string& reason) = 0;
+    // Starts the program and returns at once; failures are ignored.
+    virtual void StartProcess(const ProgramCommand& command, int windowStyle) = 0;
 };
 
-// The registry under HKEY_CURRENT_USER. Failures are ignored.
+// Held by one encoding run at a time, across every program of Marobex that
+// runs encodings (the window and the console runner): two runs at once
+// would overwrite each other's job scripts.
+class RunLockPort {
+public:
+    virtual ~RunLockPort() = default;
+    // False when another run holds it.
+    virtual bool TryLock() = 0;
+    virtual void Unlock() = 0;
+};
+
+// The registry under HKEY_CURRENT_USER. A value that cannot be written
+// comes back as a failure with the system's reason; a key that cannot be
+// deleted is ignored (it is usually not there).
 class RegistryPort {
 public:
     virtual ~RegistryPort() = default;
-    virtual void SetRegistryDword(const std::string& subKey, const std::string& valueName,
+    virtual Status SetRegistryDword(const std::string& subKey, const std::string& valueName,
                                   std::int32_t value) = 0;
     virtual void DeleteRegistryKey(const std::string& subKey) = 0;
 };
@@ -52,12 +83,16 @@ public:
 class ProfilePort {
 public:
     virtual ~ProfilePort() = default;
-    // Empty text when the key or section is absent; at most 749 characters.
+    // Empty text when the key or section is absent; read whole, however long.
     virtual std::string ReadIniValue(const std::string& section, const std::string& key,
                                      const std::string& file) = 0;
-    // Writes the key in upper case; failures are ignored.
-    virtual void WriteIniValue(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& file) = 0;
+    // Writes the keys (in upper case) with their values into the section,
+    // creating the file or section when missing. The file is replaced whole,
+    // so it is never left half written; a failure comes back with the
+    // system's reason and leaves the file as it was.
+    virtual Status WriteIniValues(const std::string& section,
+                                  const std::vector<std::pair<std::string, std::string>>& values,
+                                  const std::string& file) = 0;
 };
 
 // Files.

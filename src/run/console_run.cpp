@@ -50,13 +50,13 @@ private:
 class ConsoleProcesses : public ProcessPort {
 public:
     ConsoleProcesses(std::ostream& out, ProcessPort* real) : out_(out), real_(real) {}
-    void ShellAndWait(const std::string& commandLine, int windowStyle) override {
-        PrintLine(out_, "run: ", commandLine);
-        if (real_) real_->ShellAndWait(commandLine, windowStyle);
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) override {
+        PrintLine(out_, "run: ", command.Text());
+        return real_ ? real_->ShellAndWait(command, windowStyle, reason) : ProgramEnd::Ended;
     }
-    void StartProcess(const std::string& commandLine, int windowStyle) override {
-        PrintLine(out_, "start: ", commandLine);
-        if (real_) real_->StartProcess(commandLine, windowStyle);
+    void StartProcess(const ProgramCommand& command, int windowStyle) override {
+        PrintLine(out_, "start: ", command.Text());
+        if (real_) real_->StartProcess(command, windowStyle);
     }
 
 private:
@@ -67,9 +67,9 @@ private:
 class ConsoleRegistry : public RegistryPort {
 public:
     ConsoleRegistry(std::ostream& out, RegistryPort* real) : out_(out), real_(real) {}
-    void SetRegistryDword(const std::string& subKey, const std::string& valueName, std::int32_t value) override {
+    Status SetRegistryDword(const std::string& subKey, const std::string& valueName, std::int32_t value) override {
         PrintLine(out_, "registry: ", subKey + "\\" + valueName + " = " + std::to_string(value));
-        if (real_) real_->SetRegistryDword(subKey, valueName, value);
+        return real_ ? real_->SetRegistryDword(subKey, valueName, value) : Status::Ok();
     }
     void DeleteRegistryKey(const std::string& subKey) override {
         PrintLine(out_, "registry: ", "delete " + subKey);
@@ -180,7 +180,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     ConsoleShutdown shutdown(env.err, dryRun ? nullptr : &env.shutdown);
     NoTray tray;
     RunPorts ports{messages, processes, registry, env.files, env.clock, tray,
-                   shutdown, env.system, view,     env.format, env.fakeAvi};
+                   shutdown, env.system, view,     env.format, env.fakeAvi, env.runLock};
     const RunOutcome outcome = StartEncode(form.Settings(), state, ports);
     return outcome == RunOutcome::Finished ? CliExitFinished : CliExitRefused;
 }

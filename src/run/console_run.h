@@ -53,6 +53,9 @@ struct CliEnvironment {
     // Opens the job file named on the command line; null, with the reason,
     // when it cannot be read.
     std::function<std::unique_ptr<SavedJobSource>(const std::string& path, std::string& reason)> openJob;
+    // The lock every run holds, dry runs too (they write the job scripts);
+    // null in tests that run alone.
+    RunLockPort* runLock = nullptr;
 };
 
 // Runs the command line (its arguments, without the program name) and

@@ -2,20 +2,24 @@
 
 #include <vector>
 
-#include "env/command_text.h"
-#include "env/files_win32.h"
+#include "env/api_error_win32.h"
 
 namespace mb {
 namespace {
 
 MessageFilter g_filter = nullptr;
 
-// Starts the command line; the caller owns the returned process handle.
-// Null when the program cannot start.
-HANDLE Start(const std::string& commandLine, int windowStyle) {
-    const std::string quoted =
-        QuoteProgramPath(commandLine, [](const std::string& path) { return FileExists(path); });
-    std::vector<char> line(quoted.begin(), quoted.end());
+// Starts the program; the caller owns the returned process handle. Null,
+// with the system's reason, when the program cannot start.
+HANDLE Start(const ProgramCommand& command, int windowStyle, std::string& reason) {
+    // A quote inside the path would end the quoted path early and hand the
+    // rest to the system as arguments; no file name holds one.
+    if (command.program.empty() || command.program.find('"') != std::string::npos) {
+        reason = ApiErrorReason(ERROR_INVALID_NAME);
+        return nullptr;
+    }
+    const std::string text = SystemCommandLine(command);
+    std::vector<char> line(text.begin(), text.end());
     line.push_back('\0');
 
     STARTUPINFOA startup = {};
@@ -24,8 +28,10 @@ HANDLE Start(const std::string& commandLine, int windowStyle) {
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+                        &process)) {
+        reason = ApiErrorReason(GetLastError());
         return nullptr;
+    }
     CloseHandle(process.hThread);
     return process.hProcess;
 }
@@ -48,9 +54,17 @@ bool PumpPendingMessages(int& quitCode) {
     return true;
 }
 
-void ShellAndWait(const std::string& commandLine, int windowStyle) {
-    HANDLE process = Start(commandLine, windowStyle);
-    if (!process) return;
+std::string SystemCommandLine(const ProgramCommand& command) {
+    // Without a blank the system cannot cut the path short; the programs
+    // then get their command line exactly as they always did.
+    if (command.program.find_first_of(" \t") == std::string::npos) return command.program + command.arguments;
+    return "\"" + command.program + "\"" + command.arguments;
+}
+
+ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) {
+    HANDLE process = Start(command, windowStyle, reason);
+    if (!process) return ProgramEnd::NotStarted;
+    ProgramEnd end = ProgramEnd::Ended;
     for (;;) {
         // MWMO_INPUTAVAILABLE: messages that were already queued (seen but
         // not removed by the caller's handler) wake the wait too.
@@ -59,18 +73,20 @@ void ShellAndWait(const std::string& commandLine, int windowStyle) {
         if (woke != WAIT_OBJECT_0 + 1) break;  // the program has ended, or the wait failed
         int quitCode = 0;
         if (!PumpPendingMessages(quitCode)) {
-            // The program is closing its windows: nothing is left to keep
-            // responsive, but the caller must still find the program ended.
-            WaitForSingleObject(process, INFINITE);
+            // Marobex is closing: the program finishes its job on its own,
+            // and the caller starts nothing more.
             PostQuitMessage(quitCode);
+            end = ProgramEnd::Quit;
             break;
         }
     }
     CloseHandle(process);
+    return end;
 }
 
-void StartProcess(const std::string& commandLine, int windowStyle) {
-    if (HANDLE process = Start(commandLine, windowStyle)) CloseHandle(process);
+void StartProcess(const ProgramCommand& command, int windowStyle) {
+    std::string reason;
+    if (HANDLE process = Start(command, windowStyle, reason)) CloseHandle(process);
 }
 
 }  // namespace mb

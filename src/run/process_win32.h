@@ -22,24 +22,31 @@ void SetMessageFilter(MessageFilter filter);
 // after it stay queued.
 bool PumpPendingMessages(int& quitCode);
 
-// Starts the command line (window style: SW_HIDE 0, SW_SHOWNORMAL 1, ...)
-// and returns when the program has ended, delivering window messages
-// meanwhile. The program path is put in double quotes when it holds a blank;
-// the arguments are passed as given. A program that cannot start returns at
-// once, silently. A WM_QUIT received during the wait is posted again once
-// the program has ended.
-void ShellAndWait(const std::string& commandLine, int windowStyle);
+// The command line handed to the system: the program path, in double
+// quotes when it holds a blank, then the arguments as given; either way the
+// system takes the whole path as the program's. A program path without
+// extension gets ".exe" from the system, as typed at a prompt.
+std::string SystemCommandLine(const ProgramCommand& command);
 
-// Starts the command line and returns at once; failures are ignored.
-void StartProcess(const std::string& commandLine, int windowStyle);
+// Starts the program (window style: SW_HIDE 0, SW_SHOWNORMAL 1, ...) and
+// returns when it has ended, delivering window messages meanwhile. A
+// program that cannot start returns NotStarted at once, with the system's
+// reason. A WM_QUIT received during the wait gives the wait up (the program
+// goes on alone) and is posted again, so the program's own loop ends:
+// Quit.
+ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason);
+
+// Starts the program and returns at once; failures are ignored.
+void StartProcess(const ProgramCommand& command, int windowStyle);
 
 class ProcessesW32 : public ProcessPort {
 public:
-    void ShellAndWait(const std::string& commandLine, int windowStyle) override {
-        mb::ShellAndWait(commandLine, windowStyle);
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle,
+                            std::string& reason) override {
+        return mb::ShellAndWait(command, windowStyle, reason);
     }
-    void StartProcess(const std::string& commandLine, int windowStyle) override {
-        mb::StartProcess(commandLine, windowStyle);
+    void StartProcess(const ProgramCommand& command, int windowStyle) override {
+        mb::StartProcess(command, windowStyle);
     }
 };
 

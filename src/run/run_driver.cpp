@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "model/numbers.h"
 #include "codecstate/binary_text.h"
@@ -54,6 +55,24 @@ struct RunPlan {
 
 const char* const kNotANumber = "Invalid input. Not a number: ";
 
+// A character that no Windows file or folder name holds. ':' is allowed
+// only as the drive's, right after its letter.
+bool IsSoundPath(const std::string& path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c < 32 || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|') return false;
+        if (c == ':' && i != 1) return false;
+    }
+    return true;
+}
+
+// The caption of a field without the " :" that ends it on the window.
+std::string FieldName(Ctl field) {
+    std::string name = Control(field).caption;
+    while (!name.empty() && (name.back() == ' ' || name.back() == ':')) name.pop_back();
+    return name;
+}
+
 // Reads a strict number that the run needs; shows why when it cannot.
 std::optional<double> NeedNumber(const std::string& text, const char* what, RunPorts& ports) {
     auto v = StrictNumber(text, ports.format);
@@ -80,6 +99,10 @@ std::optional<RunPlan> CheckInput(const EncodeSettings& s, const ProgramState& s
     }
     if (s.OptCodec < 0 || s.OptCodec > 3) {
         ports.messages.ShowMessage("No video codec selected.");
+        return std::nullopt;
+    }
+    if (const std::string unsound = UnsoundPathMessage(s, state); !unsound.empty()) {
+        ports.messages.ShowMessage(unsound, MessageIcon::Exclamation);
         return std::nullopt;
     }
 
@@ -153,16 +176,22 @@ Status WriteJobScripts(const EncodeSettings& s, ProgramState& state, const RunPl
 // One run between the hiding and the showing of the main window.
 class Run {
 public:
-    Run(const EncodeSettings& s, ProgramState& state, RunPorts& ports, const RunPlan& plan)
-        : s_(s), state_(state), ports_(ports), plan_(plan) {}
+    Run(const EncodeSettings& s, ProgramState& state, RunPorts& ports, const RunPlan& plan, RunTools tools)
+        : s_(s), state_(state), ports_(ports), plan_(plan), tools_(std::move(tools)) {}
 
     // The steps that run the outside programs; a failed Status stops the run.
+    // A RunStop ends the run here, with its line in the log.
     Status Execute() {
         FillLogValues();
         FillQueue();
-        if (Status st = EncodeAudio(s_, state_, ports_); !st) return st;
-        if (Status st = VideoPlan(); !st) return st;
-        if (s_.ChkMux == 1) return Mux();
+        try {
+            if (Status st = EncodeAudio(s_, state_, tools_, ports_); !st) return st;
+            if (Status st = VideoPlan(); !st) return st;
+            if (s_.ChkMux == 1) return Mux();
+        } catch (const RunStop& stop) {
+            ports_.view.AppendLog(stop.logLine);
+            return Status::Failure(stop.message);
+        }
         return Status::Ok();
     }
 
@@ -209,8 +238,7 @@ private:
 
     void StartJob(int app, const std::string& programPath, const char* literal) {
         SetVdubPriority(app, s_, state_, ports_.processes);
-        CommandLine_ = programPath + literal;
-        ports_.processes.ShellAndWait(CommandLine_, 0);
+        RunProgram(ports_.processes, {programPath, literal}, 0);
     }
 
     void StartClock() { StartTime_ = ports_.clock.NowSeconds(); }
@@ -223,7 +251,7 @@ private:
         if (plan_.NumPass == 1) {
             StartClock();
             Log("Job1Start");
-            StartJob(1, state_.VirtualDubPath, " /r /x /sc:\\jobpass.vcf");
+            StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass.vcf");
             FinalSize_ = KB(state_.VideoOutputPath);
             StopClock();
             TotalTime_ = 0;
@@ -238,7 +266,7 @@ private:
 
         const bool nandub = s_.OptCodec == 3;
         const int app = nandub ? 2 : 1;
-        const std::string& program = nandub ? state_.NanDubPath : state_.VirtualDubPath;
+        const std::string& program = nandub ? tools_.nanDub : tools_.virtualDub;
         StartClock();
         Log("Job1Start");
         StartJob(app, program, " /r /x /sc:\\jobpass1.vcf");
@@ -294,7 +322,7 @@ private:
         Log("BitrRecal");
         StartClock();
         Log("Job3Start");
-        StartJob(1, state_.VirtualDubPath, " /r /x /sc:\\jobpass3.vcf");
+        StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass3.vcf");
         StopClock();
         TotalTime_ += TimeEncode_;
         Log("Job3End");
@@ -311,7 +339,7 @@ private:
                                          state_, ports_.files);
             !st)
             return st;
-        StartJob(2, state_.NanDubPath, " /r /x /sc:\\audiomux.vcf");
+        StartJob(2, tools_.nanDub, " /r /x /sc:\\audiomux.vcf");
         return Status::Ok();
     }
 
@@ -319,33 +347,35 @@ private:
     ProgramState& state_;
     RunPorts& ports_;
     const RunPlan& plan_;
+    const RunTools tools_;
 
     std::int64_t TimeEncode_ = 0, OldBit_ = 0, NewBit_ = 0, FinalSize_ = 0, DesiredSize_ = 0,
                  OverSizeError_ = 0, TotalTime_ = 0, StartTime_ = 0;
-    std::string PassMode_, CodecUsed_, CommandLine_;
+    std::string PassMode_, CodecUsed_;
 };
 
 }  // namespace
 
-std::string PriorityCommandLine(int ApplicationNumber, const EncodeSettings& s,
-                                const std::string& programFolder) {
-    std::string cmd = programFolder;
-    if (cmd.empty() || cmd.back() != '\\') cmd += '\\';  // a drive root keeps its one "\"
-    cmd += "Priority.exe ";
+ProgramCommand PriorityCommand(int ApplicationNumber, const EncodeSettings& s,
+                               const std::string& programFolder) {
+    std::string program = programFolder;
+    if (program.empty() || program.back() != '\\') program += '\\';  // a drive root keeps its one "\"
+    program += "Priority.exe";
+    std::string cmd = " ";
     cmd += ApplicationNumber == 1 ? "\"WI00:VirtualDub Status\"" : "\"WI00:Nandub Status\"";
     if (s.ChkShowInput == 0) cmd += " BT01:";
     if (s.ChkShowOutput == 0) cmd += " BT02:";
     cmd += " \"CB00:" + EntryText(Ctl::CmbPriority, s.CmbPriority) + "\"";
     cmd += " QU00:";
-    return cmd;
+    return {program, cmd};
 }
 
 void SetVdubPriority(int ApplicationNumber, const EncodeSettings& s, const ProgramState& state,
                      ProcessPort& processes) {
-    processes.StartProcess(PriorityCommandLine(ApplicationNumber, s, state.ProgramFolder), 0);
+    processes.StartProcess(PriorityCommand(ApplicationNumber, s, state.ProgramFolder), 0);
 }
 
-Status EncodeAudio(const EncodeSettings& s, ProgramState& state, RunPorts& ports) {
+Status EncodeAudio(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports) {
     for (int stream = 1; stream <= 2; ++stream) {
         const bool first = stream == 1;
         if ((first ? s.TxtStream1 : s.TxtStream2).empty()) continue;
@@ -357,34 +387,125 @@ Status EncodeAudio(const EncodeSettings& s, ProgramState& state, RunPorts& ports
 
         if (format == 0) audio = source;  // the AC3 file itself goes into the mux
         if (format == 1) {
-            ports.processes.ShellAndWait(BesweetCommandLine(stream, s, state), 1);
+            RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);
             audio = state.TempFolderPath + name + ".MP3";
         }
         if (format == 3) {
-            ports.processes.ShellAndWait(BesweetCommandLine(stream, s, state), 1);
+            RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);
             audio = state.TempFolderPath + name + ".WAV";
             wma = state.TempFolderPath + name + "WMA.WAV";
             Status st = WriteFakeAvi(ports.files, ports.fakeAvi.empty() ? FakeAviBytes() : ports.fakeAvi);
             if (st) st = WriteVCFwav2wma(audio, wma, ports.files);
             if (!st) return st;
             SetVdubPriority(1, s, state, ports.processes);
-            ports.processes.ShellAndWait(state.VirtualDubPath + " /r /x /sc:\\wav2wma.vcf", 0);
+            RunProgram(ports.processes, {tools.virtualDub, " /r /x /sc:\\wav2wma.vcf"}, 0);
             audio = wma;
         }
     }
     return Status::Ok();
 }
 
+void RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle) {
+    std::string reason;
+    switch (processes.ShellAndWait(command, windowStyle, reason)) {
+    case ProgramEnd::Ended: return;
+    case ProgramEnd::NotStarted:
+        throw RunStop{" >> Encoding stopped: cannot start " + command.program + " <<",
+                      "Cannot start " + command.program + (reason.empty() ? "" : ": " + reason)};
+    case ProgramEnd::Quit: throw RunStop{" >> Encoding stopped: Marobex is closing <<", ""};
+    }
+}
+
+std::string UnsoundPathMessage(const EncodeSettings& s, const ProgramState& state) {
+    struct Field {
+        bool used;
+        std::string name;
+        const std::string& path;
+    };
+    const auto converts = [](int format) { return format == 1 || format == 3; };
+    const bool stream1 = !s.TxtStream1.empty();
+    const bool stream2 = !s.TxtStream2.empty();
+    const Field fields[] = {
+        {true, FieldName(Ctl::txtSource), state.SourceFilePath},
+        {true, FieldName(Ctl::txtTarget), state.TargetFilePath},
+        {stream1, "Audio Stream 1 " + FieldName(Ctl::TxtStream1), state.Stream1FilePath},
+        {stream2, "Audio Stream 2 " + FieldName(Ctl::TxtStream2), state.Stream2FilePath},
+        {(stream1 && converts(s.OptAudioFormat1)) || (stream2 && converts(s.OptAudioFormat2)),
+         FieldName(Ctl::TxtTempRep), state.TempFolderPath},
+    };
+    for (const Field& f : fields)
+        if (f.used && !IsSoundPath(f.path))
+            return "Invalid input. No file name can hold \" * ? < > | or control characters: " + f.name +
+                   " (" + f.path + ")";
+    return {};
+}
+
+namespace {
+
+// Holds the run lock from the input check to the end of the run.
+class RunLockHold {
+public:
+    explicit RunLockHold(RunLockPort* lock) : lock_(lock) {
+        if (lock_ && !lock_->TryLock()) lock_ = nullptr, refused_ = true;
+    }
+    ~RunLockHold() {
+        if (lock_) lock_->Unlock();
+    }
+    RunLockHold(const RunLockHold&) = delete;
+    RunLockHold& operator=(const RunLockHold&) = delete;
+    bool Refused() const { return refused_; }
+
+private:
+    RunLockPort* lock_;
+    bool refused_ = false;
+};
+
+// From the hiding of the main window on: whatever ends the run, an
+// exception included, the tray icon goes and the main window comes back.
+class WindowsBackAtTheEnd {
+public:
+    explicit WindowsBackAtTheEnd(RunPorts& ports) : ports_(ports) {}
+    ~WindowsBackAtTheEnd() {
+        try {
+            ports_.tray.DeleteSystray();
+        } catch (...) {
+        }
+        try {
+            ports_.view.ShowMainWindow();
+        } catch (...) {
+        }
+    }
+    WindowsBackAtTheEnd(const WindowsBackAtTheEnd&) = delete;
+    WindowsBackAtTheEnd& operator=(const WindowsBackAtTheEnd&) = delete;
+
+private:
+    RunPorts& ports_;
+};
+
+}  // namespace
+
 RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& ports) {
     const std::optional<RunPlan> plan = CheckInput(s, state, ports);
     if (!plan) return RunOutcome::Refused;
-
-    if (s.ChkCPU == 1) {
-        ports.registry.SetRegistryDword(kDivx412Key, "CPU limit", 100);
-        ports.registry.SetRegistryDword(kDivx412Key, "Have CPU Limit", 1);
+    const RunLockHold lock(ports.runLock);
+    if (lock.Refused()) {
+        ports.messages.ShowMessage(RunInProgressMessage, MessageIcon::Exclamation);
+        return RunOutcome::Refused;
     }
-    if (s.SldPostProces != 0)
-        ports.registry.SetRegistryDword(kDivx412Key, "Postprocessing", s.SldPostProces * 10);
+
+    // The codec's values are conveniences: one that cannot be written is
+    // reported (the first failure) and the run goes on.
+    Status registry;
+    const auto setValue = [&](const char* name, std::int32_t value) {
+        Status st = ports.registry.SetRegistryDword(kDivx412Key, name, value);
+        if (!st && registry) registry = std::move(st);
+    };
+    if (s.ChkCPU == 1) {
+        setValue("CPU limit", 100);
+        setValue("Have CPU Limit", 1);
+    }
+    if (s.SldPostProces != 0) setValue("Postprocessing", s.SldPostProces * 10);
+    if (!registry) ports.messages.ShowMessage(registry.message, MessageIcon::Exclamation);
 
     if (!BuildCodecState(s, state, ports)) return RunOutcome::Refused;
 
@@ -396,19 +517,20 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
         return RunOutcome::Stopped;
     }
 
-    ports.view.HideMainWindow();
-    ports.tray.StartSystray();
-    ports.view.ShowProgressWindow();
-    ports.view.ClearLog();
+    Status result;
+    {
+        const WindowsBackAtTheEnd windowsBack(ports);
+        ports.view.HideMainWindow();
+        ports.tray.StartSystray();
+        ports.view.ShowProgressWindow();
+        ports.view.ClearLog();
 
-    Run run(s, state, ports, *plan);
-    const Status result = run.Execute();
-
-    ports.tray.DeleteSystray();
-    ports.view.ShowMainWindow();
+        Run run(s, state, ports, *plan, RunTools{state.VirtualDubPath, state.NanDubPath, state.BesweetPath});
+        result = run.Execute();
+    }
     if (!result) {
         // The user is told why the run stopped; the machine stays on to show it.
-        ports.messages.ShowMessage(result.message, MessageIcon::Critical);
+        if (!result.message.empty()) ports.messages.ShowMessage(result.message, MessageIcon::Critical);
         return RunOutcome::Stopped;
     }
     if (s.chkShutdown == 1) {

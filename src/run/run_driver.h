@@ -44,24 +44,64 @@ struct RunPorts {
     // The bytes of c:\fake.avi for the WMA job (the Windows programs carry
     // them as a resource); empty means the built-in layout.
     std::string fakeAvi;
+    // Held for the whole run, so that no other run writes the same job
+    // scripts meanwhile; null: no other run can exist (tests).
+    RunLockPort* runLock = nullptr;
+};
+
+// Shown when another run (the window or a console runner) holds the lock.
+inline constexpr char RunInProgressMessage[] = "Another encoding run is in progress.";
+
+// Ends a run between two steps: no further program starts and the system is
+// not shut down. logLine goes into the encoding log; message, when not
+// empty, is shown once the main window is back.
+struct RunStop {
+    std::string logLine;
+    std::string message;
 };
 
 enum class RunOutcome {
     Refused,   // an input check failed; nothing was written or started
-    Stopped,   // the run began but a job file could not be written
+    Stopped,   // the run began but a job file could not be written, a program
+               // could not be started, or Marobex was quitting
     Finished,  // every step ran
 };
 
 // Starts Priority.exe (without waiting) before an encoder: 1 VirtualDub,
 // any other value Nandub.
-std::string PriorityCommandLine(int ApplicationNumber, const EncodeSettings& s,
-                                const std::string& programFolder);
+ProgramCommand PriorityCommand(int ApplicationNumber, const EncodeSettings& s,
+                               const std::string& programFolder);
+inline std::string PriorityCommandLine(int ApplicationNumber, const EncodeSettings& s,
+                                       const std::string& programFolder) {
+    return PriorityCommand(ApplicationNumber, s, programFolder).Text();
+}
 void SetVdubPriority(int ApplicationNumber, const EncodeSettings& s, const ProgramState& state,
                      ProcessPort& processes);
 
+// The tool paths a run starts its programs from, copied from the program
+// state when it starts: a path changed while it runs (the External Program
+// Location window stays shown) takes effect with the next run.
+struct RunTools {
+    std::string virtualDub;
+    std::string nanDub;
+    std::string besweet;
+};
+
 // Converts the audio streams whose path box is filled (BeSweet, and for the
 // DivX audio format VirtualDub), setting Stream1AudioPath/Stream2AudioPath.
-Status EncodeAudio(const EncodeSettings& s, ProgramState& state, RunPorts& ports);
+// Throws RunStop when a program cannot start or Marobex is quitting.
+Status EncodeAudio(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports);
+
+// Starts a program and waits for it; throws RunStop when it cannot start
+// or Marobex is quitting meanwhile.
+void RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle);
+
+// The message for the first path of the run that no Windows file name can
+// be (a '"', '*', '?', '<', '>', '|', a control character, or a ':' other
+// than the drive's), naming its field as the window does; in a job script or
+// a command line such a path would end its quotes early. Empty when all are
+// sound. Only the paths this run uses are looked at.
+std::string UnsoundPathMessage(const EncodeSettings& s, const ProgramState& state);
 
 // One run, from the click to the end (shutdown included when asked).
 RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& ports);

@@ -81,16 +81,35 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
         events.push_back("message: " + text);
     }
     // ProcessPort
-    void ShellAndWait(const std::string& line, int style) override { Program("run(", line, style); }
-    void StartProcess(const std::string& line, int style) override { Program("start(", line, style); }
-    void Program(const char* kind, const std::string& line, int style) {
-        events.push_back(kind + std::to_string(style) + "): " + line);
+    // A program whose path is listed cannot start; the quit comes while the
+    // program whose command line holds quitDuring runs.
+    Lines missingPrograms;
+    std::string quitDuring;
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, std::string& reason) override {
+        const std::string line = command.Text();
+        events.push_back("run(" + std::to_string(style) + "): " + line);
+        for (const std::string& missing : missingPrograms)
+            if (command.program == missing) {
+                reason = "The system cannot find the file specified.";
+                return ProgramEnd::NotStarted;
+            }
+        for (auto& [key, action] : programs)
+            if (line.find(key) != std::string::npos) action();
+        if (!quitDuring.empty() && line.find(quitDuring) != std::string::npos) return ProgramEnd::Quit;
+        return ProgramEnd::Ended;
+    }
+    void StartProcess(const ProgramCommand& command, int style) override {
+        const std::string line = command.Text();
+        events.push_back("start(" + std::to_string(style) + "): " + line);
         for (auto& [key, action] : programs)
             if (line.find(key) != std::string::npos) action();
     }
     // RegistryPort
-    void SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
+    std::string registryFailure;  // when set, every value write fails with it
+    Status SetRegistryDword(const std::string& key, const std::string& name, std::int32_t value) override {
+        if (!registryFailure.empty()) return Status::Failure(registryFailure);
         events.push_back("registry: " + key + "\\" + name + " = " + std::to_string(value));
+        return Status::Ok();
     }
     void DeleteRegistryKey(const std::string& key) override { events.push_back("registry: delete " + key); }
     // FilePort
@@ -146,10 +165,15 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
         auto it = ini.find(Slot(s, k, f));
         return it == ini.end() ? std::string() : it->second;
     }
-    void WriteIniValue(const std::string& s, const std::string& k, const std::string& v,
-                       const std::string& f) override {
-        events.push_back("ini: " + f + " [" + s + "] " + k + "=" + v);
-        ini[Slot(s, k, f)] = v;
+    Status saveResult = Status::Ok();  // what WriteIniValues answers; a failure writes nothing
+    Status WriteIniValues(const std::string& s, const std::vector<std::pair<std::string, std::string>>& values,
+                          const std::string& f) override {
+        if (!saveResult) return saveResult;
+        for (const auto& [k, v] : values) {
+            events.push_back("ini: " + f + " [" + s + "] " + k + "=" + v);
+            ini[Slot(s, k, f)] = v;
+        }
+        return Status::Ok();
     }
     // ClockPort
     std::int64_t NowSeconds() override {
@@ -184,7 +208,7 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
         if (!queue.empty()) queue.erase(queue.begin());
     }
 
-    RunPorts Ports() { return RunPorts{*this, *this, *this, *this, *this, *this, *this, *this, *this, format, {}}; }
+    RunPorts Ports() { return RunPorts{*this, *this, *this, *this, *this, *this, *this, *this, *this, format, {}, nullptr}; }
 
     // The events that begin with one of the prefixes, in order.
     Lines Events(std::initializer_list<const char*> prefixes) const {

@@ -37,8 +37,8 @@ TEST(ToolPaths, LoadListsTheToolsSaveWritesThemAndStartupClearsTheCodecKeys) {
         s.ProgramFolder = "C:\\Marobex";
         if (c.file) w.files[ini] = "";
         if (c.version) w.versions["D:\\VDub\\VirtualDub.exe"] = c.version;
-        w.WriteIniValue("path", "virtualdubpath", "D:\\VDub\\VirtualDub.exe", ini);
-        w.WriteIniValue("PATH", "NanDubPath", "D:\\Nandub\\nandub.exe", ini);
+        w.ini[World::Slot("path", "virtualdubpath", ini)] = "D:\\VDub\\VirtualDub.exe";
+        w.ini[World::Slot("PATH", "NanDubPath", ini)] = "D:\\Nandub\\nandub.exe";
         EXPECT_EQ(LoadToolPaths(s, w, w, w), c.lines);
         EXPECT_EQ(w.messages, c.messages);
         EXPECT_EQ(w.icons, std::vector<MessageIcon>(c.messages.size(), MessageIcon::Exclamation));
@@ -204,20 +204,21 @@ TEST(PriorityCommands, TokensCommandsTitlesAndTimeouts) {
         EXPECT_EQ(ParseTimeoutMs(text, 60000), ms) << (text ? text : "(null)");
 }
 
-TEST(CommandText, ProgramPathsWithBlanksAreQuotedAndFiltersEndInNul) {
-    const std::set<std::string> existing = {"C:\\Program Files\\VDub\\VirtualDub.exe", "C:\\A b\\x.exe y.exe"};
-    const auto exists = [&](const std::string& p) { return existing.count(p) > 0; };
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Program Files\\VDub\\VirtualDub.exe /s\"c:\\jobpass.vcf\" /x",
-         "\"C:\\Program Files\\VDub\\VirtualDub.exe\" /s\"c:\\jobpass.vcf\" /x"},
-        {"\"C:\\Program Files\\VDub\\VirtualDub.exe\" /x", "\"C:\\Program Files\\VDub\\VirtualDub.exe\" /x"},
-        {"C:\\A b\\x.exe y.exe arg", "\"C:\\A b\\x.exe y.exe\" arg"},
-        {"C:\\Program Files\\Gone\\tool.EXE -in a.exe", "\"C:\\Program Files\\Gone\\tool.EXE\" -in a.exe"},
-        {"C:\\Old Tools\\run.bat now", "\"C:\\Old Tools\\run.bat\" now"},
-        {"C:\\Old Tools\\run.exe.bak x", "C:\\Old Tools\\run.exe.bak x"},
-        {"notepad readme.txt", "notepad readme.txt"},
+TEST(EntryTextMatches, OnlyACopyThatFitsItsBufferAndEqualsTheText) {
+    EXPECT_GT(EntryBufferLength(11), 12u);  // room beyond the length asked for
+    std::wstring buffer(EntryBufferLength(4), L'\0');
+    buffer.replace(0, 4, L"Idle");
+    struct Case { std::size_t copied; const wchar_t* wanted; bool matches; };
+    const Case cases[] = {
+        {4, L"Idle", true},
+        {4, L"idle", false},
+        {5, L"Idle", false},              // the entry changed in between
+        {buffer.size(), L"Idle", false},  // it outgrew the buffer: never read past it
     };
-    for (const auto& [line, quoted] : cases) EXPECT_EQ(QuoteProgramPath(line, exists), quoted) << line;
+    for (const Case& c : cases) EXPECT_EQ(EntryTextMatches(buffer, c.copied, c.wanted), c.matches) << c.copied;
+}
+
+TEST(CommandText, FiltersEndInNulAndBlanksAreTrimmed) {
     using namespace std::string_literals;
     EXPECT_EQ(FileDialogFilter("A (*.avs)|*.avs|B (*.avi)|*.avi|"), "A (*.avs)\0*.avs\0B (*.avi)\0*.avi\0"s);
     EXPECT_EQ(FileDialogFilter(""), "\0"s);

@@ -30,8 +30,8 @@ struct Cli {
             world.files[std::string("C:\\mbcli\\") + input] = "input";
         world.files["C:\\mbcli\\Marobex.ini"] = "";
         for (const char* tool : {"VirtualDub", "NanDub", "Besweet"})
-            world.WriteIniValue("PATH", std::string(tool) + "Path", std::string("C:\\Tools\\") +
-                                (tool[0] == 'B' ? "BeSweet" : tool) + ".exe", "C:\\mbcli\\Marobex.ini");
+            world.ini[World::Slot("PATH", std::string(tool) + "Path", "C:\\mbcli\\Marobex.ini")] =
+                std::string("C:\\Tools\\") + (tool[0] == 'B' ? "BeSweet" : tool) + ".exe";
         world.events.clear();
     }
     int Run(const Lines& args) {

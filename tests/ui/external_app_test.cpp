@@ -210,6 +210,34 @@ TEST_F(ExternalAppTest, SaveWritesTheThreePathsWithUpperCaseKeysAndStaysOpen) {
               "C:\\bs\\BeSweet.exe");
 }
 
+// Reads the text of the first "Marobex" message box and answers it.
+DWORD WINAPI AnswerMessageBox(void* text) {
+    for (int i = 0; i < 200; ++i, Sleep(50)) {
+        HWND box = FindWindowA("#32770", "Marobex");
+        if (!box) continue;
+        char line[512] = "";
+        GetDlgItemTextA(box, 0xFFFF, line, sizeof line);  // the message's own text
+        *static_cast<std::string*>(text) = line;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return 0;
+    }
+    return 1;
+}
+
+TEST_F(ExternalAppTest, SaveThatCannotWriteSaysWhy) {
+    state.ProgramFolder = "C:\\marobex no such folder";
+    window.Show(nullptr, Instance());
+    std::string shown;
+    HANDLE thread = CreateThread(nullptr, 0, AnswerMessageBox, &shown, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    Click(ExternalAppWindow::IDC_CmdSaveApp);
+    WaitForSingleObject(thread, 15000);
+    CloseHandle(thread);
+    const std::string start = "Cannot save the settings to C:\\marobex no such folder\\Marobex.ini: ";
+    EXPECT_EQ(shown.rfind(start, 0), 0u) << shown;
+    EXPECT_GT(shown.size(), start.size());  // the system's reason
+}
+
 TEST_F(ExternalAppTest, LayoutAndScreenshot) {
     state.VirtualDubPath = "C:\\Program Files\\VirtualDub\\VirtualDub.exe";
     state.NanDubPath = "C:\\Program Files\\NanDub\\NanDub.exe";

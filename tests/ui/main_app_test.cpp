@@ -60,7 +60,7 @@ struct Program {
         env.files[std::string(kFolder) + "\\Codec.exe"] = "";
         env.files[kVirtualDub] = "";
         env.versions[kVirtualDub] = "1.4.10.0";
-        env.WriteIniValue("PATH", "VirtualDubPath", kVirtualDub, ini);
+        env.ini[fakes::World::Slot("PATH", "VirtualDubPath", ini)] = kVirtualDub;
         env.events.clear();
         env.programs.push_back({"Codec.exe", [this] {
                                     env.files["c:\\Marobex_Codecs.txt"] =
@@ -193,6 +193,7 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     p.env.programs.push_back({"VirtualDub.exe", [&] {
                                   seen(Shown(p.Main())), seen(p.app->Tray()->IsShown()), seen(progress.Visible());
                                   seen(!progress.QueueLines().empty());
+                                  seen(IsWindowEnabled(p.app->ExternalApp().Handle()));  // External Program Location
                                   for (LPARAM click : {WM_LBUTTONDOWN, WM_RBUTTONDBLCLK, WM_LBUTTONDBLCLK}) {
                                       progress.Hide();
                                       SendMessageA(p.Main(), TrayCallbackMessage, 1, click);
@@ -201,12 +202,31 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
                               }});
     p.Click(IDC_cmdStartEncode);
     EXPECT_EQ(p.env.Events({"run(0): C:\\VD\\VirtualDub.exe"}).size(), 1u);
-    EXPECT_EQ(during, "0111001");
+    EXPECT_EQ(during, "01110001");
+    EXPECT_TRUE(IsWindowEnabled(p.app->ExternalApp().Handle()));
     EXPECT_FALSE(progress.LogLines().empty());
     // At the end the icon goes and the main window comes back.
     EXPECT_FALSE(p.app->Tray()->IsShown());
     EXPECT_TRUE(Shown(p.Main()));
     EXPECT_EQ(p.env.messages, Lines{});
+}
+
+TEST(MainProgram, EndingDuringARunStartsNothingMoreAndBringsNoWindowBack) {
+    Program p;
+    ASSERT_TRUE(p.Start());
+    p.dialogs.answers = {"C:\\v\\movie.avs"};
+    p.env.files["C:\\v\\movie.avs"] = "";
+    p.Click(IDC_cmdBrowseSrc);
+    p.app->Model().SetCheck(Ctl::chkShutdown, 1);
+    p.app->Model().SelectListEntry(Ctl::CmbNumPass, 1);  // two passes
+    p.env.programs.push_back({"jobpass1.vcf", [&] { DestroyWindow(p.Main()); }});  // the program ends
+    p.env.quitDuring = "jobpass1.vcf";
+    p.Click(IDC_cmdStartEncode);
+
+    EXPECT_EQ(p.env.Events({"run(0): C:\\VD\\VirtualDub.exe"}).size(), 1u);  // no second pass
+    EXPECT_EQ(p.env.Events({"shutdown"}), Lines{});
+    EXPECT_EQ(p.app->Progress().Handle(), nullptr);
+    EXPECT_FALSE(p.app->Tray()->IsShown());
 }
 
 TEST(MainProgram, ARefusedRunOnlyTellsWhy) {

@@ -133,3 +133,53 @@ TEST_F(RealRuns, TheDemonstrationsSample) {
     ASSERT_TRUE(ReadAvi(standin_test::ReadBytes(sample + "\\sample_1.avi"), muxed, problem)) << problem;
     EXPECT_EQ(muxed.streamInfo.size(), 2u);
 }
+
+// Two runs at once would overwrite each other's job scripts: the second is
+// refused before it writes anything. A quote in a path would end its quoted
+// text in a job script: refused the same way, naming the field.
+TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
+    const std::string jobpass = "c:\\jobpass.vcf";
+    const auto job = [&](const std::string& name, const std::string& target, const std::string& encoder,
+                         bool dry = true) {
+        const std::string path = kDir + "\\" + name;
+        standin_test::WriteBytes(path, "[Paths]\r\nSourceFilePath=" + kDir + "\\movie.avi\r\nTargetFilePath=" + target +
+                                           "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + encoder + "\r\n");
+        return "\"" + TestProgram("marobex-cli.exe") + "\" " + (dry ? "--dry-run \"" : "\"") + path + "\"";
+    };
+    const std::string vdub = standin_test::StandinExe("VirtualDub.exe");
+    const std::string dryRun = job("dry.ini", kDir + "\\out\\a.avi", vdub);
+
+    DeleteFileA(jobpass.c_str());
+    const auto injected = RunProgram(job("quote.ini", kDir + "\\out\\f\"lm.avi", vdub), kDir);
+    EXPECT_EQ(injected.exitCode, 1u);
+    EXPECT_NE(injected.err.find("Destination File (*.avi) (" + kDir + "\\out\\f\"lm.avi)"), std::string::npos) << injected.err;
+    EXPECT_FALSE(mb::testing::PathExists(jobpass));  // nothing written
+
+    // A real run whose encoder takes a few seconds, and a second run meanwhile.
+    std::string first = job("slow.ini", kDir + "\\out\\a.avi", TestProgram("sleeper.exe"), false);
+    SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", "4000");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = nul;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, first.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", nullptr);
+    for (int i = 0; i < 300 && !mb::testing::PathExists(jobpass); ++i) Sleep(100);
+    const std::string written = standin_test::ReadBytes(jobpass);
+
+    const auto second = RunProgram(dryRun, kDir);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still running
+    EXPECT_EQ(second.exitCode, 1u);
+    EXPECT_EQ(SplitLines(second.err), Lines{"message: Another encoding run is in progress."});
+    EXPECT_EQ(second.out, "");
+    EXPECT_EQ(standin_test::ReadBytes(jobpass), written);
+
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(nul);
+    EXPECT_EQ(RunProgram(dryRun, kDir).exitCode, 0u);  // free again
+}

@@ -39,20 +39,34 @@ inline void SetSeenWelcome(DWORD value) {
     RegCloseKey(key);
 }
 
-// Runs a command line and returns its exit code (~0u when it cannot start or
-// has not ended after a minute).
-inline DWORD RunCommand(const std::string& commandLine) {
+// Starts a command line; null when it cannot start.
+inline HANDLE StartCommand(const std::string& commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
     CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// Waits for a started program (a minute at most) and closes it; its exit
+// code, ~0u when it has not ended.
+inline DWORD WaitForExit(HANDLE process) {
     DWORD code = ~0u;
-    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
+    if (WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    CloseHandle(process);
     return code;
 }
+
+// Runs a command line and returns its exit code (~0u when it cannot start or
+// has not ended after a minute).
+inline DWORD RunCommand(const std::string& commandLine) {
+    HANDLE process = StartCommand(commandLine);
+    return process ? WaitForExit(process) : ~0u;
+}
+
+inline bool FileExists(const std::string& path) { return testing::PathExists(path); }
 
 class StandinFixture : public ::testing::Test {
 protected:

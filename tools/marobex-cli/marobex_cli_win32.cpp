@@ -15,6 +15,7 @@
 #include "jobs/fakeavi_win32.h"
 #include "run/console_run.h"
 #include "run/process_win32.h"
+#include "run/run_lock_win32.h"
 #include "run/shutdown.h"
 #include "run/shutdown_win32.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         mb::LocaleW32 locale;
         mb::ShutdownPlatformW32 platform;
         mb::SystemShutdown shutdown(platform, programPath);
+        mb::RunMutexW32 runLock;
 
         mb::CliEnvironment env{std::cout,
                                std::cerr,
@@ -45,7 +47,8 @@ int main(int argc, char** argv) {
                                locale.UserNumberFormat(),
                                mb::LoadFakeAviResource(),
                                programPath.substr(0, programPath.find_last_of('\\')),
-                               mb::OpenSavedJob};
+                               mb::OpenSavedJob,
+                               &runLock};
         return mb::RunCli(args, env);
     } catch (const std::exception& e) {
         std::cerr << "error: " << e.what() << std::endl;

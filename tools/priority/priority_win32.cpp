@@ -127,15 +127,15 @@ void SelectEntry(HWND control, int id, const std::string& text) {
                                  SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length) ||
             static_cast<LRESULT>(length) == CB_ERR || length != wanted.size())
             continue;
-        std::wstring entry(wanted.size() + 1, L'\0');
+        // The entry may have grown since its length was asked for.
+        std::wstring entry(mb::EntryBufferLength(wanted.size()), L'\0');
         DWORD_PTR copied = 0;
         if (!SendMessageTimeoutW(control, CB_GETLBTEXT, static_cast<WPARAM>(i),
                                  reinterpret_cast<LPARAM>(entry.data()), SMTO_ABORTIFHUNG,
                                  kMessageTimeoutMs, &copied) ||
-            copied != wanted.size())
+            static_cast<LRESULT>(copied) == CB_ERR ||
+            !mb::EntryTextMatches(entry, static_cast<std::size_t>(copied), wanted))
             continue;
-        entry.resize(wanted.size());
-        if (entry != wanted) continue;
         if (Send(control, CB_SETCURSEL, static_cast<WPARAM>(i), 0))
             Notify(control, id, CBN_SELCHANGE);
         return;
