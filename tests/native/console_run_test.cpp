@@ -68,7 +68,7 @@ struct Cli {
     }
 };
 
-const char kUsageFirstLine[] = "Usage: marobex-cli [--dry-run] JOBFILE";
+const char kUsageFirstLine[] = "Usage: marobex-cli [--dry-run] JOBFILE...";
 
 const std::string kOnePassJob =
     "[Paths]\nSourceFilePath=D:\\Rip\\movie.avs\n"
@@ -89,7 +89,6 @@ TEST(ConsoleRun, CommandLine) {
         {{}, CliExitUsage, "", "error: no job file given"},
         {{"--dry-run"}, CliExitUsage, "", "error: no job file given"},
         {{"--dryrun", "job.ini"}, CliExitUsage, "", "error: unknown option --dryrun"},
-        {{"a.ini", "b.ini"}, CliExitUsage, "", "error: one job file at a time"},
         {{"missing.ini"}, CliExitUsage, "",
          "error: cannot read the job file missing.ini: The system cannot find the file specified."},
         // After "--" a name that starts with "-" is a file.
@@ -143,7 +142,12 @@ TEST(ConsoleRun, DryRunNamesEverythingAndTouchesNeitherProgramsNorRegistry) {
             EXPECT_EQ(out, realOut);  // the same lines as the real run
         } else {
             EXPECT_EQ(outside,
-                      (Lines{"registry: Software\\DivxNetworks\\DivX412Codec\\CPU limit = 100",
+                      (Lines{"delete key: Software\\DivXNetworks\\DivX4Windows",
+                             "delete key: Software\\DivXNetworks\\DivX412Codec", "delete key: Software\\GNU\\XviD",
+                             "registry: Software\\Freeware\\VirtualDub\\SeenDivXWarning = 1",
+                             "registry: Software\\Freeware\\VirtualDub\\SeenWelcome = 1",
+                             "registry: Software\\Freeware\\VirtualDub\\VirtualDub = 1",
+                             "registry: Software\\DivxNetworks\\DivX412Codec\\CPU limit = 100",
                              "registry: Software\\DivxNetworks\\DivX412Codec\\Have CPU Limit = 1",
                              "registry: Software\\DivxNetworks\\DivX412Codec\\Postprocessing = 40",
                              "start(0): C:\\Marobex\\Priority.exe \"WI00:VirtualDub Status\" BT01: BT02: "
@@ -191,7 +195,7 @@ TEST(ConsoleRun, WarningsComeBeforeTheRunAndShutdownWaitsForARealRun) {
                        "warning: [Settings] ChkCPU: \"yes\" is not a whole number"};
         if (dry) expected.push_back("warning: dry run: the system is not shut down (chkShutdown)");
         EXPECT_EQ(cli.Err(), expected);
-        EXPECT_EQ(cli.world.events.back(), dry ? "write: c:\\jobpass.vcf" : "shutdown 5");
+        EXPECT_EQ(cli.world.events.back(), dry ? "write: c:\\jobpass.vcf" : "shutdown 17");
     }
 }
 

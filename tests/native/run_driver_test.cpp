@@ -310,7 +310,7 @@ TEST_F(RunTest, WindowsAroundTheRunAndShutdownLast) {
             e == "main shown" || e.rfind("shutdown", 0) == 0)
             frame.push_back(e);
     EXPECT_EQ(frame, (std::vector<std::string>{"main hidden", "tray added", "progress shown", "tray deleted",
-                                               "main shown", "shutdown 5"}));
+                                               "main shown", "shutdown 17"}));
 
     Reset();
     s.chkShutdown = 1;

@@ -2,6 +2,8 @@
 // outside world in one ordered list of events.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <map>
 #include <string>
@@ -23,6 +25,9 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ClockPort, Tray
     // Runs when a waited-for command line contains the key: what the program
     // would have done (write its result, take its time).
     std::vector<std::pair<std::string, std::function<void()>>> programs;
+    // Programs whose command line contains one of these leave no result;
+    // the others write the file their job names, as the real ones would.
+    std::vector<std::string> silent;
     std::int64_t now = 1000;
     std::vector<std::int64_t> clockReadings;  // consumed first, then `now`
     bool throwOnShutdown = false;
@@ -37,6 +42,36 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ClockPort, Tray
         events.push_back("run(" + std::to_string(windowStyle) + "): " + commandLine);
         for (auto& [key, action] : programs)
             if (commandLine.find(key) != std::string::npos) action();
+        for (const std::string& key : silent)
+            if (commandLine.find(key) != std::string::npos) return;
+        const std::string result = ResultOf(commandLine);
+        if (!result.empty() && !FileExists(result)) files[result] = "encoded";
+    }
+    // The file a program leaves: BeSweet's -output, or what the VirtualDub
+    // or Nandub job saves.
+    std::string ResultOf(const std::string& commandLine) const {
+        const auto between = [](const std::string& text, const std::string& open, char close) {
+            const auto at = text.find(open);
+            if (at == std::string::npos) return std::string();
+            const auto start = at + open.size();
+            return text.substr(start, text.find(close, start) - start);
+        };
+        if (auto out = between(commandLine, "-output \"", '"'); !out.empty()) return out;
+        const std::string job = "c:\\" + between(commandLine, "/sc:\\", ' ');
+        for (const auto& [name, text] : files) {
+            if (name.size() != job.size() ||
+                !std::equal(name.begin(), name.end(), job.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+                continue;
+            std::string saved = between(text, "SaveAVI(\"", '"');
+            if (saved.empty()) saved = between(text, "SaveWAV(\"", '"');
+            std::string path;
+            for (std::size_t i = 0; i < saved.size(); ++i) {
+                path.push_back(saved[i]);
+                if (saved[i] == '\\' && i + 1 < saved.size() && saved[i + 1] == '\\') ++i;
+            }
+            return path;
+        }
+        return {};
     }
     void StartProcess(const std::string& commandLine, int windowStyle) override {
         events.push_back("start(" + std::to_string(windowStyle) + "): " + commandLine);
