@@ -53,6 +53,7 @@ MarobexApp::~MarobexApp() {
 
 bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     instance_ = instance;
+    options_ = options;
     InitBase64Table();
     state_.ProgramFolder = options.programFolder.empty() ? FolderOf(ProgramFilePath()) : options.programFolder;
 
@@ -72,17 +73,29 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
 
     StartupSteps steps;
     steps.prepareToolRegistry = [this] { PrepareToolRegistry(ports_.registry); };
-    steps.checkInstalledCodecs = [this] { CheckInstalledCodecs(); };
+    // The codec check waits until the window is up (it may take seconds).
+    bool checkCodecs = false;
+    steps.checkInstalledCodecs = [&checkCodecs] { checkCodecs = true; };
     model_.RunStartup(steps);
 
     HWND main = window_.Handle();
-    if (!main) return false;  // closed while the codec check ran
+    if (!main) return false;
+    queuePage_.Create(main, window_.Item(IDC_SSTabMain), instance_,
+                      reinterpret_cast<HFONT>(SendMessageA(window_.Item(IDC_SSTabMain), WM_GETFONT, 0, 0)),
+                      window_.Dpi());
+    LoadQueue();
     auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICONSM));
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICON));
     tray_ = std::make_unique<TrayIconW32>(main, icon, [this] { ShowProgressWindow(); });
 
     ShowWindow(main, options.showCommand);
     UpdateWindow(main);
+    if (checkCodecs) {
+        // Said at once, done once the window has painted.
+        window_.SetCodecList({CodecCheckRunningLine});
+        model_.SetEnabled(Ctl::OptCodec, false);
+        PostMessageA(main, StartupCodecCheckMessage, 0, 0);
+    }
     return true;
 }
 
@@ -109,19 +122,40 @@ bool MarobexApp::FilterMessage(MSG& message) { return g_app && g_app->PreTransla
 void MarobexApp::CheckInstalledCodecs() {
     if (busy_) return;
     BusyScope busy(busy_);
-    const CodecCheckResult result = RunCodecCheck(state_, ports_.processes, ports_.files, ports_.locale, this);
+    // The window stays live meanwhile: the codec choices and the start
+    // button wait for the answer, and the list says what is going on.
+    window_.SetCodecList({CodecCheckRunningLine});
+    model_.SetEnabled(Ctl::OptCodec, false);
+    EnableWindow(window_.Item(IDC_cmdStartEncode), FALSE);
+    const CodecCheckResult result =
+        RunCodecCheck(state_, ports_.processes, ports_.files, ports_.locale, this, options_.codecCheckLimitMs);
+    if (!window_.Handle()) return;  // the program ended meanwhile
+    model_.SetEnabled(Ctl::OptCodec, true);
+    EnableWindow(window_.Item(IDC_cmdStartEncode), TRUE);
     window_.SetCodecList(result.lines);
     // Without a list the check could not look: it says nothing about which
     // codecs are missing.
-    if (result.listRead) model_.ApplyCodecCheck(result, state_.DivxAudioCodecFound);
+    if (result.listRead) {
+        model_.ApplyCodecCheck(result, state_.DivxAudioCodecFound);
+        lastCheck_ = result;
+    }
+}
+
+RunPorts MarobexApp::MakeRunPorts() {
+    if (!countdown_)
+        countdown_ = std::make_unique<CountdownWindowW32>(instance_, options_.shutdownCountdownSeconds,
+                                                          options_.shutdownCountdownTickMs);
+    RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
+                   ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
+                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource()};
+    ports.countdown = countdown_.get();
+    return ports;
 }
 
 void MarobexApp::StartEncode() {
     if (busy_ || !tray_) return;
     BusyScope busy(busy_);
-    RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
-                   ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
-                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource()};
+    RunPorts ports = MakeRunPorts();
     mb::StartEncode(model_.Settings(), state_, ports);
 }
 
@@ -151,6 +185,10 @@ void MarobexApp::CloseOtherWindows() {
 }
 
 bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == StartupCodecCheckMessage) {
+        CheckInstalledCodecs();
+        return true;
+    }
     return tray_ && tray_->HandleMessage(message, wParam, lParam);
 }
 

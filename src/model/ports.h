@@ -35,6 +35,14 @@ public:
     // Starts the command line and returns when the program has ended; a
     // program that cannot start returns at once, silently.
     virtual void ShellAndWait(const std::string& commandLine, int windowStyle) = 0;
+    // The same with a time limit: a program still running after limitMs is
+    // ended, and the answer is false. True when it ended by itself (or could
+    // not start).
+    virtual bool ShellAndWaitFor(const std::string& commandLine, int windowStyle, int limitMs) {
+        (void)limitMs;
+        ShellAndWait(commandLine, windowStyle);
+        return true;
+    }
     // Starts the command line and returns at once; failures are ignored.
     virtual void StartProcess(const std::string& commandLine, int windowStyle) = 0;
 };

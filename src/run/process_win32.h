@@ -30,6 +30,10 @@ bool PumpPendingMessages(int& quitCode);
 // the program has ended.
 void ShellAndWait(const std::string& commandLine, int windowStyle);
 
+// ShellAndWait with a time limit: a program still running after limitMs is
+// ended (it is one of Marobex's own helpers, hung) and the answer is false.
+bool ShellAndWaitFor(const std::string& commandLine, int windowStyle, DWORD limitMs);
+
 // Starts the command line and returns at once; failures are ignored.
 void StartProcess(const std::string& commandLine, int windowStyle);
 
@@ -40,6 +44,9 @@ public:
     }
     void StartProcess(const std::string& commandLine, int windowStyle) override {
         mb::StartProcess(commandLine, windowStyle);
+    }
+    bool ShellAndWaitFor(const std::string& commandLine, int windowStyle, int limitMs) override {
+        return mb::ShellAndWaitFor(commandLine, windowStyle, static_cast<DWORD>(limitMs < 0 ? 0 : limitMs));
     }
 };
 

@@ -161,7 +161,9 @@ struct Program {
         AppOptions options;
         options.programFolder = kFolder;
         options.showCommand = show;
-        return app->Start(GetModuleHandleA(nullptr), options);
+        const bool started = app->Start(GetModuleHandleA(nullptr), options);
+        Pump();  // the codec check, once the window is up
+        return started;
     }
     HWND Main() { return app->Window().Handle(); }
     HWND Item(int id) { return app->Window().Item(id); }
@@ -175,8 +177,9 @@ TEST(MainProgram, StartsUpInItsOrder) {
     Program p;
     struct AtCheck {
         std::string caption;
-        bool buttonEnabled = true, mainShown = true;
+        bool buttonEnabled = true, mainShown = false, codecsEnabled = true;
         int codec = -2;
+        std::string list;
     } atCheck;
     int registryChanges = 0;
     bool externalLoadedAtRegistry = false, externalShown = true;
@@ -187,8 +190,13 @@ TEST(MainProgram, StartsUpInItsOrder) {
     };
     p.env.programs.push_back({"Codec.exe", [&] {
                                   HWND button = p.Item(IDC_CmdCheckCodec);
+                                  char first[128] = "";
+                                  SendMessageA(p.Item(IDC_LstCodecFound), LB_GETTEXT, 0,
+                                               reinterpret_cast<LPARAM>(first));
                                   atCheck = {WindowTextOf(button), IsWindowEnabled(button) != FALSE,
-                                             Shown(p.Main()), p.app->Model().Value(Ctl::OptCodec)};
+                                             Shown(p.Main()),
+                                             IsWindowEnabled(p.app->Window().ControlWindow(Ctl::OptCodec, 0)) != FALSE,
+                                             p.app->Model().Value(Ctl::OptCodec), first};
                               }});
     ASSERT_TRUE(p.Start(SW_SHOWNOACTIVATE));
     const Environment& env = p.env;
@@ -210,7 +218,10 @@ TEST(MainProgram, StartsUpInItsOrder) {
 
     EXPECT_EQ(atCheck.caption, "Wait Starting Check ...");
     EXPECT_FALSE(atCheck.buttonEnabled);
-    EXPECT_FALSE(atCheck.mainShown);
+    // The window is up first; the codec choices wait for the check.
+    EXPECT_TRUE(atCheck.mainShown);
+    EXPECT_FALSE(atCheck.codecsEnabled);
+    EXPECT_EQ(atCheck.list, CodecCheckRunningLine);
     EXPECT_EQ(atCheck.codec, 0);  // the start values are in place before the check
 
     EXPECT_EQ(WindowTextOf(p.Item(IDC_CmdCheckCodec)), "Check Installed Codec");
@@ -317,6 +328,7 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     } during;
     LogProcessWindow& progress = p.app->Progress();
     p.env.programs.push_back({"VirtualDub.exe", [&] {
+                                  p.env.files["C:\\v\\movie.avi"] = "encoded";  // the encoder's result
                                   during.mainShown = Shown(p.Main());
                                   during.trayShown = p.app->Tray()->IsShown();
                                   during.progressShown = progress.Visible();

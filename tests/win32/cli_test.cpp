@@ -305,12 +305,21 @@ TEST_F(CliTest, TheProgramPrintsWhatTheRunnerDoes) {
     HKEY key;
     EXPECT_NE(RegOpenKeyA(HKEY_CURRENT_USER, kDivx412Key, &key), ERROR_SUCCESS) << "a dry run wrote the registry";
 
-    // A real run writes the registry and starts the programs (none of which
-    // exist here, so each returns at once); Priority.exe gives up quickly.
+    // A real run writes the registry and starts the programs; none of them
+    // exists here, so the first (BeSweet) leaves no result and the run fails
+    // there, as far as the dry run went up to it.
     SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "200");
-    EXPECT_EQ(RunProcess(job, folder.path(), out, err), CliExitFinished);
+    EXPECT_EQ(RunProcess(job, folder.path(), out, err), CliExitFailed);
     SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
-    EXPECT_EQ(Steady(SplitLines(out)), Steady(SplitLines(inOut)));
+    const Lines dry = Steady(SplitLines(inOut));
+    const auto besweet = std::find_if(dry.begin(), dry.end(), [](const std::string& l) { return l.rfind("run: ", 0) == 0; });
+    ASSERT_NE(besweet, dry.end());
+    Lines expected(dry.begin(), besweet + 1);
+    expected.push_back("log:  >> Audio Stream 1 FAILED : C:\\mbcli\\Stream1.MP3 was not written <<");
+    expected.push_back("log:  Status Encoding : FAILED");
+    EXPECT_EQ(Steady(SplitLines(out)), expected);
+    EXPECT_EQ(SplitLines(err).back(),
+              "message: The encoding failed at the step \"Audio Stream 1\": C:\\mbcli\\Stream1.MP3 was not written.");
     ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kDivx412Key, &key), ERROR_SUCCESS);
     DWORD value = 0, size = sizeof value, type = 0;
     EXPECT_EQ(RegQueryValueExA(key, "CPU limit", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
@@ -327,7 +336,9 @@ TEST_F(CliTest, TheProgramsExitStatuses) {
         const char* firstOut;
         const char* firstErr;
     } cases[] = {
-        {"--help", CliExitFinished, "Usage: marobex-cli [--dry-run] JOBFILE", ""},
+        {"--help", CliExitFinished, "Usage: marobex-cli [--dry-run] JOBFILE...", ""},
+        {"--dry-run " + folder / "empty.ini" + " " + folder / "missing.ini", CliExitUsage,
+         "job: 1/2 C:\\mbcli\\empty.ini", "message: Cannot find source file"},
         {"", CliExitUsage, "", "error: no job file given"},
         {"--dry-run " + folder / "missing.ini", CliExitUsage, "",
          "error: cannot read the job file C:\\mbcli\\missing.ini: File not found."},
