@@ -149,7 +149,9 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
         EXPECT_EQ(std::count_if(world.events.begin(), world.events.end(),
                                 [](const std::string& e) { return e.rfind("message: The queue has ended", 0) == 0; }),
                   1);
-        EXPECT_EQ(world.log.back(), FailedStatusLine);
+        const std::vector<std::string> log = p.app->Progress().LogLines();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), FailedStatusLine);
     }
     Program again(world);
     EXPECT_EQ(again.States().size(), 3u);

@@ -447,7 +447,7 @@ TEST_F(EndToEnd, StartupPreparesTheRegistryAndTheRunWritesTheCodecsValues) {
     const auto records = Trace();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].Value("result"), "done");
-    EXPECT_EQ(shutdown_.requests, (std::vector<std::int32_t>{5}));
+    EXPECT_EQ(shutdown_.requests, (std::vector<std::int32_t>{ShutdownWhenDoneFlags}));
 }
 
 }  // namespace
