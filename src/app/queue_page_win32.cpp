@@ -12,7 +12,7 @@ struct Column {
     const char* title;
     int width;  // layout pixels
 };
-constexpr Column kColumns[] = {{"Source", 190}, {"Target", 170}, {"Codec", 64}, {"Passes", 48}, {"State", 150}};
+constexpr Column kColumns[] = {{"Source", 190}, {"Target", 170}, {"Codec", 64}, {"Passes", 56}, {"State", 142}};
 
 }  // namespace
 
