@@ -15,6 +15,7 @@ namespace mb {
 namespace {
 
 constexpr const char* kDivx412Key = "Software\\DivxNetworks\\DivX412Codec";
+constexpr const char* kDivx3StatsFile = "C:\\Divx3stats.stats";
 
 // The text of a list's entry, from the control list.
 std::string EntryText(Ctl list, int index) {
@@ -273,7 +274,9 @@ private:
         StartClock();
         Log("Job1Start");
         StartJob(app, program, " /r /x /sc:\\jobpass1.vcf");
-        if (!LeftResult("First Pass", state_.FirstPassPath)) return Status::Ok();
+        // Nandub's first pass writes no AVI, only the statistics file that
+        // the second pass reads back.
+        if (!LeftResult("First Pass", nandub ? kDivx3StatsFile : state_.FirstPassPath)) return Status::Ok();
         FinalSize_ = 0;
         StopClock();
         TotalTime_ = TimeEncode_;
