@@ -48,7 +48,7 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ClockPort, Tray
         if (!result.empty() && !FileExists(result)) files[result] = "encoded";
     }
     // The file a program leaves: BeSweet's -output, or what the VirtualDub
-    // or Nandub job saves.
+    // or Nandub job saves (its statistics, or its AVI).
     std::string ResultOf(const std::string& commandLine) const {
         const auto between = [](const std::string& text, const std::string& open, char close) {
             const auto at = text.find(open);
@@ -62,7 +62,9 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ClockPort, Tray
             if (name.size() != job.size() ||
                 !std::equal(name.begin(), name.end(), job.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
                 continue;
-            std::string saved = between(text, "SaveAVI(\"", '"');
+            // Nandub's first pass writes only its statistics file.
+            std::string saved = between(text, "GenStats(\"", '"');
+            if (saved.empty()) saved = between(text, "SaveAVI(\"", '"');
             if (saved.empty()) saved = between(text, "SaveWAV(\"", '"');
             std::string path;
             for (std::size_t i = 0; i < saved.size(); ++i) {
