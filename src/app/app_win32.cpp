@@ -78,6 +78,7 @@ MarobexApp::~MarobexApp() {
 
 bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     instance_ = instance;
+    options_ = options;
     InitBase64Table();
     state_.ProgramFolder = options.programFolder.empty() ? FolderOf(ProgramFilePath()) : options.programFolder;
 
@@ -104,17 +105,29 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
         if (const Status st = PrepareToolRegistry(ports_.registry); !st)
             ports_.messages.ShowMessage(st.message, MessageIcon::Exclamation);
     };
-    steps.checkInstalledCodecs = [this] { CheckInstalledCodecs(); };
+    // The codec check waits until the window is up (it may take seconds).
+    bool checkCodecs = false;
+    steps.checkInstalledCodecs = [&checkCodecs] { checkCodecs = true; };
     model_.RunStartup(steps);
 
     HWND main = window_.Handle();
-    if (!main) return false;  // closed while the codec check ran
+    if (!main) return false;
+    queuePage_.Create(main, window_.Item(IDC_SSTabMain), instance_,
+                      reinterpret_cast<HFONT>(SendMessageA(window_.Item(IDC_SSTabMain), WM_GETFONT, 0, 0)),
+                      window_.Dpi());
+    LoadQueue();
     auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICONSM));
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICON));
     tray_ = std::make_unique<TrayIconW32>(main, icon, [this] { ShowProgressWindow(); });
 
     ShowWindow(main, options.showCommand);
     UpdateWindow(main);
+    if (checkCodecs) {
+        // Said at once, done once the window has painted.
+        window_.SetCodecList({CodecCheckRunningLine});
+        model_.SetEnabled(Ctl::OptCodec, false);
+        PostMessageA(main, StartupCodecCheckMessage, 0, 0);
+    }
     return true;
 }
 
@@ -141,20 +154,41 @@ bool MarobexApp::FilterMessage(MSG& message) { return g_app && g_app->PreTransla
 void MarobexApp::CheckInstalledCodecs() {
     if (busy_) return;
     BusyScope busy(busy_);
-    const CodecCheckResult result = RunCodecCheck(state_, ports_.processes, ports_.files, ports_.locale, this);
+    // The window stays live meanwhile: the codec choices and the start
+    // button wait for the answer, and the list says what is going on.
+    window_.SetCodecList({CodecCheckRunningLine});
+    model_.SetEnabled(Ctl::OptCodec, false);
+    EnableWindow(window_.Item(IDC_cmdStartEncode), FALSE);
+    const CodecCheckResult result =
+        RunCodecCheck(state_, ports_.processes, ports_.files, ports_.locale, this, options_.codecCheckLimitMs);
+    if (!window_.Handle()) return;  // the program ended meanwhile
+    model_.SetEnabled(Ctl::OptCodec, true);
+    EnableWindow(window_.Item(IDC_cmdStartEncode), TRUE);
     window_.SetCodecList(result.lines);
     // Without a list the check could not look: it says nothing about which
     // codecs are missing.
-    if (result.listRead) model_.ApplyCodecCheck(result, state_.DivxAudioCodecFound);
+    if (result.listRead) {
+        model_.ApplyCodecCheck(result, state_.DivxAudioCodecFound);
+        lastCheck_ = result;
+    }
+}
+
+RunPorts MarobexApp::MakeRunPorts() {
+    if (!countdown_)
+        countdown_ = std::make_unique<CountdownWindowW32>(instance_, options_.shutdownCountdownSeconds,
+                                                          options_.shutdownCountdownTickMs);
+    RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
+                   ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
+                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource(),
+                   &runLock_};
+    ports.countdown = countdown_.get();
+    return ports;
 }
 
 void MarobexApp::StartEncode() {
     if (busy_ || !tray_) return;
     BusyScope busy(busy_);
-    RunPorts ports{ports_.messages, ports_.processes, ports_.registry, ports_.files,
-                   ports_.clock,    *tray_,           ports_.shutdown, ports_.system,
-                   *this,           ports_.locale.UserNumberFormat(), LoadFakeAviResource(),
-                   &runLock_};
+    RunPorts ports = MakeRunPorts();
     // The External Program Location window stays shown during a run, but
     // its paths are the run's until the end.
     const ToolWindowLocked toolWindow(externalApp_.Handle());
@@ -196,6 +230,10 @@ bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The session is ending while a program runs: the run stops after it,
     // as on a quit.
     if (message == WM_ENDSESSION && wParam && busy_) PostQuitMessage(0);
+    if (message == StartupCodecCheckMessage) {
+        CheckInstalledCodecs();
+        return true;
+    }
     return tray_ && tray_->HandleMessage(message, wParam, lParam);
 }
 

@@ -16,6 +16,9 @@
 #include "app/external_app_win32.h"
 #include "model/ports.h"
 #include "app/log_process_win32.h"
+#include "app/countdown_win32.h"
+#include "app/queue_page_win32.h"
+#include "run/job_queue.h"
 #include "run/run_driver.h"
 #include "run/run_lock_win32.h"
 #include "run/tray_win32.h"
@@ -42,9 +45,18 @@ struct AppOptions {
     std::string programFolder;
     int dpi = 0;  // 0: the system's
     int showCommand = SW_SHOWNORMAL;
+    // The countdown before "Shutdown when done": where it starts and how
+    // long one count lasts.
+    int shutdownCountdownSeconds = ShutdownCountdownSeconds;
+    UINT shutdownCountdownTickMs = 1000;
+    // How long Codec.exe may take.
+    int codecCheckLimitMs = CodecCheckLimitMs;
 };
 
-class MarobexApp : private MainWindowHandler, private RunView, private CodecCheckButton {
+// Posted to the main window once it is shown: the start-up's codec check.
+inline constexpr UINT StartupCodecCheckMessage = WM_APP + 16;
+
+class MarobexApp : private MainWindowHandler, private RunView, private CodecCheckButton, private QueuePageHandler {
 public:
     explicit MarobexApp(AppPorts ports);
     ~MarobexApp() override;
@@ -54,8 +66,10 @@ public:
     // The start-up, in order: the base64 table, the program folder, the
     // tool paths (with the External Program Location window loaded hidden
     // when the settings file exists), the controls' start values with the
-    // registry preparation and the codec check at their places, then the
-    // main window is shown. False when the main window cannot be created.
+    // registry preparation at its place, the queue from its file, then the
+    // main window is shown. The codec check follows as soon as the window's
+    // messages are delivered (StartupCodecCheckMessage), so the window
+    // appears at once. False when the main window cannot be created.
     bool Start(HINSTANCE instance, const AppOptions& options = {});
 
     // Delivers the thread's messages until the main window has closed and
@@ -75,6 +89,9 @@ public:
     ExternalAppWindow& ExternalApp() { return externalApp_; }
     // The notification-area icon of the runs (null before Start).
     TrayIconW32* Tray() { return tray_.get(); }
+    // The "Queue" tab and the queue of jobs.
+    QueuePageW32& QueuePage() { return queuePage_; }
+    JobQueue& Queue() { return queue_; }
 
     // "Check Installed Codec": Codec.exe lists the installed codecs, the
     // list shows the supported ones and the window offers only the codecs
@@ -83,6 +100,14 @@ public:
     void CheckInstalledCodecs() override;
     // "&Start Encode": one run with the real ports.
     void StartEncode() override;
+
+    // The Queue tab (app_queue_win32.cpp).
+    void OpenJob() override;
+    void SaveJob() override;
+    void AddToQueue() override;
+    void RemoveQueuedJob(int index) override;
+    void MoveQueuedJob(int index, int by) override;
+    void StartQueue() override;
 
 private:
     // MainWindowHandler
@@ -100,6 +125,7 @@ private:
     void ClearQueue() override;
     void AddQueueEntry(const std::string& entry) override;
     void RemoveFirstQueueEntry() override;
+    void ShowJobNumber(int index, int count) override;
 
     // CodecCheckButton: CmdCheckCodec
     std::string Caption() override;
@@ -113,6 +139,13 @@ private:
     void CloseOtherWindows();
     LogProcessWindow& ProgressOpened();
     static bool FilterMessage(MSG& message);
+    // The ports of a run of the window, the countdown included.
+    RunPorts MakeRunPorts();
+    // The queue: read at start-up, written at every change, shown on its tab.
+    void LoadQueue();
+    void QueueChanged(int selected);
+    // The window's controls back to their start-up values, as a new job.
+    void ResetForm();
 
     AppPorts ports_;
     HINSTANCE instance_ = nullptr;
@@ -125,6 +158,11 @@ private:
     std::vector<OtherWindow> opened_;
     bool busy_ = false;  // a codec check or a run is going on
     RunMutexW32 runLock_;
+    AppOptions options_;
+    std::unique_ptr<CountdownWindowW32> countdown_;
+    QueuePageW32 queuePage_{model_, *this};
+    JobQueue queue_;
+    CodecCheckResult lastCheck_;  // what the window's codec choices follow
 };
 
 }  // namespace mb

@@ -222,7 +222,7 @@ HWND MainWindowW32::CreateItem(const LayoutItem& item) {
         case ItemKind::ListBox:
             cls = WC_LISTBOXA;
             exStyle = WS_EX_CLIENTEDGE;
-            style |= WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS;
+            style |= WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS;
             break;
         case ItemKind::Frame:
             cls = WC_BUTTONA;
@@ -352,9 +352,24 @@ void MainWindowW32::OnCommandChanged(Command) { MirrorCommands(); }
 // ---- Lists ------------------------------------------------------------------------
 
 namespace {
+// The lines, and a horizontal scroll extent as wide as the longest of them,
+// so that the end of a long line ("(Supported)") can be scrolled to.
 void FillList(HWND list, const std::vector<std::string>& lines) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const std::string& line : lines) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    HDC dc = GetDC(list);
+    HGDIOBJ old = dc ? SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0))) : nullptr;
+    int widest = 0;
+    for (const std::string& line : lines) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        // The list's tab stops are the default ones, as measured here.
+        if (dc) widest = std::max(widest, static_cast<int>(LOWORD(GetTabbedTextExtentA(
+                                              dc, line.c_str(), static_cast<int>(line.size()), 0, nullptr))));
+    }
+    if (dc) {
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+    }
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 2 * GetSystemMetrics(SM_CXEDGE) + 4), 0);
 }
 }  // namespace
 
@@ -460,8 +475,10 @@ bool MainWindowW32::PreTranslateMessage(MSG& message) {
     if (!window_ || !IsWindow(window_)) return false;
     if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
     if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
-        const int step = GetKeyState(VK_SHIFT) < 0 ? 3 : 1;
-        model_.SelectTab(TabStrip::SSTabMain, (model_.SelectedTab(TabStrip::SSTabMain) + step) % 4);
+        // Every tab of the strip, the program's own pages included.
+        const int count = std::max(1, static_cast<int>(SendMessageA(Item(IDC_SSTabMain), TCM_GETITEMCOUNT, 0, 0)));
+        const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+        model_.SelectTab(TabStrip::SSTabMain, (model_.SelectedTab(TabStrip::SSTabMain) + step) % count);
         return true;
     }
     return IsDialogMessageA(window_, &message) != FALSE;

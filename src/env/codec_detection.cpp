@@ -88,8 +88,13 @@ std::string FileDateText(std::uint64_t fileTime, const std::string& dateSeparato
            TwoDigits(static_cast<unsigned>(date.year % 100));
 }
 
+std::string CodecCheckTimeoutLine(int limitMs) {
+    return "Codec.exe gave no answer within " + std::to_string((limitMs + 999) / 1000) +
+           " s: the check was stopped (a codec may hang).";
+}
+
 CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, FilePort& files,
-                               LocalePort& locale, CodecCheckButton* button) {
+                               LocalePort& locale, CodecCheckButton* button, int limitMs) {
     ButtonDuringCheck busy(button);
     CodecCheckResult result;
 
@@ -107,8 +112,12 @@ CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, File
     if (files.FileExists(CodecListFile)) files.DeleteFile(CodecListFile);
     const std::string lister = state.ProgramFolder + "\\Codec.exe";
     if (!files.FileExists(lister)) return result;
-    std::string reason;  // a lister that cannot start leaves no list, which says enough
-    processes.ShellAndWait({lister, ""}, 0, reason);
+    if (!processes.ShellAndWaitFor({lister, ""}, 0, limitMs)) {
+        result.timedOut = true;
+        result.lines.push_back(CodecCheckTimeoutLine(limitMs));
+        files.DeleteFile(CodecListFile);  // half written, if at all
+        return result;
+    }
 
     std::vector<std::string> listed;
     if (!files.ReadLines(CodecListFile, listed)) return result;

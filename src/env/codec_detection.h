@@ -14,6 +14,14 @@ namespace mb {
 
 // The list Codec.exe writes, read and deleted by the check.
 inline constexpr char CodecListFile[] = "c:\\Marobex_Codecs.txt";
+// How long Codec.exe may take: with many codecs installed it loads every
+// codec library, which takes seconds; one that hangs must not hang Marobex.
+inline constexpr int CodecCheckLimitMs = 30000;
+// The list's line for a check that ran out of time.
+std::string CodecCheckTimeoutLine(int limitMs);
+// The list's line while a check runs.
+inline constexpr char CodecCheckRunningLine[] = "Checking the installed codecs ...";
+
 // Caption of the check button while a check runs.
 inline constexpr char CodecCheckWaitCaption[] = "Wait Starting Check ...";
 
@@ -42,10 +50,13 @@ std::string FileDateText(std::uint64_t fileTime, const std::string& dateSeparato
 // state.DivxAudioCodecFound (never clears it) when DIVXA32.ACM is there, and
 // deletes the list file. The XviD line carries the creation date of
 // XVID.DLL, or "()" when that file cannot be read. A missing Codec.exe or
-// list file ends the check with an empty list and listRead false. button may
-// be null. When VirtualDubPath is Marobex's engine, Codec.exe does not run:
-// the engine's codecs (EngineCodecLines) are found instead.
+// list file ends the check with an empty list and listRead false. A
+// Codec.exe still running after limitMs is ended: the list then holds only
+// CodecCheckTimeoutLine, with timedOut set. button may be null. When
+// VirtualDubPath is Marobex's engine, Codec.exe does not run: the engine's
+// codecs (EngineCodecLines) are found instead.
 CodecCheckResult RunCodecCheck(ProgramState& state, ProcessPort& processes, FilePort& files,
-                               LocalePort& locale, CodecCheckButton* button = nullptr);
+                               LocalePort& locale, CodecCheckButton* button = nullptr,
+                               int limitMs = CodecCheckLimitMs);
 
 }  // namespace mb

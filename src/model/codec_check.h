@@ -18,6 +18,8 @@ struct CodecCheckResult {
     // False when Codec.exe is missing or left no list file: the check found
     // nothing because it could not look, not because nothing is installed.
     bool listRead = false;
+    // Codec.exe did not end within the check's time limit and was stopped.
+    bool timedOut = false;
 };
 
 }  // namespace mb

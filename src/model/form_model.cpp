@@ -167,7 +167,8 @@ void FormModel::SetBackColour(Ctl c, BackColour colour) {
 }
 
 void FormModel::SelectTab(TabStrip t, int tab) {
-    const int count = t == TabStrip::SSTabMain ? 4 : 2;
+    // The main strip: the four tabs of the settings and the program's Queue tab.
+    const int count = t == TabStrip::SSTabMain ? 5 : 2;
     if (tab < 0 || tab >= count) return;
     int& selected = tabs_[static_cast<std::size_t>(t)];
     if (selected == tab) return;

@@ -55,6 +55,15 @@ public:
                                     std::string& reason) = 0;
     // Starts the program and returns at once; failures are ignored.
     virtual void StartProcess(const ProgramCommand& command, int windowStyle) = 0;
+    // The same with a time limit: a program still running after limitMs is
+    // ended, and the answer is false. True when it ended by itself (or could
+    // not start).
+    virtual bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int limitMs) {
+        (void)limitMs;
+        std::string reason;
+        ShellAndWait(command, windowStyle, reason);
+        return true;
+    }
 };
 
 // Held by one encoding run at a time, across every program of Marobex that

@@ -1,9 +1,11 @@
 #include "run/console_run.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "model/form_model.h"
 #include "env/tool_paths.h"
+#include "run/shutdown.h"
 #include "run/run_driver.h"
 
 namespace mb {
@@ -109,11 +111,110 @@ int UsageError(std::ostream& err, const std::string& what) {
     return CliExitUsage;
 }
 
+// The countdown on the console before a real run shuts the machine down.
+class ConsoleCountdown : public ShutdownCountdown {
+public:
+    ConsoleCountdown(std::ostream& err, const std::function<bool(int)>& waitCancelled)
+        : err_(err), waitCancelled_(waitCancelled) {}
+    bool CountDown() override { return CountDownOnConsole(err_, ShutdownCountdownSeconds, waitCancelled_); }
+
+private:
+    std::ostream& err_;
+    const std::function<bool(int)>& waitCancelled_;
+};
+
+enum class JobResult { Done, Refused, Failed, Unreadable };
+
+const char* ResultText(JobResult r) {
+    switch (r) {
+        case JobResult::Done: return "done";
+        case JobResult::Refused: return "refused";
+        case JobResult::Failed: return "failed";
+        default: return "unreadable";
+    }
+}
+
+// The ports of the console for one run, real or dry.
+struct ConsolePorts {
+    ConsolePorts(CliEnvironment& env, bool dryRun)
+        : view(env.out),
+          messages(env.err),
+          processes(env.out, dryRun ? nullptr : &env.processes),
+          registry(env.out, dryRun ? nullptr : &env.registry),
+          shutdown(env.err, dryRun ? nullptr : &env.shutdown),
+          countdown(env.err, env.waitCancelled),
+          ports{messages, processes, registry, env.files, env.clock, tray, shutdown, env.system, view,
+                env.format, env.fakeAvi, env.runLock} {
+        ports.dryRun = dryRun;
+        if (!dryRun && env.waitCancelled) ports.countdown = &countdown;
+    }
+    ConsoleRunView view;
+    ConsoleMessages messages;
+    ConsoleProcesses processes;
+    ConsoleRegistry registry;
+    ConsoleShutdown shutdown;
+    ConsoleCountdown countdown;
+    NoTray tray;
+    RunPorts ports;
+};
+
+// One job file, loaded and run as "&Start Encode" runs it. With
+// `holdShutdown` the job's "Shutdown when done" is not acted on but
+// reported in `wantsShutdown`.
+JobResult RunJobFile(const std::string& path, CliEnvironment& env, bool dryRun, bool holdShutdown,
+                     bool& wantsShutdown, bool& registryPrepared) {
+    std::string reason;
+    const std::unique_ptr<SavedJobSource> source = env.openJob(path, reason);
+    if (!source) {
+        PrintLine(env.err, "error: ", "cannot read the job file " + path + ": " + reason);
+        return JobResult::Unreadable;
+    }
+    // The encoders' registry values as the window's start-up sets them, so
+    // that VirtualDub does not stop at its welcome dialog: once, before the
+    // first real run.
+    if (!dryRun && !registryPrepared) {
+        PrepareToolRegistry(env.registry);
+        registryPrepared = true;
+    }
+
+    std::vector<std::string> warnings;
+    const SavedJob job = ReadSavedJob(*source, warnings);
+
+    ProgramState state;
+    state.ProgramFolder = env.programFolder;
+    // The tool paths as the window has them from Marobex.ini, then the job's.
+    const std::string settingsFile = SettingsFilePath(state);
+    if (env.files.FileExists(settingsFile)) {
+        state.VirtualDubPath = env.profile.ReadIniValue(ToolPathSection, VirtualDubPathKey, settingsFile);
+        state.NanDubPath = env.profile.ReadIniValue(ToolPathSection, NanDubPathKey, settingsFile);
+        state.BesweetPath = env.profile.ReadIniValue(ToolPathSection, BesweetPathKey, settingsFile);
+    }
+    ApplySavedJobTools(job, state);
+
+    FormModel form(state);
+    StartSavedJobForm(form, state);
+    ApplySavedJob(job, form, warnings);
+    for (const std::string& w : warnings) PrintLine(env.err, "warning: ", w);
+
+    EncodeSettings settings = form.Settings();
+    if (holdShutdown) {
+        wantsShutdown = wantsShutdown || settings.chkShutdown == 1;
+        settings.chkShutdown = 0;
+    }
+    ConsolePorts console(env, dryRun);
+    switch (StartEncode(settings, state, console.ports)) {
+        case RunOutcome::Finished: return JobResult::Done;
+        case RunOutcome::Failed: return JobResult::Failed;
+        default: return JobResult::Refused;
+    }
+}
+
 }  // namespace
 
 std::string CliUsage() {
-    return "Usage: marobex-cli [--dry-run] JOBFILE\n"
-           "Runs the encoding job saved in JOBFILE as \"&Start Encode\" would.\n"
+    return "Usage: marobex-cli [--dry-run] JOBFILE...\n"
+           "Runs the encoding jobs saved in the JOBFILEs, one after another, as\n"
+           "\"&Start Encode\" would.\n"
            "\n"
            "  --dry-run  start no program and leave the registry alone; the job\n"
            "             scripts are written and every step is printed all the same\n"
@@ -121,8 +222,10 @@ std::string CliUsage() {
            "\n"
            "Standard output, one line per step: \"registry: \", \"queue: \", \"start: \",\n"
            "\"run: \" and \"log: \". Standard error: \"message: \" and \"warning: \".\n"
-           "Exit status: 0 the run went through, 1 a check refused the run or it\n"
-           "stopped, 2 a usage error or a job file that cannot be read.\n";
+           "With several JOBFILEs: \"job: \" before each job, \"summary: \" after the last.\n"
+           "Exit status: 0 every run went through, 1 a check refused a run or it\n"
+           "stopped, 2 a usage error or a job file that cannot be read, 3 a program\n"
+           "of a run left no result.\n";
 }
 
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
@@ -145,44 +248,32 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         }
     }
     if (jobs.empty()) return UsageError(env.err, "no job file given");
-    if (jobs.size() > 1) return UsageError(env.err, "one job file at a time");
 
-    std::string reason;
-    const std::unique_ptr<SavedJobSource> source = env.openJob(jobs.front(), reason);
-    if (!source) {
-        PrintLine(env.err, "error: ", "cannot read the job file " + jobs.front() + ": " + reason);
-        return CliExitUsage;
+    const bool several = jobs.size() > 1;
+    bool wantsShutdown = false, registryPrepared = false;
+    std::vector<JobResult> results;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (several)
+            PrintLine(env.out, "job: ", std::to_string(i + 1) + "/" + std::to_string(jobs.size()) + " " + jobs[i]);
+        results.push_back(RunJobFile(jobs[i], env, dryRun, several, wantsShutdown, registryPrepared));
     }
-
-    std::vector<std::string> warnings;
-    const SavedJob job = ReadSavedJob(*source, warnings);
-
-    ProgramState state;
-    state.ProgramFolder = env.programFolder;
-    // The tool paths as the window has them from Marobex.ini, then the job's.
-    const std::string settingsFile = SettingsFilePath(state);
-    if (env.files.FileExists(settingsFile)) {
-        state.VirtualDubPath = env.profile.ReadIniValue(ToolPathSection, VirtualDubPathKey, settingsFile);
-        state.NanDubPath = env.profile.ReadIniValue(ToolPathSection, NanDubPathKey, settingsFile);
-        state.BesweetPath = env.profile.ReadIniValue(ToolPathSection, BesweetPathKey, settingsFile);
+    const auto any = [&results](JobResult r) { return std::find(results.begin(), results.end(), r) != results.end(); };
+    if (several) {
+        for (std::size_t i = 0; i < jobs.size(); ++i)
+            PrintLine(env.out, "summary: ", jobs[i] + ": " + ResultText(results[i]));
+        if (wantsShutdown) {
+            if (std::all_of(results.begin(), results.end(), [](JobResult r) { return r == JobResult::Done; })) {
+                ConsolePorts console(env, dryRun);
+                ShutdownWhenDone(console.ports);
+            } else {
+                PrintLine(env.err, "warning: ", "the system is not shut down: not every job went through");
+            }
+        }
     }
-    ApplySavedJobTools(job, state);
-
-    FormModel form(state);
-    StartSavedJobForm(form, state);
-    ApplySavedJob(job, form, warnings);
-    for (const std::string& w : warnings) PrintLine(env.err, "warning: ", w);
-
-    ConsoleRunView view(env.out);
-    ConsoleMessages messages(env.err);
-    ConsoleProcesses processes(env.out, dryRun ? nullptr : &env.processes);
-    ConsoleRegistry registry(env.out, dryRun ? nullptr : &env.registry);
-    ConsoleShutdown shutdown(env.err, dryRun ? nullptr : &env.shutdown);
-    NoTray tray;
-    RunPorts ports{messages, processes, registry, env.files, env.clock, tray,
-                   shutdown, env.system, view,     env.format, env.fakeAvi, env.runLock};
-    const RunOutcome outcome = StartEncode(form.Settings(), state, ports);
-    return outcome == RunOutcome::Finished ? CliExitFinished : CliExitRefused;
+    if (any(JobResult::Unreadable)) return CliExitUsage;
+    if (any(JobResult::Failed)) return CliExitFailed;
+    if (any(JobResult::Refused)) return CliExitRefused;
+    return CliExitFinished;
 }
 
 }  // namespace mb

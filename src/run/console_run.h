@@ -14,6 +14,11 @@
 //
 // A dry run starts no program and leaves the registry alone, but prints the
 // same lines and writes the job scripts (and c:\fake.avi) as a real run does.
+//
+// Several job files run one after another, each after a line
+// "job: <i>/<n> <path>", and end with one "summary: <path>: <result>" line per
+// job (done, refused, failed or unreadable). "Shutdown when done" then
+// applies once, after the last job, when every job went through.
 #pragma once
 
 #include <functional>
@@ -31,6 +36,7 @@ namespace mb {
 inline constexpr int CliExitFinished = 0;  // the run went through
 inline constexpr int CliExitRefused = 1;   // a check refused the run, or it stopped
 inline constexpr int CliExitUsage = 2;     // usage error, or a job file that cannot be read
+inline constexpr int CliExitFailed = 3;    // a program of the run left no result
 
 // What --help prints.
 std::string CliUsage();
@@ -56,6 +62,10 @@ struct CliEnvironment {
     // The lock every run holds, dry runs too (they write the job scripts);
     // null in tests that run alone.
     RunLockPort* runLock = nullptr;
+    // The countdown before a real run shuts the machine down: waits about
+    // `ms` and answers true once the user has cancelled (Ctrl+C). Empty: no
+    // countdown.
+    std::function<bool(int ms)> waitCancelled;
 };
 
 // Runs the command line (its arguments, without the program name) and

@@ -84,6 +84,38 @@ ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::str
     return end;
 }
 
+bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, DWORD limitMs) {
+    std::string reason;
+    HANDLE process = Start(command, windowStyle, reason);
+    if (!process) return true;
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    bool ended = true;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+            if (!ended) {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, 5000);
+            }
+            break;
+        }
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &process, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_TIMEOUT) continue;
+        if (woke != WAIT_OBJECT_0 + 1) break;  // ended, or the wait failed
+        int quitCode = 0;
+        if (!PumpPendingMessages(quitCode)) {
+            // The program is closing: a hung helper is not waited for.
+            if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+            PostQuitMessage(quitCode);
+            break;
+        }
+    }
+    CloseHandle(process);
+    return ended;
+}
+
 void StartProcess(const ProgramCommand& command, int windowStyle) {
     std::string reason;
     if (HANDLE process = Start(command, windowStyle, reason)) CloseHandle(process);

@@ -36,6 +36,10 @@ std::string SystemCommandLine(const ProgramCommand& command);
 // Quit.
 ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason);
 
+// ShellAndWait with a time limit: a program still running after limitMs is
+// ended (it is one of Marobex's own helpers, hung) and the answer is false.
+bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, DWORD limitMs);
+
 // Starts the program and returns at once; failures are ignored.
 void StartProcess(const ProgramCommand& command, int windowStyle);
 
@@ -47,6 +51,9 @@ public:
     }
     void StartProcess(const ProgramCommand& command, int windowStyle) override {
         mb::StartProcess(command, windowStyle);
+    }
+    bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int limitMs) override {
+        return mb::ShellAndWaitFor(command, windowStyle, static_cast<DWORD>(limitMs < 0 ? 0 : limitMs));
     }
 };
 

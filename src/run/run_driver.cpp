@@ -16,6 +16,7 @@ namespace mb {
 namespace {
 
 constexpr const char* kDivx412Key = "Software\\DivxNetworks\\DivX412Codec";
+constexpr const char* kDivx3StatsFile = "C:\\Divx3stats.stats";
 
 // The text of a list's entry, from the control list.
 std::string EntryText(Ctl list, int index) {
@@ -173,6 +174,18 @@ Status WriteJobScripts(const EncodeSettings& s, ProgramState& state, const RunPl
     return st;
 }
 
+// The result a step must leave: missing or empty is a failure. A dry run
+// starts nothing, so it leaves nothing to look for.
+std::optional<StepFailure> MissingResult(const std::string& step, const std::string& path, RunPorts& ports) {
+    if (ports.dryRun) return std::nullopt;
+    const std::int64_t bytes = ports.files.FileSize(path);
+    if (bytes > 0) return std::nullopt;
+    return StepFailure{step, path, bytes == 0};
+}
+
+Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports,
+                        std::optional<StepFailure>& failure);
+
 // One run between the hiding and the showing of the main window.
 class Run {
 public:
@@ -180,13 +193,15 @@ public:
         : s_(s), state_(state), ports_(ports), plan_(plan), tools_(std::move(tools)) {}
 
     // The steps that run the outside programs; a failed Status stops the run.
-    // A RunStop ends the run here, with its line in the log.
+    // A program that leaves no result stops the run at once (Failure()); a
+    // RunStop ends the run here, with its line in the log.
     Status Execute() {
         FillLogValues();
         FillQueue();
         try {
-            if (Status st = EncodeAudio(s_, state_, tools_, ports_); !st) return st;
-            if (Status st = VideoPlan(); !st) return st;
+            if (Status st = EncodeAudioSteps(s_, state_, tools_, ports_, failure_); !st) return st;
+            if (failure_) return LogFailure();
+            if (Status st = VideoPlan(); !st || failure_) return st;
             if (s_.ChkMux == 1) return Mux();
         } catch (const RunStop& stop) {
             ports_.view.AppendLog(stop.logLine);
@@ -195,7 +210,23 @@ public:
         return Status::Ok();
     }
 
+    const std::optional<StepFailure>& Failure() const { return failure_; }
+
 private:
+    // After a step's program: its result is there and not empty, or the run
+    // fails here.
+    bool LeftResult(const char* step, const std::string& path) {
+        failure_ = MissingResult(step, path, ports_);
+        if (failure_) LogFailure();
+        return !failure_;
+    }
+
+    Status LogFailure() {
+        ports_.view.AppendLog(StepFailureLogLine(*failure_));
+        ports_.view.AppendLog(FailedStatusLine);
+        return Status::Ok();
+    }
+
     void FillLogValues() {
         const std::string* bitrate[] = {&s_.txtBr, &s_.TxtBr4, &s_.TxtBrX, &s_.TxtBit3};
         OldBit_ = LogNumber(LeadingNumber(*bitrate[s_.OptCodec]));
@@ -252,6 +283,7 @@ private:
             StartClock();
             Log("Job1Start");
             StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass.vcf");
+            if (!LeftResult("First Pass", state_.VideoOutputPath)) return Status::Ok();
             FinalSize_ = KB(state_.VideoOutputPath);
             StopClock();
             TotalTime_ = 0;
@@ -270,6 +302,9 @@ private:
         StartClock();
         Log("Job1Start");
         StartJob(app, program, " /r /x /sc:\\jobpass1.vcf");
+        // Nandub's first pass writes no AVI, only the statistics file that
+        // the second pass reads back.
+        if (!LeftResult("First Pass", nandub ? kDivx3StatsFile : state_.FirstPassPath)) return Status::Ok();
         FinalSize_ = 0;
         StopClock();
         TotalTime_ = TimeEncode_;
@@ -277,6 +312,7 @@ private:
         StartClock();
         Log("Job2Start");
         StartJob(app, program, " /r /x /sc:\\jobpass2.vcf");
+        if (!LeftResult("Second Pass", state_.VideoOutputPath)) return Status::Ok();
         FinalSize_ = 0;
         StopClock();
         TotalTime_ += TimeEncode_;
@@ -323,6 +359,7 @@ private:
         StartClock();
         Log("Job3Start");
         StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass3.vcf");
+        if (!LeftResult("Third Pass", state_.VideoOutputPath)) return Status::Ok();
         StopClock();
         TotalTime_ += TimeEncode_;
         Log("Job3End");
@@ -340,6 +377,7 @@ private:
             !st)
             return st;
         StartJob(2, tools_.nanDub, " /r /x /sc:\\audiomux.vcf");
+        LeftResult("Mux Video / Audio", state_.TargetFilePath);
         return Status::Ok();
     }
 
@@ -352,6 +390,7 @@ private:
     std::int64_t TimeEncode_ = 0, OldBit_ = 0, NewBit_ = 0, FinalSize_ = 0, DesiredSize_ = 0,
                  OverSizeError_ = 0, TotalTime_ = 0, StartTime_ = 0;
     std::string PassMode_, CodecUsed_;
+    std::optional<StepFailure> failure_;
 };
 
 }  // namespace
@@ -376,6 +415,16 @@ void SetVdubPriority(int ApplicationNumber, const EncodeSettings& s, const Progr
 }
 
 Status EncodeAudio(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports) {
+    std::optional<StepFailure> failure;
+    return EncodeAudioSteps(s, state, tools, ports, failure);
+}
+
+namespace {
+
+// The audio conversions; the first one that leaves no result sets `failure`
+// and ends them.
+Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports,
+                        std::optional<StepFailure>& failure) {
     for (int stream = 1; stream <= 2; ++stream) {
         const bool first = stream == 1;
         if ((first ? s.TxtStream1 : s.TxtStream2).empty()) continue;
@@ -384,26 +433,32 @@ Status EncodeAudio(const EncodeSettings& s, ProgramState& state, const RunTools&
         std::string& audio = first ? state.Stream1AudioPath : state.Stream2AudioPath;
         std::string& wma = first ? state.Stream1WmaPath : state.Stream2WmaPath;
         const std::string name = first ? "\\Stream1" : "\\Stream2";
+        const std::string step = first ? "Audio Stream 1" : "Audio Stream 2";
 
         if (format == 0) audio = source;  // the AC3 file itself goes into the mux
         if (format == 1) {
             RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);
             audio = state.TempFolderPath + name + ".MP3";
+            if ((failure = MissingResult(step, audio, ports))) return Status::Ok();
         }
         if (format == 3) {
             RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);
             audio = state.TempFolderPath + name + ".WAV";
             wma = state.TempFolderPath + name + "WMA.WAV";
+            if ((failure = MissingResult(step, audio, ports))) return Status::Ok();
             Status st = WriteFakeAvi(ports.files, ports.fakeAvi.empty() ? FakeAviBytes() : ports.fakeAvi);
             if (st) st = WriteVCFwav2wma(audio, wma, ports.files);
             if (!st) return st;
             SetVdubPriority(1, s, state, ports.processes);
             RunProgram(ports.processes, {tools.virtualDub, " /r /x /sc:\\wav2wma.vcf"}, 0);
+            if ((failure = MissingResult(step + " WMA", wma, ports))) return Status::Ok();
             audio = wma;
         }
     }
     return Status::Ok();
 }
+
+}  // namespace
 
 void RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle) {
     std::string reason;
@@ -484,6 +539,25 @@ private:
 
 }  // namespace
 
+std::string StepFailureLogLine(const StepFailure& failure) {
+    return " >> " + failure.step + " FAILED : " + failure.path + (failure.empty ? " is empty" : " was not written") +
+           " <<";
+}
+
+std::string StepFailureMessage(const StepFailure& failure) {
+    return "The encoding failed at the step \"" + failure.step + "\": " + failure.path +
+           (failure.empty ? " is empty." : " was not written.");
+}
+
+void ShutdownWhenDone(RunPorts& ports) {
+    if (ports.countdown && !ports.countdown->CountDown()) return;
+    try {
+        ports.shutdown.ShutdownSystem(ShutdownWhenDoneFlags);
+    } catch (const ShutdownError& e) {
+        ports.messages.ShowMessage(e.description, MessageIcon::Critical);
+    }
+}
+
 RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& ports) {
     const std::optional<RunPlan> plan = CheckInput(s, state, ports);
     if (!plan) return RunOutcome::Refused;
@@ -518,6 +592,7 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
     }
 
     Status result;
+    std::optional<StepFailure> failure;
     {
         const WindowsBackAtTheEnd windowsBack(ports);
         ports.view.HideMainWindow();
@@ -527,19 +602,20 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
 
         Run run(s, state, ports, *plan, RunTools{state.VirtualDubPath, state.NanDubPath, state.BesweetPath});
         result = run.Execute();
+        failure = run.Failure();
     }
     if (!result) {
         // The user is told why the run stopped; the machine stays on to show it.
         if (!result.message.empty()) ports.messages.ShowMessage(result.message, MessageIcon::Critical);
         return RunOutcome::Stopped;
     }
-    if (s.chkShutdown == 1) {
-        try {
-            ports.shutdown.ShutdownSystem(5);
-        } catch (const ShutdownError& e) {
-            ports.messages.ShowMessage(e.description, MessageIcon::Critical);
-        }
+    if (failure) {
+        // Told once the windows are back, never during the run; the machine
+        // stays on to show it.
+        ports.messages.ShowMessage(StepFailureMessage(*failure), MessageIcon::Critical);
+        return RunOutcome::Failed;
     }
+    if (s.chkShutdown == 1) ShutdownWhenDone(ports);
     return RunOutcome::Finished;
 }
 

@@ -9,6 +9,7 @@
 #include "model/encode_settings.h"
 #include "model/program_state.h"
 #include "model/ports.h"
+#include "run/shutdown.h"
 
 namespace mb {
 
@@ -27,6 +28,9 @@ public:
     virtual void ClearQueue() = 0;
     virtual void AddQueueEntry(const std::string& entry) = 0;
     virtual void RemoveFirstQueueEntry() = 0;
+    // A queue of jobs is running: job `index` (from 1) of `count`; 0 of 0
+    // when the queue has ended.
+    virtual void ShowJobNumber(int /*index*/, int /*count*/) {}
 };
 
 // Everything a run reaches the outside world through.
@@ -47,6 +51,12 @@ struct RunPorts {
     // Held for the whole run, so that no other run writes the same job
     // scripts meanwhile; null: no other run can exist (tests).
     RunLockPort* runLock = nullptr;
+    // No program really runs (marobex-cli --dry-run): the steps' result
+    // files are not looked for.
+    bool dryRun = false;
+    // Asked before "Shutdown when done" shuts the machine down; null: no
+    // countdown.
+    ShutdownCountdown* countdown = nullptr;
 };
 
 // Shown when another run (the window or a console runner) holds the lock.
@@ -65,7 +75,21 @@ enum class RunOutcome {
     Stopped,   // the run began but a job file could not be written, a program
                // could not be started, or Marobex was quitting
     Finished,  // every step ran
+    Failed,    // a program left no result (or an empty one); the run stopped there
 };
+
+// A step whose program left no result file, or an empty one.
+struct StepFailure {
+    std::string step;  // "First Pass", "Audio Stream 1", ...
+    std::string path;  // the file the step must leave
+    bool empty = false;  // the file is there, but holds nothing
+};
+// The log line of a failed step, and the message the user is shown once the
+// run has ended.
+std::string StepFailureLogLine(const StepFailure& failure);
+std::string StepFailureMessage(const StepFailure& failure);
+// The log line that ends a failed run, in place of " Status Encoding : FINISH".
+inline constexpr char FailedStatusLine[] = " Status Encoding : FAILED";
 
 // Starts Priority.exe (without waiting) before an encoder: 1 VirtualDub,
 // any other value Nandub.
@@ -103,7 +127,13 @@ void RunProgram(ProcessPort& processes, const ProgramCommand& command, int windo
 // sound. Only the paths this run uses are looked at.
 std::string UnsoundPathMessage(const EncodeSettings& s, const ProgramState& state);
 
-// One run, from the click to the end (shutdown included when asked).
+// One run, from the click to the end (shutdown included when asked). A
+// failed run keeps the machine running and tells the user why once the
+// windows are back.
 RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& ports);
+
+// "Shutdown when done": the countdown (when there is one), then the shutdown
+// with ShutdownWhenDoneFlags; a shutdown error is shown as a message.
+void ShutdownWhenDone(RunPorts& ports);
 
 }  // namespace mb

@@ -1,5 +1,7 @@
 #include "run/shutdown.h"
 
+#include <ostream>
+
 namespace mb {
 namespace {
 
@@ -50,6 +52,24 @@ bool ShutdownSystem(std::int32_t flags, ShutdownPlatform& platform, const std::s
 
 bool SystemShutdown::ShutdownSystem(std::int32_t flags) {
     return mb::ShutdownSystem(flags, platform_, source_);
+}
+
+std::string ShutdownCountdownText(int secondsLeft) {
+    return "Marobex will shut down this computer in " + std::to_string(secondsLeft) + " s";
+}
+
+bool CountDownOnConsole(std::ostream& err, int seconds, const std::function<bool(int ms)>& waitCancelled) {
+    const auto said = [](int left) { return left == 30 || left == 10 || left <= 5; };
+    err << "shutdown: " << ShutdownCountdownText(seconds) << " (Ctrl+C cancels)\n" << std::flush;
+    for (int left = seconds; left > 0; --left) {
+        if (left != seconds && said(left)) err << "shutdown: " << ShutdownCountdownText(left) << "\n" << std::flush;
+        if (waitCancelled(1000)) {
+            err << "shutdown: cancelled\n" << std::flush;
+            return false;
+        }
+    }
+    err << "shutdown: now\n" << std::flush;
+    return true;
 }
 
 }  // namespace mb

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <string>
 
 #include "model/ports.h"
@@ -57,6 +59,31 @@ bool EnableShutdownPrivilege(ShutdownPlatform& platform, const std::string& sour
 // enabled first. A refused shutdown throws 0x8004062B; true when the system
 // accepted the request.
 bool ShutdownSystem(std::int32_t flags, ShutdownPlatform& platform, const std::string& source);
+
+// "Shutdown when done": EWX_SHUTDOWN | EWX_FORCEIFHUNG. Programs that hold
+// unsaved work are asked to close rather than killed; only a program that
+// does not answer is ended.
+inline constexpr std::int32_t ShutdownWhenDoneFlags = 0x00000001 | 0x00000010;
+// How long the user has to change his mind before the machine goes down.
+inline constexpr int ShutdownCountdownSeconds = 60;
+
+// The text of the countdown: "Marobex will shut down this computer in 60 s".
+std::string ShutdownCountdownText(int secondsLeft);
+
+// The last chance to keep the machine running: a window, or the console,
+// counts down. True when the countdown reached 0 or the user asked to shut
+// down at once; false when he cancelled.
+class ShutdownCountdown {
+public:
+    virtual ~ShutdownCountdown() = default;
+    virtual bool CountDown() = 0;
+};
+
+// Counts down on a console: a line on `err` at the start and at 30, 10, 5,
+// 4, 3, 2 and 1 s left. waitCancelled(ms) waits about that long and answers
+// true once the user has cancelled (Ctrl+C); it may return early with true.
+// Ends with "shutdown: now" or "shutdown: cancelled".
+bool CountDownOnConsole(std::ostream& err, int seconds, const std::function<bool(int ms)>& waitCancelled);
 
 // The shutdown port over a platform.
 class SystemShutdown : public ShutdownPort {

@@ -85,6 +85,9 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     // program whose command line holds quitDuring runs.
     Lines missingPrograms;
     std::string quitDuring;
+    // Programs whose command line holds one of these leave no result; the
+    // others leave the file their job names, as the real ones would.
+    Lines silent;
     ProgramEnd ShellAndWait(const ProgramCommand& command, int style, std::string& reason) override {
         const std::string line = command.Text();
         events.push_back("run(" + std::to_string(style) + "): " + line);
@@ -95,8 +98,35 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
             }
         for (auto& [key, action] : programs)
             if (line.find(key) != std::string::npos) action();
+        if (std::none_of(silent.begin(), silent.end(), [&](const std::string& k) { return line.find(k) != std::string::npos; }))
+            if (const std::string result = ResultOf(line); !result.empty() && !FileExists(result)) files[result] = "encoded";
         if (!quitDuring.empty() && line.find(quitDuring) != std::string::npos) return ProgramEnd::Quit;
         return ProgramEnd::Ended;
+    }
+    // The file a program leaves: BeSweet's -output, or what the VirtualDub
+    // or Nandub job saves (Nandub's first pass only its statistics).
+    std::string ResultOf(const std::string& line) const {
+        const auto between = [](const std::string& text, const std::string& open, char close) {
+            const auto at = text.find(open);
+            if (at == std::string::npos) return std::string();
+            const auto start = at + open.size();
+            return text.substr(start, text.find(close, start) - start);
+        };
+        if (auto out = between(line, "-output \"", '"'); !out.empty()) return out;
+        const std::string job = Upper("c:\\" + between(line, "/sc:\\", ' '));
+        for (const auto& [name, text] : files) {
+            if (Upper(name) != job) continue;
+            std::string saved = between(text, "GenStats(\"", '"');
+            if (saved.empty()) saved = between(text, "SaveAVI(\"", '"');
+            if (saved.empty()) saved = between(text, "SaveWAV(\"", '"');
+            std::string path;  // backslashes undoubled
+            for (std::size_t i = 0; i < saved.size(); ++i) {
+                path.push_back(saved[i]);
+                if (saved[i] == '\\' && i + 1 < saved.size() && saved[i + 1] == '\\') ++i;
+            }
+            return path;
+        }
+        return {};
     }
     void StartProcess(const ProgramCommand& command, int style) override {
         const std::string line = command.Text();

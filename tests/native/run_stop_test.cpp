@@ -115,7 +115,7 @@ TEST_F(RunStopTest, ProgramThatCannotStartOrAQuitStopsTheRunBetweenSteps) {
         EXPECT_EQ(w.log.back(), c.logLine);
         EXPECT_EQ(w.messages, c.messages);
         EXPECT_TRUE(Has("tray deleted") && Has("main shown"));
-        EXPECT_FALSE(Has("shutdown 5"));
+        EXPECT_FALSE(Has("shutdown 17"));
     }
 }
 

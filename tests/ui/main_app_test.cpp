@@ -73,7 +73,9 @@ struct Program {
         AppOptions options;
         options.programFolder = kFolder;
         options.showCommand = show;
-        return app->Start(GetModuleHandleA(nullptr), options);
+        const bool started = app->Start(GetModuleHandleA(nullptr), options);
+        Pump();  // the codec check, once the window is up
+        return started;
     }
     HWND Main() { return app->Window().Handle(); }
     HWND Item(int id) { return app->Window().Item(id); }
@@ -98,8 +100,13 @@ TEST(MainProgram, StartsUpInItsOrder) {
     Lines atCheck;
     p.env.programs.push_back({"Codec.exe", [&] {
                                   HWND button = p.Item(IDC_CmdCheckCodec);
+                                  char first[128] = "";
+                                  SendMessageA(p.Item(IDC_LstCodecFound), LB_GETTEXT, 0,
+                                               reinterpret_cast<LPARAM>(first));
                                   atCheck = {WindowTextOf(button), std::to_string(IsWindowEnabled(button)),
                                              std::to_string(Shown(p.Main())),
+                                             std::to_string(IsWindowEnabled(p.app->Window().ControlWindow(Ctl::OptCodec, 0))),
+                                             first,
                                              std::to_string(p.app->Model().Value(Ctl::OptCodec)),
                                              std::to_string(p.app->ExternalApp().Loaded()),
                                              std::to_string(IsWindowVisible(p.app->ExternalApp().Handle()))};
@@ -107,10 +114,11 @@ TEST(MainProgram, StartsUpInItsOrder) {
     ASSERT_TRUE(p.Start(SW_SHOWNOACTIVATE));
     // The registry is prepared, then Codec.exe runs: the tool paths are read
     // (the External Program Location window loaded hidden), the controls
-    // hold their start values, the button waits and the window is not shown.
+    // hold their start values, the button waits; the window is up first, the
+    // codec choices wait for the check and the list says it is checking.
     EXPECT_EQ(p.env.Events({"registry", "run("}).back(), "run(0): C:\\Marobex\\Codec.exe");
     EXPECT_EQ(p.env.Events({"registry"}).size(), 6u);
-    EXPECT_EQ(atCheck, (Lines{"Wait Starting Check ...", "0", "0", "0", "1", "0"}));
+    EXPECT_EQ(atCheck, (Lines{"Wait Starting Check ...", "0", "1", "0", CodecCheckRunningLine, "0", "1", "0"}));
     EXPECT_EQ(p.env.messages, Lines{});
     EXPECT_EQ(WindowTextOf(p.Item(IDC_CmdCheckCodec)), "Check Installed Codec");
     EXPECT_TRUE(IsWindowEnabled(p.Item(IDC_CmdCheckCodec)));
@@ -191,6 +199,7 @@ TEST(MainProgram, ARunHidesTheWindowBehindTheTrayIcon) {
     LogProcessWindow& progress = p.app->Progress();
     const auto seen = [&](bool b) { during += b ? '1' : '0'; };
     p.env.programs.push_back({"VirtualDub.exe", [&] {
+                                  p.env.files["C:\\v\\movie.avi"] = "encoded";  // the encoder's result
                                   seen(Shown(p.Main())), seen(p.app->Tray()->IsShown()), seen(progress.Visible());
                                   seen(!progress.QueueLines().empty());
                                   seen(IsWindowEnabled(p.app->ExternalApp().Handle()));  // External Program Location

@@ -1,4 +1,4 @@
-// marobex-cli.exe [--dry-run] JOBFILE: the console runner over the real
+// marobex-cli.exe [--dry-run] JOBFILE...: the console runner over the real
 // system (see run/console_run.h for what it prints).
 #include <windows.h>
 
@@ -18,6 +18,29 @@
 #include "run/run_lock_win32.h"
 #include "run/shutdown.h"
 #include "run/shutdown_win32.h"
+
+namespace {
+
+// Set by Ctrl+C (or Ctrl+Break) while the shutdown counts down.
+HANDLE g_cancelled = nullptr;
+
+BOOL WINAPI OnConsoleBreak(DWORD type) {
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    SetEvent(g_cancelled);
+    return TRUE;  // the program goes on: Ctrl+C only cancels the shutdown
+}
+
+// The countdown's wait: about `ms`, cut short by Ctrl+C.
+bool WaitCancelled(int ms) {
+    if (!g_cancelled) {
+        g_cancelled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (!g_cancelled) return false;
+        SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+    }
+    return WaitForSingleObject(g_cancelled, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     try {
@@ -48,7 +71,8 @@ int main(int argc, char** argv) {
                                mb::LoadFakeAviResource(),
                                programPath.substr(0, programPath.find_last_of('\\')),
                                mb::OpenSavedJob,
-                               &runLock};
+                               &runLock,
+                               WaitCancelled};
         return mb::RunCli(args, env);
     } catch (const std::exception& e) {
         std::cerr << "error: " << e.what() << std::endl;

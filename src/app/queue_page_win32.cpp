@@ -1,0 +1,223 @@
+#include "app/queue_page_win32.h"
+
+#include <commctrl.h>
+
+namespace mb {
+
+namespace {
+
+constexpr char kClass[] = "MarobexQueuePage";
+
+struct Column {
+    const char* title;
+    int width;  // layout pixels
+};
+constexpr Column kColumns[] = {{"Source", 190}, {"Target", 170}, {"Codec", 64}, {"Passes", 56}, {"State", 142}};
+
+}  // namespace
+
+QueuePageW32::QueuePageW32(FormModel& model, QueuePageHandler& handler) : model_(model), handler_(handler) {}
+
+QueuePageW32::~QueuePageW32() {
+    model_.RemoveObserver(this);
+    if (page_ && IsWindow(page_)) {
+        SetWindowLongPtrA(page_, GWLP_USERDATA, 0);
+        DestroyWindow(page_);
+    }
+}
+
+bool QueuePageW32::Create(HWND main, HWND tabStrip, HINSTANCE instance, HFONT font, int dpi) {
+    if (page_ || !main || !tabStrip) return false;
+    dpi_ = dpi > 0 ? dpi : 96;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExA(instance, kClass, &wc)) {
+        wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kClass;
+        if (!RegisterClassExA(&wc)) return false;
+    }
+
+    TCITEMA tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<char*>(QueueTabCaption);
+    SendMessageA(tabStrip, TCM_INSERTITEMA, QueueTabIndex, reinterpret_cast<LPARAM>(&tab));
+
+    // The strip's display area, in the main window's client coordinates.
+    RECT area;
+    GetWindowRect(tabStrip, &area);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&area), 2);
+    SendMessageA(tabStrip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    page_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClass, "", WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top, width,
+                            height, main, nullptr, instance, this);
+    if (!page_) return false;
+    // Above the tab strip and every page of the other tabs.
+    SetWindowPos(page_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    const int margin = Scale(8), row = Scale(26), buttonW = Scale(104), gap = Scale(8);
+    const auto child = [&](const char* cls, const char* text, DWORD style, DWORD exStyle, int id, int x, int y, int w,
+                           int h) {
+        HWND c = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, page_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (c && font) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return c;
+    };
+    const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+    int x = margin;
+    child(WC_BUTTONA, "Open Job...", button | WS_GROUP, 0, IDC_QueueOpenJob, x, margin, buttonW, row);
+    x += buttonW + gap;
+    child(WC_BUTTONA, "Save Job...", button, 0, IDC_QueueSaveJob, x, margin, buttonW, row);
+    x += buttonW + gap;
+    child(WC_BUTTONA, "Add to Queue", button, 0, IDC_QueueAdd, x, margin, buttonW, row);
+
+    const int listTop = margin + row + Scale(28);
+    child(WC_STATICA, "Queue of jobs, run one after another :", SS_LEFT | SS_NOPREFIX, 0, IDC_QueueLabel, margin,
+          listTop - Scale(18), width - 2 * margin, Scale(14));
+    const int bottom = height - margin - row;
+    HWND list = child(WC_LISTVIEWA, "", WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                                            LVS_NOSORTHEADER,
+                      WS_EX_CLIENTEDGE, IDC_QueueList, margin, listTop, width - 2 * margin, bottom - gap - listTop);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    int column = 0;
+    for (const Column& c : kColumns) {
+        LVCOLUMNA col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.cx = Scale(c.width);
+        col.pszText = const_cast<char*>(c.title);
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
+    }
+
+    x = margin;
+    const int smallW = Scale(88);
+    child(WC_BUTTONA, "Remove", button | WS_GROUP, 0, IDC_QueueRemove, x, bottom, smallW, row);
+    x += smallW + gap;
+    child(WC_BUTTONA, "Move Up", button, 0, IDC_QueueUp, x, bottom, smallW, row);
+    x += smallW + gap;
+    child(WC_BUTTONA, "Move Down", button, 0, IDC_QueueDown, x, bottom, smallW, row);
+    x += smallW + gap;
+    const int startW = Scale(112);
+    child(WC_STATICA, "\"Shutdown when done\" (Output tab) applies after the last job.", SS_LEFT | SS_NOPREFIX, 0,
+          IDC_QueueNote, x + gap, bottom + Scale(2), width - margin - startW - gap - (x + gap), row - Scale(2));
+    child(WC_BUTTONA, "Start Queue", button, 0, IDC_QueueStart, width - margin - startW, bottom, startW, row);
+
+    model_.AddObserver(this);
+    OnTabChanged(TabStrip::SSTabMain);
+    UpdateButtons();
+    return true;
+}
+
+void QueuePageW32::SetRows(const std::vector<QueueRow>& rows, int selected) {
+    HWND list = Item(IDC_QueueList);
+    if (!list) return;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string* cells[] = {&rows[i].source, &rows[i].target, &rows[i].codec, &rows[i].passes,
+                                      &rows[i].state};
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(cells[0]->c_str());
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        for (int sub = 1; sub < 5; ++sub) {
+            item.iSubItem = sub;
+            item.pszText = const_cast<char*>(cells[sub]->c_str());
+            SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    rows_ = static_cast<int>(rows.size());
+    if (selected >= 0 && selected < rows_) {
+        LVITEMA state{};
+        state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&state));
+        SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selected), FALSE);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateButtons();
+}
+
+int QueuePageW32::Selected() const {
+    HWND list = Item(IDC_QueueList);
+    return list ? static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) : -1;
+}
+
+void QueuePageW32::UpdateButtons() {
+    const int selected = Selected();
+    EnableWindow(Item(IDC_QueueRemove), selected >= 0);
+    EnableWindow(Item(IDC_QueueUp), selected > 0);
+    EnableWindow(Item(IDC_QueueDown), selected >= 0 && selected + 1 < rows_);
+    EnableWindow(Item(IDC_QueueStart), rows_ > 0);
+}
+
+void QueuePageW32::OnTabChanged(TabStrip t) {
+    if (t != TabStrip::SSTabMain || !page_) return;
+    const bool shown = model_.SelectedTab(TabStrip::SSTabMain) == QueueTabIndex;
+    ShowWindow(page_, shown ? SW_SHOWNA : SW_HIDE);
+    if (shown) SetWindowPos(page_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK QueuePageW32::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<QueuePageW32*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->page_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<QueuePageW32*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    // Nothing thrown in a handler may cross into Windows.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT QueuePageW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                const int selected = Selected();
+                switch (LOWORD(wParam)) {
+                    case IDC_QueueOpenJob: handler_.OpenJob(); break;
+                    case IDC_QueueSaveJob: handler_.SaveJob(); break;
+                    case IDC_QueueAdd: handler_.AddToQueue(); break;
+                    case IDC_QueueRemove:
+                        if (selected >= 0) handler_.RemoveQueuedJob(selected);
+                        break;
+                    case IDC_QueueUp:
+                        if (selected > 0) handler_.MoveQueuedJob(selected, -1);
+                        break;
+                    case IDC_QueueDown:
+                        if (selected >= 0) handler_.MoveQueuedJob(selected, 1);
+                        break;
+                    case IDC_QueueStart: handler_.StartQueue(); break;
+                    default: break;
+                }
+            }
+            return 0;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->idFrom == IDC_QueueList && header->code == LVN_ITEMCHANGED) UpdateButtons();
+            return 0;
+        }
+        case WM_NCDESTROY: {
+            HWND window = page_;
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            page_ = nullptr;
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+        default: break;
+    }
+    return DefWindowProcA(page_, message, wParam, lParam);
+}
+
+}  // namespace mb

@@ -1,0 +1,283 @@
+// Overnight batches over in-memory ports: a step that leaves no result fails
+// the run, saved jobs read back as written, the queue runs its jobs in order
+// and survives a restart, marobex-cli runs several job files, and the
+// console countdown.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fakes/fakes.h"
+#include "model/saved_job_write.h"
+#include "run/console_run.h"
+#include "run/job_queue.h"
+
+using namespace mb;
+using mb::fakes::World;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines SplitLines(const std::string& text) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+ProgramState Tools() {
+    ProgramState st;
+    st.ProgramFolder = "C:\\Tools";
+    st.VirtualDubPath = "C:\\vd\\VirtualDub.exe";
+    st.NanDubPath = "C:\\nd\\NanDub.exe";
+    st.BesweetPath = "C:\\bs\\BeSweet.exe";
+    return st;
+}
+
+SavedJob ReadJob(const std::string& text) {
+    mb::fakes::TextSavedJobSource source(text);
+    std::vector<std::string> warnings;
+    return ReadSavedJob(source, warnings);
+}
+
+}  // namespace
+
+TEST(Batch, AStepThatWritesNothingFailsTheRun) {
+    const char* const mpa = "Stream1FilePath=D:\\a\\x.mpa\n";
+    const struct {
+        const char* paths;     // beside the source
+        const char* settings;
+        const char* silent;    // the program that leaves nothing
+        const char* line;      // the log's failure line
+    } cases[] = {
+        {mpa, "", "Stream1.MP3", " >> Audio Stream 1 FAILED : D:\\v\\Stream1.MP3 was not written <<"},
+        {mpa, "OptAudioFormat1=3\n", "Stream1.WAV", " >> Audio Stream 1 FAILED : D:\\v\\Stream1.WAV was not written <<"},
+        {mpa, "OptAudioFormat1=3\n", "wav2wma.vcf",
+         " >> Audio Stream 1 WMA FAILED : D:\\v\\Stream1WMA.WAV was not written <<"},
+        {"", "", "jobpass.vcf", " >> First Pass FAILED : D:\\v\\movie.avi was not written <<"},
+        {"", "CmbNumPass=1\n", "jobpass1.vcf", " >> First Pass FAILED : D:\\v\\movie_firstpass.avi was not written <<"},
+        {"", "OptCodec=3\n", "jobpass2.vcf", " >> Second Pass FAILED : D:\\v\\movie.avi was not written <<"},
+        {"", "OptCodec=1\nCmbNumPass=1\nChkDivx4Pass3=1\n", "jobpass3.vcf",
+         " >> Third Pass FAILED : D:\\v\\movie.avi is empty <<"},
+        {mpa, "", "audiomux.vcf", " >> Mux Video / Audio FAILED : D:\\v\\movie.avi was not written <<"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.silent);
+        World w;
+        w.files["D:\\v\\movie.avs"] = "source";
+        w.silent = {c.silent};
+        if (std::string(c.silent) == "jobpass3.vcf") {
+            // The third pass overwrites the second's result; here it empties it.
+            w.programs.push_back({"jobpass2.vcf", [&w] { w.sizes["D:\\v\\movie.avi"] = 900000 * 1024; }});
+            w.programs.push_back({"jobpass3.vcf", [&w] { w.sizes["D:\\v\\movie.avi"] = 0; }});
+        }
+        ProgramState state;
+        std::vector<std::string> warnings;
+        EncodeSettings s = LoadQueuedJob(ReadJob(std::string("[Paths]\nSourceFilePath=D:\\v\\movie.avs\n") +
+                                                 c.paths + "[Settings]\n" + c.settings),
+                                         Tools(), state, warnings);
+        EXPECT_EQ(warnings, Lines{});
+        s.chkShutdown = 1;
+        RunPorts ports = w.Ports();
+        EXPECT_EQ(StartEncode(s, state, ports), RunOutcome::Failed);
+        ASSERT_GE(w.log.size(), 2u);
+        EXPECT_EQ(w.log.back(), FailedStatusLine);
+        EXPECT_EQ(w.log[w.log.size() - 2], c.line);
+        // Nothing runs after the failed step: the run ends, and the message
+        // comes once the main window is back; no shutdown.
+        const auto silent = std::find_if(w.events.rbegin(), w.events.rend(), [&](const std::string& e) {
+            return e.rfind("run(", 0) == 0 && e.find(c.silent) != std::string::npos;
+        });
+        const Lines after(silent.base(), w.events.end());
+        ASSERT_EQ(after.size(), 3u) << ::testing::PrintToString(after);
+        EXPECT_EQ(after[0], "tray deleted");
+        EXPECT_EQ(after[1], "main shown");
+        EXPECT_EQ(after[2].rfind("message: The encoding failed at the step", 0), 0u) << after[2];
+    }
+}
+
+TEST(Batch, ASavedJobReadsBackAsTheSameSettings) {
+    // Quotes, comment signs and blanks survive the file.
+    for (const std::string v : {"780", " 780", "a ;b", ";x", "\"q\"", "'q'", "it's \"both\"", "a;b", ""})
+        EXPECT_EQ(SavedJobValueText(JobFileValue(v)), v) << v;
+
+    ProgramState st1 = Tools();
+    FormModel form(st1);
+    StartSavedJobForm(form, st1);
+    form.BrowseSource("D:\\My Rips ;2\\movie.avi");
+    form.BrowseTarget("D:\\out\\film.avi");
+    form.BrowseStream1("D:\\a\\x.ac3");
+    form.SelectOption(Ctl::OptCodec, 2);
+    form.SelectListEntry(Ctl::CmbNumPass, 1);
+    form.SetText(Ctl::TxtSize, " 650000");
+    form.SetCheck(Ctl::ChkAltCurve, 1);
+    form.SetCheck(Ctl::ChkAutoBonus, 0);
+    form.SetText(Ctl::TxtBonusBias, "a ;comment");
+    form.SetCheck(Ctl::ChkStream2, 1);
+    form.BrowseStream2("D:\\a\\y.ac3");
+    form.SelectOption(Ctl::OptAudioFormat2, 0);
+    form.SetText(Ctl::TxtDelay2, "-40");
+    form.SetCheck(Ctl::chkShutdown, 1);
+
+    mb::fakes::TextSavedJobSource source(SavedJobText(JobFromForm(form, st1)));
+    std::vector<std::string> warnings;
+    const SavedJob job = ReadSavedJob(source, warnings);
+    ProgramState st2 = Tools();
+    FormModel loaded(st2);
+    StartSavedJobForm(loaded, st2);
+    ApplySavedJob(job, loaded, warnings);
+    EXPECT_EQ(warnings, Lines{});
+    for (int i = 0; i < kControlCount; ++i) {
+        const Ctl c = static_cast<Ctl>(i);
+        EXPECT_EQ(loaded.Text(c), form.Text(c)) << Control(c).name;
+        EXPECT_EQ(loaded.Value(c), form.Value(c)) << Control(c).name;
+    }
+    EXPECT_EQ(st2.TempFolderPath, st1.TempFolderPath);
+}
+
+TEST(Batch, TheQueueRunsItsJobsInOrderMarksEachAndSurvivesARestart) {
+    World w;
+    w.files["D:\\v\\good.avs"] = w.files["D:\\v\\bad.avs"] = "source";
+    w.silent = {"jobpass.vcf"};  // the first run's encoder crashes
+    int runs = 0;
+    w.programs.push_back({"jobpass.vcf", [&] {
+                              if (++runs > 1) w.silent.clear();
+                          }});
+    JobQueue queue;
+    for (const char* source : {"D:\\v\\bad.avs", "D:\\v\\missing.avs", "D:\\v\\good.avs"})
+        queue.Add(ReadJob(std::string("[Paths]\nSourceFilePath=") + source + "\n[Settings]\nOptCodec=2\n"));
+    ASSERT_TRUE(queue.Move(1, 1));  // good before missing
+    ASSERT_FALSE(queue.Move(2, 1));
+    ASSERT_FALSE(queue.Move(0, -1));
+
+    Lines saved;  // each state as the queue file gives it back
+    const std::string path = QueueFilePath(Tools());
+    const auto changed = [&] {
+        ASSERT_TRUE(queue.Save(w, path));
+        Lines states;
+        const JobQueue reread = JobQueue::FromLines(SplitLines(w.files[path]));
+        for (const QueuedJob& q : reread.Jobs()) states.push_back(QueuedJobStateText(q.state));
+        saved.push_back(::testing::PrintToString(states));
+    };
+    RunPorts ports = w.Ports();
+    const QueueOutcome outcome = RunQueue(queue, Tools(), ports, true, changed);
+    EXPECT_EQ(outcome.done, 1);
+    EXPECT_EQ(outcome.refused, 1);
+    EXPECT_EQ(outcome.failed, 1);
+    // A job running when the program stops comes back interrupted.
+    EXPECT_EQ(saved, (Lines{R"({ "Interrupted", "Waiting", "Waiting" })", R"({ "Failed", "Waiting", "Waiting" })",
+                            R"({ "Failed", "Interrupted", "Waiting" })", R"({ "Failed", "Done", "Waiting" })",
+                            R"({ "Failed", "Done", "Interrupted" })", R"({ "Failed", "Done", "Refused" })"}));
+    EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "main hidden"), 1);
+    EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "tray added"), 1);
+    EXPECT_EQ(w.messages.size(), 1u);  // once, at the end
+    EXPECT_EQ(w.events.back().rfind("message: The queue has ended: 1 done, 1 refused, 1 failed.", 0), 0u);
+
+    const JobQueue restarted = JobQueue::FromLines(SplitLines(w.files[path]));
+    ASSERT_EQ(restarted.Size(), 3u);
+    EXPECT_EQ(restarted.Jobs()[2].note, "Cannot find source file");
+    const QueueRow row = DescribeJob(restarted.Jobs()[1], Tools());
+    EXPECT_EQ(row.source, "D:\\v\\good.avs");
+    EXPECT_EQ(row.target, "D:\\v\\good.avi");
+    EXPECT_EQ(row.codec, "XviD 2.x");
+    EXPECT_EQ(row.passes, "1");
+    EXPECT_EQ(row.state, "Done");
+
+    // Once every job is done, "Shutdown when done" counts for the queue.
+    World again;
+    again.files["D:\\v\\good.avs"] = "source";
+    JobQueue one;
+    one.Add(ReadJob("[Paths]\nSourceFilePath=D:\\v\\good.avs\n[Settings]\nchkShutdown=1\n"));
+    RunPorts p = again.Ports();
+    RunQueue(one, Tools(), p, true, [] {});
+    EXPECT_EQ(std::count(again.events.begin(), again.events.end(), "shutdown 17"), 1);
+    EXPECT_EQ(again.events.back(), "shutdown 17");
+}
+
+TEST(Batch, SeveralJobFilesOnTheCommandLine) {
+    World world;
+    world.files["D:\\v\\good.avs"] = "source";
+    const std::map<std::string, std::string> jobs = {
+        {"good.ini", "[Paths]\nSourceFilePath=D:\\v\\good.avs\n[Settings]\nchkShutdown=1\n"},
+        {"refused.ini", "[Paths]\nSourceFilePath=D:\\v\\none.avs\n"},
+        {"failing.ini", "[Paths]\nSourceFilePath=D:\\v\\good.avs\nTargetFilePath=D:\\v\\crash.avi\n"},
+    };
+    world.programs.push_back({"jobpass.vcf", [&world] {
+                                  world.silent = {};
+                                  if (world.files["c:\\jobpass.vcf"].find("crash") != std::string::npos)
+                                      world.silent = {"jobpass.vcf"};
+                              }});
+    const auto run = [&](const Lines& args, std::string& out, std::string& err) {
+        std::ostringstream o, e;
+        CliEnvironment env{o,       e,     world, world, world, world, world, world, world, NumberFormat{}, "",
+                           "C:\\Marobex",
+                           [&](const std::string& path, std::string& reason) -> std::unique_ptr<SavedJobSource> {
+                               const auto it = jobs.find(path);
+                               if (it == jobs.end()) {
+                                   reason = "File not found.";
+                                   return nullptr;
+                               }
+                               return std::make_unique<mb::fakes::TextSavedJobSource>(it->second);
+                           }};
+        const int status = RunCli(args, env);
+        out = o.str();
+        err = e.str();
+        return status;
+    };
+    const struct {
+        Lines args;
+        int status;
+        Lines summary;
+    } cases[] = {
+        {{"good.ini", "refused.ini"}, CliExitRefused, {"summary: good.ini: done", "summary: refused.ini: refused"}},
+        {{"refused.ini", "failing.ini", "good.ini"},
+         CliExitFailed,
+         {"summary: refused.ini: refused", "summary: failing.ini: failed", "summary: good.ini: done"}},
+        {{"--dry-run", "failing.ini", "missing.ini"},
+         CliExitUsage,
+         {"summary: failing.ini: done", "summary: missing.ini: unreadable"}},
+        {{"good.ini", "good.ini"}, CliExitFinished, {"summary: good.ini: done", "summary: good.ini: done"}},
+        {{"failing.ini"}, CliExitFailed, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        world.events.clear();
+        std::string out, err;
+        EXPECT_EQ(run(c.args, out, err), c.status);
+        Lines jobLines, summary;
+        for (const std::string& l : SplitLines(out)) {
+            if (l.rfind("job: ", 0) == 0) jobLines.push_back(l);
+            if (l.rfind("summary: ", 0) == 0) summary.push_back(l);
+        }
+        EXPECT_EQ(summary, c.summary);
+        const std::size_t files = c.args.size() - (c.args[0] == "--dry-run" ? 1 : 0);
+        EXPECT_EQ(jobLines.size(), files == 1 ? 0u : files);
+        if (!jobLines.empty()) EXPECT_EQ(jobLines[0].rfind("job: 1/" + std::to_string(files) + " ", 0), 0u);
+        // The shutdown only after every job went through, once, at the end.
+        const bool all = c.status == CliExitFinished;
+        EXPECT_EQ(std::count(world.events.begin(), world.events.end(), "shutdown 17"), all ? 1 : 0);
+        if (all) EXPECT_EQ(world.events.back(), "shutdown 17");
+    }
+    // A failed run tells why on standard error.
+    std::string out, err;
+    run({"failing.ini"}, out, err);
+    EXPECT_EQ(SplitLines(err).back(),
+              "message: The encoding failed at the step \"First Pass\": D:\\v\\crash.avi was not written.");
+    EXPECT_EQ(SplitLines(out).back(), "log:  Status Encoding : FAILED");
+}
+
+TEST(Batch, TheConsoleCountdownCanBeCancelled) {
+    for (int cancelAt : {0, 58}) {  // 0: never
+        std::ostringstream err;
+        int waits = 0;
+        const bool shut = CountDownOnConsole(err, 60, [&](int ms) {
+            EXPECT_EQ(ms, 1000);
+            return ++waits == cancelAt;
+        });
+        EXPECT_EQ(shut, cancelAt == 0);
+        const Lines lines = SplitLines(err.str());
+        EXPECT_EQ(lines.front(), "shutdown: Marobex will shut down this computer in 60 s (Ctrl+C cancels)");
+        EXPECT_EQ(lines.back(), cancelAt ? "shutdown: cancelled" : "shutdown: now");
+        EXPECT_EQ(waits, cancelAt ? cancelAt : 60);
+    }
+}

@@ -1,0 +1,186 @@
+// The overnight batch on the windows: the shutdown countdown, the queue of
+// jobs on its tab (three jobs run in order and marked, the queue file read
+// again by a new start), saving and opening a job, and a Codec.exe that
+// does not answer. Screenshots of the queue and the countdown go to
+// build/screenshots.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "fakes/fakes.h"
+#include "app/app_win32.h"
+#include "app/screenshot_win32.h"
+#include "main_test_support.h"
+
+namespace mb::test {
+namespace {
+
+constexpr char kFolder[] = "C:\\Marobex";
+
+std::string SharedScreenshot(const char* name) {
+    CreateDirectoryA("..\\screenshots", nullptr);
+    return std::string("..\\screenshots\\") + name;
+}
+
+// The ports of the whole program: the run's world, with the profile, the
+// locale, the text files and a Codec.exe that may hang.
+struct AppWorld : mb::fakes::World {
+    bool codecHangs = false;
+    bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int) override {
+        std::string reason;
+        ShellAndWait(command, windowStyle, reason);
+        return !codecHangs;
+    }
+};
+
+struct Program {
+    AppWorld& world;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MarobexApp> app;
+
+    explicit Program(AppWorld& w, int show = SW_HIDE) : world(w) {
+        app = std::make_unique<MarobexApp>(AppPorts{world, world, world, world, world, world, world, world, world,
+                                                    dialogs});
+        AppOptions options;
+        options.programFolder = kFolder;
+        options.showCommand = show;
+        options.shutdownCountdownSeconds = 2;
+        options.shutdownCountdownTickMs = 20;
+        app->Start(GetModuleHandleA(nullptr), options);
+        Pump();
+    }
+    ~Program() {
+        if (app->Window().Handle()) DestroyWindow(app->Window().Handle());
+        TakeQuitMessage();
+    }
+    void Click(int id) {
+        SendMessageA(app->QueuePage().Item(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    std::vector<std::string> States() {
+        std::vector<std::string> states;
+        HWND list = app->QueuePage().Item(QueuePageW32::IDC_QueueList);
+        const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[256] = "";
+            LVITEMA item{};
+            item.iSubItem = 4;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            states.emplace_back(text);
+        }
+        return states;
+    }
+};
+
+TEST(Countdown, CancelKeepsTheMachineRunningAndZeroShutsItDown) {
+    for (const bool cancel : {true, false}) {
+        mb::fakes::World world;
+        CountdownWindowW32 countdown(GetModuleHandleA(nullptr), cancel ? 60 : 2, cancel ? 1000 : 20);
+        std::string text;
+        countdown.onShown = [&](HWND window) {
+            text = WindowTextOf(GetDlgItem(window, CountdownWindowW32::IDC_CountdownText));
+            if (!cancel) return;
+            SaveWindowScreenshot(window, SharedScreenshot("countdown.bmp"));
+            PostMessageA(GetDlgItem(window, CountdownWindowW32::IDC_CancelShutdown), BM_CLICK, 0, 0);
+        };
+        RunPorts ports = world.Ports();
+        ports.countdown = &countdown;
+        ShutdownWhenDone(ports);
+        EXPECT_EQ(text, ShutdownCountdownText(cancel ? 60 : 2));
+        EXPECT_EQ(world.events, cancel ? std::vector<std::string>{} : std::vector<std::string>{"shutdown 17"});
+        EXPECT_EQ(countdown.Handle(), nullptr);
+    }
+}
+
+TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
+    AppWorld world;
+    world.files[std::string(kFolder) + "\\Codec.exe"] = "";
+    for (const char* name : {"C:\\v\\good.avs", "C:\\v\\gone.avs", "C:\\v\\crash.avs"}) world.files[name] = "source";
+    world.silent = {"crash"};  // its encoder writes nothing
+    world.programs.push_back({"jobpass.vcf", [&world] {
+                                  world.silent.clear();
+                                  if (world.files["c:\\jobpass.vcf"].find("crash") != std::string::npos)
+                                      world.silent = {"jobpass.vcf"};
+                              }});
+    {
+        Program p(world, SW_SHOWNORMAL);
+        EXPECT_EQ(SendMessageA(p.app->Window().Item(IDC_SSTabMain), TCM_GETITEMCOUNT, 0, 0), 5);
+        for (const char* source : {"C:\\v\\good.avs", "C:\\v\\gone.avs", "C:\\v\\crash.avs"}) {
+            p.dialogs.answers = {source};
+            p.app->Window().BrowseSource();
+            p.Click(QueuePageW32::IDC_QueueAdd);
+        }
+        world.files.erase("C:\\v\\gone.avs");  // refused when its turn comes
+        EXPECT_EQ(p.States(), (std::vector<std::string>{"Waiting", "Waiting", "Waiting"}));
+        p.app->Model().SelectTab(TabStrip::SSTabMain, QueueTabIndex);
+        Pump();
+        EXPECT_TRUE(IsWindowVisible(p.app->QueuePage().Handle()));
+        SaveWindowScreenshot(p.app->Window().Handle(), SharedScreenshot("queue.bmp"));
+
+        std::vector<std::string> captions;
+        world.programs.push_back({"jobpass.vcf", [&] {
+                                      char text[128] = "";
+                                      GetWindowTextA(p.app->Progress().Handle(), text, sizeof text);
+                                      captions.emplace_back(text);
+                                  }});
+        p.Click(QueuePageW32::IDC_QueueStart);
+        EXPECT_EQ(captions, (std::vector<std::string>{"Loggin Encoding process - job 1 of 3",
+                                                      "Loggin Encoding process - job 3 of 3"}));
+        EXPECT_EQ(p.States(),
+                  (std::vector<std::string>{
+                      "Done", "Refused: Cannot find source file",
+                      "Failed: The encoding failed at the step \"First Pass\": C:\\v\\crash.avi was not written."}));
+        EXPECT_EQ(std::count_if(world.events.begin(), world.events.end(),
+                                [](const std::string& e) { return e.rfind("message: The queue has ended", 0) == 0; }),
+                  1);
+        const std::vector<std::string> log = p.app->Progress().LogLines();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), FailedStatusLine);
+    }
+    Program again(world);
+    EXPECT_EQ(again.States().size(), 3u);
+    EXPECT_EQ(again.States()[0], "Done");
+}
+
+TEST(QueueTab, SaveJobThenOpenJobGivesTheSameSettings) {
+    AppWorld world;
+    world.files["C:\\v\\movie.avi"] = "source";
+    Program p(world);
+    p.dialogs.answers = {"C:\\v\\movie.avi"};
+    p.app->Window().BrowseSource();
+    p.app->Model().SelectOption(Ctl::OptCodec, 3);
+    p.app->Model().SetText(Ctl::TxtBit3, "1200");
+    const EncodeSettings before = p.app->Model().Settings();
+    p.dialogs.answers = {"C:\\jobs\\film"};
+    p.Click(QueuePageW32::IDC_QueueSaveJob);
+    ASSERT_EQ(world.files.count("C:\\jobs\\film.ini"), 1u);
+
+    p.app->Model().SelectOption(Ctl::OptCodec, 0);
+    p.app->Model().SetCheck(Ctl::ChkCPU, 1);
+    p.dialogs.answers = {"C:\\jobs\\film.ini"};
+    p.Click(QueuePageW32::IDC_QueueOpenJob);
+    EXPECT_EQ(world.messages, std::vector<std::string>{});
+    for (int i = 0; i < kControlCount; ++i) {
+        const Ctl c = static_cast<Ctl>(i);
+        if (const std::string* t = TextField(before, c)) EXPECT_EQ(*TextField(p.app->Model().Settings(), c), *t);
+        if (const int* v = IntField(before, c)) EXPECT_EQ(*IntField(p.app->Model().Settings(), c), *v) << Control(c).name;
+    }
+}
+
+TEST(QueueTab, ACodecExeThatHangsIsStoppedAndTheListSaysSo) {
+    AppWorld world;
+    world.files[std::string(kFolder) + "\\Codec.exe"] = "";
+    world.codecHangs = true;
+    Program p(world);
+    HWND list = p.app->Window().Item(IDC_LstCodecFound);
+    char line[256] = "";
+    SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+    EXPECT_EQ(std::string(line), CodecCheckTimeoutLine(CodecCheckLimitMs));
+    EXPECT_TRUE(IsWindowEnabled(p.app->Window().ControlWindow(Ctl::OptCodec, 0)));
+    // The list scrolls sideways to the end of its longest line.
+    EXPECT_GT(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+}
+
+}  // namespace
+}  // namespace mb::test
