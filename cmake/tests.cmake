@@ -75,7 +75,8 @@ add_test(NAME imports_are_system_dlls
 # Small Windows programs that tests start (a program that runs for a while, a
 # window shaped like an encoder's, ...): each tests/programs/<name>.cpp becomes
 # <name>.exe beside the test programs, with <name>.rc when there is one.
-file(GLOB TEST_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/programs/*.cpp)
+# The benchmark programs under bench/ are built the same way.
+file(GLOB TEST_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/programs/*.cpp ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(src IN LISTS TEST_PROGRAM_SOURCES)
   get_filename_component(name ${src} NAME_WE)
   get_filename_component(dir ${src} DIRECTORY)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up benchmark under Wine: how long marobex.exe takes from its start
 # until its main window is visible, against a bare Win32 window started the
-# same way (tests/programs/bare_window.cpp), both timed by bench_startup.exe
+# same way (bench/bare_window.cpp), both timed by bench_startup.exe
 # over RUNS starts (default 10). The aim: Marobex within 1.5 times the bare
 # window's time. A measurement, not a test: it prints and never fails on the
 # numbers.

@@ -16,14 +16,9 @@ using mb::fakes::World;
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using mb::fakes::Lines;
+using mb::fakes::SplitLines;
 
-Lines SplitLines(const std::string& text) {
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 ProgramState Tools() {
     ProgramState st;

@@ -33,38 +33,9 @@ std::string FfmpegDir() {
     return dir;
 }
 
-struct Ran {
-    DWORD exitCode = ~0u;
-    std::string out, err;
-};
-
-// Runs a console program with its output going to files of its own (helpers
-// it starts may hold them a while longer); waits at most ten minutes.
-Ran RunConsole(const std::string& commandLine, const std::string& folder) {
-    static int count = 0;
-    Ran r;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const std::string n = std::to_string(++count);
-    const std::string outPath = folder + "\\out" + n + ".txt", errPath = folder + "\\err" + n + ".txt";
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-        if (WaitForSingleObject(pi.hProcess, 600000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &r.exitCode);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    CloseHandle(out);
-    CloseHandle(err);
-    r.out = standin_test::ReadBytes(outPath);
-    r.err = standin_test::ReadBytes(errPath);
-    return r;
+// A console program with its output in files of the folder; ten minutes at most.
+mb::testing::ProgramResult RunConsole(const std::string& commandLine, const std::string& folder) {
+    return mb::testing::RunProgram(commandLine, folder, 600000);
 }
 
 std::string Fourcc(std::uint32_t v) {
@@ -123,7 +94,7 @@ TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
     const std::string d = dir.path();
     // 10 s at 320 x 240 with an AC3 and an MPEG audio track, made by FFmpeg;
     // the audio tracks taken out as the stream files Marobex converts.
-    const Ran make = RunConsole(
+    const mb::testing::ProgramResult make = RunConsole(
         Ffmpeg("-f lavfi -i testsrc2=size=320x240:rate=25:duration=10,noise=alls=12:allf=t -f lavfi -i "
                "sine=frequency=440:duration=10:sample_rate=48000 -f lavfi -i sine=frequency=330:duration=10:sample_rate=48000 "
                "-map 0 -map 1 -map 2 -c:v mpeg4 -q:v 2 -c:a:0 ac3 -ac:a:0 2 -c:a:1 mp2 -ac:a:1 2 -y " + d + "\\film.avi"),
@@ -155,7 +126,7 @@ TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
         if (run.stream2) paths += "Stream2FilePath=" + d + "\\film.mpa\r\n";
         ASSERT_TRUE(standin_test::WriteBytes(job, paths + "[Settings]\r\n" + run.settings + "[Tools]\r\nVirtualDubPath=" +
                                                       engine + "\r\nNanDubPath=" + engine + "\r\nBesweetPath=" + engine + "\r\n"));
-        const Ran cli = RunConsole(mb::testing::TestProgram("marobex-cli.exe") + " \"" + job + "\"", d);
+        const mb::testing::ProgramResult cli = RunConsole(mb::testing::TestProgram("marobex-cli.exe") + " \"" + job + "\"", d);
         ASSERT_EQ(cli.exitCode, 0u) << cli.err;
 
         // Marobex's log: the real size of the video it made (before the
@@ -186,7 +157,7 @@ TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
         EXPECT_NEAR(bitrate, aim, aim * 0.15) << "video bitrate";
 
         // Playable: FFmpeg decodes every stream without a complaint.
-        const Ran decode = RunConsole(Ffmpeg("-i " + target + " -map 0 -f null -"), d);
+        const mb::testing::ProgramResult decode = RunConsole(Ffmpeg("-i " + target + " -map 0 -f null -"), d);
         EXPECT_EQ(decode.exitCode, 0u);
         EXPECT_EQ(decode.err, "");
     }

@@ -76,12 +76,12 @@ private:
 };
 
 // Runs a program with its standard output and error going to files in the
-// folder, and waits for it (a minute at most).
+// folder, and waits for it (a minute at most, or as long as asked).
 struct ProgramResult {
     DWORD exitCode = ~0u;
     std::string out, err;
 };
-inline ProgramResult RunProgram(const std::string& commandLine, const std::string& folder) {
+inline ProgramResult RunProgram(const std::string& commandLine, const std::string& folder, DWORD waitMs = 60000) {
     ProgramResult result;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const std::string outPath = folder + "\\stdout.txt", errPath = folder + "\\stderr.txt";
@@ -96,7 +96,7 @@ inline ProgramResult RunProgram(const std::string& commandLine, const std::strin
     std::string line = commandLine;
     if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         CloseHandle(process.hThread);
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &result.exitCode);
         else
             TerminateProcess(process.hProcess, 98);
