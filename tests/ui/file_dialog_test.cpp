@@ -77,6 +77,8 @@ DWORD WINAPI Drive(void* parameter) {
 TEST(FileDialog, PathLongerThanTheBufferIsToldTooLongAndAskedAgain) {
     const std::string folder = "C:\\marobex_long_path";
     CreateDirectoryA(folder.c_str(), nullptr);
+    char here[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, here);  // the dialog moves it; later tests write beside it
     Driver driver;
     driver.path = folder + "\\" + std::string(251 - folder.size(), 'n') + ".avi";  // 256 characters
     HANDLE file = CreateFileA(driver.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -88,6 +90,7 @@ TEST(FileDialog, PathLongerThanTheBufferIsToldTooLongAndAskedAgain) {
     const std::string chosen = mb::ShowOpenDialog(nullptr, "Video (*.avi)|*.avi", kTitle, folder);
     WaitForSingleObject(thread, 30000);
     CloseHandle(thread);
+    SetCurrentDirectoryA(here);
     DeleteFileA(driver.path.c_str());
     RemoveDirectoryA(folder.c_str());
 
