@@ -1,5 +1,7 @@
 #include "app/countdown_win32.h"
 
+#include "app/screen_win32.h"
+
 namespace mb {
 
 namespace {
@@ -9,34 +11,13 @@ constexpr UINT_PTR kTimer = 1;
 // Client area, in dialog-like pixels at 96 DPI, scaled to the system's.
 constexpr int kWidth = 330, kHeight = 96;
 
-int Scaled(int pixels) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return MulDiv(pixels, dpi > 0 ? dpi : 96, 96);
-}
+int Scaled(int pixels) { return MulDiv(pixels, QueryScreenDpi().y, 96); }
 
 }  // namespace
 
-CountdownWindowW32::~CountdownWindowW32() {
-    if (window_) DestroyWindow(window_);
-}
-
 bool CountdownWindowW32::CountDown() {
     if (window_) return false;  // already counting
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(instance_, kClass, &wc)) {
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = instance_;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClass;
-        wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING));
-        if (!RegisterClassExA(&wc)) return false;
-    }
+    if (!RegisterWindowClass(instance_, kClass)) return false;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     RECT frame{0, 0, Scaled(kWidth), Scaled(kHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_TOPMOST | WS_EX_DLGMODALFRAME);
@@ -46,10 +27,10 @@ bool CountdownWindowW32::CountDown() {
     left_ = seconds_;
     decided_ = false;
     shutDown_ = false;
-    window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClass, "Marobex", style,
-                              work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
-                              w, h, nullptr, nullptr, instance_, this);
-    if (!window_) return false;
+    if (!CreateObjectWindow(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClass, "Marobex", style,
+                            work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
+                            w, h, nullptr, instance_))
+        return false;
 
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     const auto child = [&](const char* cls, const char* text, DWORD extra, int id, int x, int y, int cw, int ch) {
@@ -84,12 +65,7 @@ bool CountdownWindowW32::CountDown() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (window_) {
-        HWND w2 = window_;
-        window_ = nullptr;
-        SetWindowLongPtrA(w2, GWLP_USERDATA, 0);
-        DestroyWindow(w2);
-    }
+    DestroyDetached();
     return shutDown_;
 }
 
@@ -104,18 +80,7 @@ void CountdownWindowW32::ShowLeft() {
     SetDlgItemTextA(window_, IDC_CountdownText, ShutdownCountdownText(left_).c_str());
 }
 
-LRESULT CALLBACK CountdownWindowW32::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CountdownWindowW32*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<CountdownWindowW32*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT CountdownWindowW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CountdownWindowW32::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
             if (wParam == kTimer && !decided_) {
@@ -138,7 +103,7 @@ LRESULT CountdownWindowW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_CLOSE: Decide(false); return 0;
         default: break;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace mb

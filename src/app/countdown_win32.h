@@ -7,11 +7,12 @@
 
 #include <functional>
 
+#include "app/window_proc_win32.h"
 #include "run/shutdown.h"
 
 namespace mb {
 
-class CountdownWindowW32 : public ShutdownCountdown {
+class CountdownWindowW32 : public ShutdownCountdown, private WindowObject {
 public:
     enum ControlId : int { IDC_CountdownText = 3001, IDC_ShutDownNow = 3002, IDC_CancelShutdown = 3003 };
 
@@ -19,9 +20,6 @@ public:
     // (tests shorten it).
     explicit CountdownWindowW32(HINSTANCE instance, int seconds = ShutdownCountdownSeconds, UINT tickMs = 1000)
         : instance_(instance), seconds_(seconds), tickMs_(tickMs) {}
-    ~CountdownWindowW32() override;
-    CountdownWindowW32(const CountdownWindowW32&) = delete;
-    CountdownWindowW32& operator=(const CountdownWindowW32&) = delete;
 
     // Shows the window and delivers the thread's messages until the count
     // reaches 0 or the user decides: true to shut down, false to keep the
@@ -35,15 +33,13 @@ public:
     std::function<void(HWND)> onShown;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Decide(bool shutDown);
     void ShowLeft();
 
     HINSTANCE instance_;
     int seconds_;
     UINT tickMs_;
-    HWND window_ = nullptr;
     int left_ = 0;
     bool decided_ = false;
     bool shutDown_ = false;

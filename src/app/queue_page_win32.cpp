@@ -20,30 +20,16 @@ QueuePageW32::QueuePageW32(FormModel& model, QueuePageHandler& handler) : model_
 
 QueuePageW32::~QueuePageW32() {
     model_.RemoveObserver(this);
-    if (page_ && IsWindow(page_)) {
-        SetWindowLongPtrA(page_, GWLP_USERDATA, 0);
-        DestroyWindow(page_);
-    }
+    DestroyDetached();
 }
 
 bool QueuePageW32::Create(HWND main, HWND tabStrip, HINSTANCE instance, HFONT font, int dpi) {
-    if (page_ || !main || !tabStrip) return false;
+    if (window_ || !main || !tabStrip) return false;
     dpi_ = dpi > 0 ? dpi : 96;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(instance, kClass, &wc)) {
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClass;
-        if (!RegisterClassExA(&wc)) return false;
-    }
+    if (!RegisterWindowClass(instance, kClass)) return false;
 
     TCITEMA tab{};
     tab.mask = TCIF_TEXT;
@@ -56,16 +42,16 @@ bool QueuePageW32::Create(HWND main, HWND tabStrip, HINSTANCE instance, HFONT fo
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&area), 2);
     SendMessageA(tabStrip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
     const int width = area.right - area.left, height = area.bottom - area.top;
-    page_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClass, "", WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top, width,
-                            height, main, nullptr, instance, this);
-    if (!page_) return false;
+    if (!CreateObjectWindow(WS_EX_CONTROLPARENT, kClass, "", WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top, width,
+                            height, main, instance))
+        return false;
     // Above the tab strip and every page of the other tabs.
-    SetWindowPos(page_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     const int margin = Scale(8), row = Scale(26), buttonW = Scale(104), gap = Scale(8);
     const auto child = [&](const char* cls, const char* text, DWORD style, DWORD exStyle, int id, int x, int y, int w,
                            int h) {
-        HWND c = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, page_,
+        HWND c = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (c && font) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return c;
@@ -159,29 +145,13 @@ void QueuePageW32::UpdateButtons() {
 }
 
 void QueuePageW32::OnTabChanged(TabStrip t) {
-    if (t != TabStrip::SSTabMain || !page_) return;
+    if (t != TabStrip::SSTabMain || !window_) return;
     const bool shown = model_.SelectedTab(TabStrip::SSTabMain) == QueueTabIndex;
-    ShowWindow(page_, shown ? SW_SHOWNA : SW_HIDE);
-    if (shown) SetWindowPos(page_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(window_, shown ? SW_SHOWNA : SW_HIDE);
+    if (shown) SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-LRESULT CALLBACK QueuePageW32::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<QueuePageW32*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->page_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<QueuePageW32*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    // Nothing thrown in a handler may cross into Windows.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
-LRESULT QueuePageW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT QueuePageW32::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
@@ -209,15 +179,9 @@ LRESULT QueuePageW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (header->idFrom == IDC_QueueList && header->code == LVN_ITEMCHANGED) UpdateButtons();
             return 0;
         }
-        case WM_NCDESTROY: {
-            HWND window = page_;
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            page_ = nullptr;
-            return DefWindowProcA(window, message, wParam, lParam);
-        }
         default: break;
     }
-    return DefWindowProcA(page_, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace mb

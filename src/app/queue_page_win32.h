@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_proc_win32.h"
 #include "model/form_model.h"
 #include "run/job_queue.h"
 
@@ -31,7 +32,7 @@ public:
 inline constexpr char QueueTabCaption[] = "   Queue   ";
 inline constexpr int QueueTabIndex = 4;
 
-class QueuePageW32 : private FormObserver {
+class QueuePageW32 : private FormObserver, private WindowObject {
 public:
     enum ControlId : int {
         IDC_QueueOpenJob = 4001,
@@ -54,8 +55,8 @@ public:
     // Adds the "Queue" tab to the main tab strip `tabStrip` (a child of
     // `main`) and creates the page over its display area, in `font`.
     bool Create(HWND main, HWND tabStrip, HINSTANCE instance, HFONT font, int dpi);
-    HWND Handle() const { return page_; }
-    HWND Item(int id) const { return page_ ? GetDlgItem(page_, id) : nullptr; }
+    HWND Handle() const { return window_; }
+    HWND Item(int id) const { return window_ ? GetDlgItem(window_, id) : nullptr; }
 
     // The queue's rows; `selected` is the row to select (-1 none).
     void SetRows(const std::vector<QueueRow>& rows, int selected = -1);
@@ -63,15 +64,13 @@ public:
     int Selected() const;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTabChanged(TabStrip t) override;
     void UpdateButtons();
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
     FormModel& model_;
     QueuePageHandler& handler_;
-    HWND page_ = nullptr;
     int dpi_ = 96;
     int rows_ = 0;
 };

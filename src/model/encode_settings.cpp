@@ -69,6 +69,17 @@ T* IntFieldOf(S& s, Ctl c) {
 
 const ControlInfo& Control(Ctl c) { return kControls.at(static_cast<std::size_t>(c)); }
 
+std::string ChoiceText(Ctl c, int index) {
+    std::string_view all = Control(c).choices;
+    for (int i = 0; index >= 0; ++i) {
+        const auto bar = all.find('|');
+        if (i == index) return std::string(all.substr(0, bar));
+        if (bar == std::string_view::npos) break;
+        all.remove_prefix(bar + 1);
+    }
+    return {};
+}
+
 Ctl FindControl(std::string_view name) {
     for (int i = 0; i < kControlCount; ++i)
         if (SameNoCase(kControls[static_cast<std::size_t>(i)].name, name)) return static_cast<Ctl>(i);

@@ -57,6 +57,9 @@ struct ControlInfo {
 
 // The description of a control.
 const ControlInfo& Control(Ctl c);
+// The text of an option button or list entry of the control, from its
+// choices; empty for an index it does not have.
+std::string ChoiceText(Ctl c, int index);
 // The control of a name, compared without regard to case; Ctl::Count if none.
 Ctl FindControl(std::string_view name);
 

@@ -34,18 +34,6 @@ std::map<std::string, std::string> Values(const std::vector<std::string>& lines)
     return values;
 }
 
-// The item text of an option button or list entry.
-std::string ChoiceText(Ctl c, int index) {
-    std::string_view all = Control(c).choices;
-    for (int i = 0; index >= 0; ++i) {
-        const auto bar = all.find('|');
-        if (i == index) return std::string(all.substr(0, bar));
-        if (bar == std::string_view::npos) break;
-        all.remove_prefix(bar + 1);
-    }
-    return {};
-}
-
 // Messages of a queued job go into its note: the queue may run unattended.
 class NoteMessages : public MessagePort {
 public:

@@ -18,18 +18,6 @@ namespace {
 constexpr const char* kDivx412Key = "Software\\DivxNetworks\\DivX412Codec";
 constexpr const char* kDivx3StatsFile = "C:\\Divx3stats.stats";
 
-// The text of a list's entry, from the control list.
-std::string EntryText(Ctl list, int index) {
-    std::string_view all = Control(list).choices;
-    for (int i = 0; index >= 0; ++i) {
-        const auto bar = all.find('|');
-        if (i == index) return std::string(all.substr(0, bar));
-        if (bar == std::string_view::npos) break;
-        all.remove_prefix(bar + 1);
-    }
-    return {};
-}
-
 // A whole number for the log: rounded half to even, held inside 32 bits.
 std::int64_t LogNumber(double v) {
     if (auto r = RoundHalfEven32(v)) return *r;
@@ -404,7 +392,7 @@ ProgramCommand PriorityCommand(int ApplicationNumber, const EncodeSettings& s,
     cmd += ApplicationNumber == 1 ? "\"WI00:VirtualDub Status\"" : "\"WI00:Nandub Status\"";
     if (s.ChkShowInput == 0) cmd += " BT01:";
     if (s.ChkShowOutput == 0) cmd += " BT02:";
-    cmd += " \"CB00:" + EntryText(Ctl::CmbPriority, s.CmbPriority) + "\"";
+    cmd += " \"CB00:" + ChoiceText(Ctl::CmbPriority, s.CmbPriority) + "\"";
     cmd += " QU00:";
     return {program, cmd};
 }
