@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -22,26 +21,6 @@ using mb::testing::ReadWholeFile;
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-struct DialogCall {
-    HWND owner;
-    std::string filter, title, initialFolder;
-};
-
-// The open dialog: records each call and gives the next fed answer ("" is
-// a cancelled dialog).
-struct FedDialog {
-    std::vector<DialogCall> calls;
-    std::deque<std::string> answers;
-    mb::OpenFileDialog Port() {
-        return [this](HWND owner, const std::string& filter, const std::string& title, const std::string& folder) {
-            calls.push_back({owner, filter, title, folder});
-            std::string answer = answers.empty() ? std::string() : answers.front();
-            if (!answers.empty()) answers.pop_front();
-            return answer;
-        };
-    }
-};
-
 class ExternalAppTest : public ::testing::Test {
 protected:
     ExternalAppTest() { state.ProgramFolder = folder.path(); }
@@ -56,8 +35,13 @@ protected:
     mb::testing::ScratchFolder folder{"C:\\marobex-external-app"};
     mb::ProgramState state;
     mb::ProfileW32 profile;
-    FedDialog dialog;
-    ExternalAppWindow window{state, profile, dialog.Port()};
+    mb::test::ScriptedDialogs dialog;  // the open dialog, and the windows that own it
+    std::vector<HWND> owners;
+    ExternalAppWindow window{state, profile, [this](HWND owner, const std::string& filter, const std::string& title,
+                                                    const std::string& folder) {
+                                 owners.push_back(owner);
+                                 return dialog.OpenFile(owner, filter, title, folder);
+                             }};
 };
 
 TEST_F(ExternalAppTest, LoadsHiddenShowingThePathsWithoutCloseInItsMenu) {
@@ -125,7 +109,7 @@ TEST_F(ExternalAppTest, BrowseButtonsSetThePathAtOnceAndCancelEmptiesIt) {
     window.Show(nullptr, Instance());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.title);
-        dialog.calls.clear();
+        dialog.asked.clear();
         dialog.answers = {row.chosen, ""};
         Click(row.button);
         EXPECT_EQ(state.*row.path, row.chosen);
@@ -133,10 +117,9 @@ TEST_F(ExternalAppTest, BrowseButtonsSetThePathAtOnceAndCancelEmptiesIt) {
         Click(row.button);  // cancelled
         EXPECT_EQ(state.*row.path, "");
         EXPECT_EQ(Box(row.box), "");
-        ASSERT_EQ(dialog.calls.size(), 2u);
-        EXPECT_EQ(dialog.calls[0].owner, window.Handle());
-        EXPECT_EQ(dialog.calls[0].title + "|" + dialog.calls[0].filter, std::string(row.title) + "|" + row.filter);
-        EXPECT_EQ(dialog.calls[0].initialFolder, folder.path());
+        ASSERT_EQ(dialog.asked.size(), 2u);
+        EXPECT_EQ(owners.back(), window.Handle());
+        EXPECT_EQ(dialog.asked[0], std::string("open|") + row.title + "|" + row.filter + "|" + folder.path());
     }
     EXPECT_TRUE(window.Loaded());
 }
