@@ -50,7 +50,7 @@ src/env/codec_detection.cpp|!files.FileExists(system + "\\DIVX4.DLL") ==> files.
 src/env/tool_paths.cpp|return "VirtualDub v" + version.substr(0, 6) + "\t\tFound"; ==> return "VirtualDub v" + version.substr(0, 5) + "\t\tFound";
 src/env/tool_paths.cpp|return state.ProgramFolder + "\\Marobex.ini"; ==> return state.ProgramFolder + "\\marobex.ini";
 src/env/os_version.cpp|if (minor == 90) return "Windows ME"; ==> if (minor == 90) return "Windows Me";
-src/env/command_text.cpp|tail == ".com" || tail == ".bat" ==> tail == ".com"
+src/run/run_driver.cpp|return " >> " + failure.step + " FAILED : " ==> return " >> " + failure.step + " FAILED: "
 src/env/priority_commands.h|kShowInputVideoId = 1027; ==> kShowInputVideoId = 1028;
 src/jobs/fake_avi.cpp|AVIIF_KEYFRAME = 0x10; ==> AVIIF_KEYFRAME = 0x11;
 EOF

@@ -3,9 +3,7 @@
 // output read; FFmpeg found where the user put it.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "codecstate/codec_state_reader.h"
 #include "engine_plan.h"
@@ -21,10 +19,7 @@ using mb::fakes::World;
 namespace {
 
 std::string Golden(const std::string& name) {
-    std::ifstream in(std::string(MAROBEX_TEST_DATA) + "/jobs/expected/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return mb::fakes::ReadFile(std::string(MAROBEX_TEST_DATA) + "/jobs/expected/" + name);
 }
 
 // The args of all FFmpeg runs of a plan, each run as one line.

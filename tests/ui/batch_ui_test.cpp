@@ -1,8 +1,8 @@
 // The overnight batch on the windows: the shutdown countdown, the queue of
 // jobs on its tab (three jobs run in order and marked, the queue file read
 // again by a new start), saving and opening a job, and a Codec.exe that
-// does not answer. Screenshots of the queue and the countdown go to
-// build/screenshots.
+// does not answer. Screenshots of the queue and the countdown go to the
+// build's screenshots folder.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,11 +15,6 @@ namespace mb::test {
 namespace {
 
 constexpr char kFolder[] = "C:\\Marobex";
-
-std::string SharedScreenshot(const char* name) {
-    CreateDirectoryA("..\\screenshots", nullptr);
-    return std::string("..\\screenshots\\") + name;
-}
 
 // The ports of the whole program: the run's world, with the profile, the
 // locale, the text files and a Codec.exe that may hang.
@@ -81,7 +76,7 @@ TEST(Countdown, CancelKeepsTheMachineRunningAndZeroShutsItDown) {
         countdown.onShown = [&](HWND window) {
             text = WindowTextOf(GetDlgItem(window, CountdownWindowW32::IDC_CountdownText));
             if (!cancel) return;
-            SaveWindowScreenshot(window, SharedScreenshot("countdown.bmp"));
+            SaveWindowShot(window, "countdown");
             PostMessageA(GetDlgItem(window, CountdownWindowW32::IDC_CancelShutdown), BM_CLICK, 0, 0);
         };
         RunPorts ports = world.Ports();
@@ -116,7 +111,7 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
         p.app->Model().SelectTab(TabStrip::SSTabMain, QueueTabIndex);
         Pump();
         EXPECT_TRUE(IsWindowVisible(p.app->QueuePage().Handle()));
-        SaveWindowScreenshot(p.app->Window().Handle(), SharedScreenshot("queue.bmp"));
+        SaveWindowShot(p.app->Window().Handle(), "queue");
 
         std::vector<std::string> captions;
         world.programs.push_back({"jobpass.vcf", [&] {

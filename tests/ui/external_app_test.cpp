@@ -5,68 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "env/profile_win32.h"
 #include "main_test_support.h"
+#include "../win32/win32_test_support.h"
 
 namespace {
 
 using mb::ExternalAppWindow;
 using mb::test::Pump;
 using mb::test::WindowTextOf;
+using mb::testing::ReadWholeFile;
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-struct DialogCall {
-    HWND owner;
-    std::string filter, title, initialFolder;
-};
-
-// The open dialog: records each call and gives the next fed answer ("" is
-// a cancelled dialog).
-struct FedDialog {
-    std::vector<DialogCall> calls;
-    std::deque<std::string> answers;
-    mb::OpenFileDialog Port() {
-        return [this](HWND owner, const std::string& filter, const std::string& title, const std::string& folder) {
-            calls.push_back({owner, filter, title, folder});
-            std::string answer = answers.empty() ? std::string() : answers.front();
-            if (!answers.empty()) answers.pop_front();
-            return answer;
-        };
-    }
-};
-
-// A folder of its own under the temporary folder, as the program's folder.
-struct TempFolder {
-    TempFolder() { std::filesystem::create_directories(path); }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    const std::string& Path() const { return path; }
-    std::string Add(const std::string& name) {
-        std::ofstream(path + "\\" + name, std::ios::binary) << "MZ";
-        return path + "\\" + name;
-    }
-    std::string path = (std::filesystem::temp_directory_path() / ("marobex-external-app-" + std::to_string(GetCurrentProcessId()))).string();
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 class ExternalAppTest : public ::testing::Test {
 protected:
-    ExternalAppTest() { state.ProgramFolder = folder.Path(); }
+    ExternalAppTest() { state.ProgramFolder = folder.path(); }
 
     HWND Item(int id) const { return GetDlgItem(window.Handle(), id); }
     std::string Box(int id) const { return WindowTextOf(Item(id)); }
@@ -75,11 +32,16 @@ protected:
         Pump();
     }
 
-    TempFolder folder;
+    mb::testing::ScratchFolder folder{"C:\\marobex-external-app"};
     mb::ProgramState state;
     mb::ProfileW32 profile;
-    FedDialog dialog;
-    ExternalAppWindow window{state, profile, dialog.Port()};
+    mb::test::ScriptedDialogs dialog;  // the open dialog, and the windows that own it
+    std::vector<HWND> owners;
+    ExternalAppWindow window{state, profile, [this](HWND owner, const std::string& filter, const std::string& title,
+                                                    const std::string& folder) {
+                                 owners.push_back(owner);
+                                 return dialog.OpenFile(owner, filter, title, folder);
+                             }};
 };
 
 TEST_F(ExternalAppTest, LoadsHiddenShowingThePathsWithoutCloseInItsMenu) {
@@ -147,7 +109,7 @@ TEST_F(ExternalAppTest, BrowseButtonsSetThePathAtOnceAndCancelEmptiesIt) {
     window.Show(nullptr, Instance());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.title);
-        dialog.calls.clear();
+        dialog.asked.clear();
         dialog.answers = {row.chosen, ""};
         Click(row.button);
         EXPECT_EQ(state.*row.path, row.chosen);
@@ -155,34 +117,34 @@ TEST_F(ExternalAppTest, BrowseButtonsSetThePathAtOnceAndCancelEmptiesIt) {
         Click(row.button);  // cancelled
         EXPECT_EQ(state.*row.path, "");
         EXPECT_EQ(Box(row.box), "");
-        ASSERT_EQ(dialog.calls.size(), 2u);
-        EXPECT_EQ(dialog.calls[0].owner, window.Handle());
-        EXPECT_EQ(dialog.calls[0].title + "|" + dialog.calls[0].filter, std::string(row.title) + "|" + row.filter);
-        EXPECT_EQ(dialog.calls[0].initialFolder, folder.Path());
+        ASSERT_EQ(dialog.asked.size(), 2u);
+        EXPECT_EQ(owners.back(), window.Handle());
+        EXPECT_EQ(dialog.asked[0], std::string("open|") + row.title + "|" + row.filter + "|" + folder.path());
     }
     EXPECT_TRUE(window.Loaded());
 }
 
 TEST_F(ExternalAppTest, VirtualDubDialogOpensWhereTheCurrentFileIs) {
-    const std::string exe = folder.Add("VirtualDub.exe");
-    const std::string here = folder.Path() + "\\";
-    const std::string gone = folder.Path() + "\\Gone\\VirtualDub.exe";
+    const std::string exe = folder / "VirtualDub.exe";
+    mb::testing::WriteWholeFile(exe, "MZ");
+    const std::string here = folder.path() + "\\";
+    const std::string gone = folder.path() + "\\Gone\\VirtualDub.exe";
     const struct {
         std::string box;
         std::string initialFolder;
     } cases[] = {
-        {"", folder.Path()},
+        {"", folder.path()},
         {exe, here},
-        {folder.Path() + "\\virtualdub.EXE", here},
-        {folder.Path() + "\\Missing.exe", folder.Path() + "\\Missing.exe"},
+        {folder.path() + "\\virtualdub.EXE", here},
+        {folder.path() + "\\Missing.exe", folder.path() + "\\Missing.exe"},
         {gone, gone},
-        {folder.Path(), folder.Path()},  // a folder is a folder to open in
-        {std::string(400, 'x') + ".exe", folder.Path()},
-        {"C:\\vd\\Virtual<Dub>|.exe", folder.Path()},
-        {folder.Path() + "\\a\"b.exe", folder.Path()},
+        {folder.path(), folder.path()},  // a folder is a folder to open in
+        {std::string(400, 'x') + ".exe", folder.path()},
+        {"C:\\vd\\Virtual<Dub>|.exe", folder.path()},
+        {folder.path() + "\\a\"b.exe", folder.path()},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(mb::VirtualDubDialogFolder(c.box, folder.Path()), c.initialFolder) << c.box;
+        EXPECT_EQ(mb::VirtualDubDialogFolder(c.box, folder.path()), c.initialFolder) << c.box;
 
 }
 
@@ -192,7 +154,7 @@ TEST_F(ExternalAppTest, SaveWritesTheThreePathsWithUpperCaseKeysAndStaysOpen) {
     state.BesweetPath = "";
     window.Show(nullptr, Instance());
     Click(ExternalAppWindow::IDC_CmdSaveApp);
-    EXPECT_EQ(ReadFile(folder.Path() + "\\Marobex.ini"),
+    EXPECT_EQ(ReadWholeFile(folder.path() + "\\Marobex.ini"),
               "[PATH]\r\n"
               "VIRTUALDUBPATH=C:\\Program Files\\VirtualDub\\VirtualDub.exe\r\n"
               "NANDUBPATH=C:\\nd\\NanDub.exe\r\n"
@@ -204,9 +166,9 @@ TEST_F(ExternalAppTest, SaveWritesTheThreePathsWithUpperCaseKeysAndStaysOpen) {
     dialog.answers = {"C:\\bs\\BeSweet.exe"};
     Click(ExternalAppWindow::IDC_CmdBrowseBeesweet);
     EXPECT_EQ(state.BesweetPath, "C:\\bs\\BeSweet.exe");
-    EXPECT_EQ(mb::ReadIniValue("PATH", "BesweetPath", folder.Path() + "\\Marobex.ini"), "");
+    EXPECT_EQ(mb::ReadIniValue("PATH", "BesweetPath", folder.path() + "\\Marobex.ini"), "");
     Click(ExternalAppWindow::IDC_CmdSaveApp);
-    EXPECT_EQ(mb::ReadIniValue("PATH", "BesweetPath", folder.Path() + "\\Marobex.ini"),
+    EXPECT_EQ(mb::ReadIniValue("PATH", "BesweetPath", folder.path() + "\\Marobex.ini"),
               "C:\\bs\\BeSweet.exe");
 }
 
@@ -261,7 +223,8 @@ TEST_F(ExternalAppTest, UseMarobexEngineFillsTheThreePathsWhereTheEngineIs) {
     EXPECT_FALSE(IsWindowEnabled(Item(ExternalAppWindow::IDC_CmdUseEngine)));
     window.Close();
 
-    const std::string engine = folder.Add("marobex-engine.exe");
+    const std::string engine = folder / "marobex-engine.exe";
+    mb::testing::WriteWholeFile(engine, "MZ");
     window.Load(nullptr, Instance());
     ASSERT_TRUE(IsWindowEnabled(Item(ExternalAppWindow::IDC_CmdUseEngine)));
     Click(ExternalAppWindow::IDC_CmdUseEngine);

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "../win32/win32_test_support.h"
+
 namespace {
 
 constexpr char kTitle[] = "Marobex Long Path Test";
@@ -75,24 +77,19 @@ DWORD WINAPI Drive(void* parameter) {
 }  // namespace
 
 TEST(FileDialog, PathLongerThanTheBufferIsToldTooLongAndAskedAgain) {
-    const std::string folder = "C:\\marobex_long_path";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    const mb::testing::ScratchFolder folder("C:\\marobex_long_path");
     char here[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, here);  // the dialog moves it; later tests write beside it
     Driver driver;
-    driver.path = folder + "\\" + std::string(251 - folder.size(), 'n') + ".avi";  // 256 characters
-    HANDLE file = CreateFileA(driver.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    driver.path = folder / (std::string(251 - folder.path().size(), 'n') + ".avi");  // 256 characters
+    ASSERT_TRUE(mb::testing::WriteWholeFile(driver.path, ""));
 
     HANDLE thread = CreateThread(nullptr, 0, Drive, &driver, 0, nullptr);
     ASSERT_NE(thread, nullptr);
-    const std::string chosen = mb::ShowOpenDialog(nullptr, "Video (*.avi)|*.avi", kTitle, folder);
+    const std::string chosen = mb::ShowOpenDialog(nullptr, "Video (*.avi)|*.avi", kTitle, folder.path());
     WaitForSingleObject(thread, 30000);
     CloseHandle(thread);
     SetCurrentDirectoryA(here);
-    DeleteFileA(driver.path.c_str());
-    RemoveDirectoryA(folder.c_str());
 
     EXPECT_TRUE(driver.toldTooLong);
     EXPECT_TRUE(driver.openedAgain);

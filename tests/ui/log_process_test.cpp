@@ -16,14 +16,13 @@ using Lines = std::vector<std::string>;
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-int ScreenDpi(int index) {
+// Twips on the screen, across (LOGPIXELSX) or down (LOGPIXELSY).
+int Twips(int twips, int axis) {
     HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, index);
+    const int pixels = MulDiv(twips, GetDeviceCaps(screen, axis), 1440);
     ReleaseDC(nullptr, screen);
-    return dpi;
+    return pixels;
 }
-int TwipsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440); }
-int TwipsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440); }
 
 HWND Item(const LogProcessWindow& w, int id) { return GetDlgItem(w.Handle(), id); }
 bool Topmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
@@ -49,8 +48,8 @@ TEST(LogProcessWindow, IsCreatedOnceInTheCornerWithItsControlsAndNoCloseInItsMen
     EXPECT_TRUE(w.Visible());
     EXPECT_EQ(mb::test::WindowTextOf(first), "Loggin Encoding process");
     const RECT r = WindowRect(first);
-    EXPECT_EQ(r.left, TwipsX(110));
-    EXPECT_EQ(r.top, TwipsY(100));
+    EXPECT_EQ(r.left, Twips(110, LOGPIXELSX));
+    EXPECT_EQ(r.top, Twips(100, LOGPIXELSY));
     EXPECT_TRUE(OnTopChecked(w));
     EXPECT_TRUE(Topmost(first));
     w.Show(Instance());

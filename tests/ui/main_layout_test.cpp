@@ -62,38 +62,9 @@ std::string Describe(const LayoutItem& item) {
     return std::to_string(item.id) + " \"" + item.text + "\"";
 }
 
-// The width a text needs in the control's font, and the font the system
-// measured it with (its face and height), so that a missing font reads as one.
-struct Measured {
-    int width = 0;
-    std::string font;
-};
-Measured Measure(HWND control, const std::string& text) {
-    HDC dc = GetDC(control);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    LOGFONTA asked{};
-    GetObjectA(font, sizeof asked, &asked);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    std::string shown;
-    for (char ch : text)
-        if (ch != '&') shown += ch;
-    GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
-    char face[LF_FACESIZE] = "";
-    GetTextFaceA(dc, sizeof face, face);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return {size.cx, "\"" + std::string(face) + "\" " + std::to_string(metrics.tmHeight) + " px (asked for \"" +
-                         asked.lfFaceName + "\")"};
-}
-
 // Fails when the text does not fit the room the control leaves it.
-void ExpectFits(HWND control, const LayoutItem& item, const std::string& text, int extra, int width) {
-    const Measured m = Measure(control, text);
-    EXPECT_LE(m.width + extra, width) << Describe(item) << " is cut off: \"" << text << "\" is " << m.width
-                                      << " px wide in the font " << m.font << ", the room " << width - extra << " px";
+void ExpectFits(HWND control, const LayoutItem& item, const std::string& text, int extra) {
+    EXPECT_EQ(TextFault(control, extra, text), "") << Describe(item) << " is cut off";
 }
 
 // The window of each frame a control can name as its own.
@@ -130,22 +101,21 @@ void ExpectCleanLayout(const WindowUnderTest& w, const std::string& page) {
         const RECT r = RectOf(window, control);
         shown.emplace_back(&item, r);
         EXPECT_TRUE(Inside(r, client)) << Describe(item) << " leaves the window";
-        const int width = r.right - r.left;
         const std::string text = WindowTextOf(control);
         switch (item.kind) {
             case ItemKind::Label:
             case ItemKind::Unit:
-            case ItemKind::ValueLabel: ExpectFits(control, item, text, 0, width); break;
+            case ItemKind::ValueLabel: ExpectFits(control, item, text, 0); break;
             case ItemKind::Check:
-            case ItemKind::Radio: ExpectFits(control, item, text, checkGlyph, width); break;
-            case ItemKind::Button: ExpectFits(control, item, text, MulDiv(12, dpi, 96), width); break;
-            case ItemKind::Frame: ExpectFits(control, item, text, MulDiv(20, dpi, 96), width); break;
+            case ItemKind::Radio: ExpectFits(control, item, text, checkGlyph); break;
+            case ItemKind::Button: ExpectFits(control, item, text, MulDiv(12, dpi, 96)); break;
+            case ItemKind::Frame: ExpectFits(control, item, text, MulDiv(20, dpi, 96)); break;
             case ItemKind::Combo: {
                 const int count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
                 for (int i = 0; i < count; ++i) {
                     char entry[128] = "";
                     SendMessageA(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
-                    ExpectFits(control, item, entry, GetSystemMetrics(SM_CXVSCROLL) + MulDiv(8, dpi, 96), width);
+                    ExpectFits(control, item, entry, GetSystemMetrics(SM_CXVSCROLL) + MulDiv(8, dpi, 96));
                 }
                 break;
             }

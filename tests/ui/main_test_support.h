@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -201,12 +202,15 @@ inline std::vector<std::string> LayoutFaults(HWND window) {
 }
 
 // What keeps the control's text from fitting on one line in its font and
-// width ("" when it fits), naming the font the system measured it with.
-inline std::string TextFault(HWND control, int padding) {
+// width ("" when it fits), naming the font the system measured it with; the
+// control's own text unless another is given (a list entry). An "&" marks a
+// mnemonic and takes no room.
+inline std::string TextFault(HWND control, int padding, std::string text = "") {
     HDC dc = GetDC(control);
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-    const std::string text = WindowTextOf(control);
+    if (text.empty()) text = WindowTextOf(control);
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
     SIZE size = {};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     TEXTMETRICA metrics = {};

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "../win32/win32_test_support.h"
 
 namespace {
 
@@ -16,13 +19,6 @@ constexpr int kPriorityId = 1080;
 constexpr char kStatusTitle[] = "VirtualDub Status - [movie.avs]";
 const char* const kPriorities[] = {"Idle",   "Lowest", "Even lower",  "Lower",
                                    "Normal", "Higher", "Even higher", "Highest"};
-
-std::string Beside(const char* name) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, length);
-    return dir.substr(0, dir.find_last_of('\\') + 1) + name;
-}
 
 std::string ComboText(HWND combo) {
     const auto index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
@@ -111,7 +107,7 @@ class PriorityRun {
 public:
     PriorityRun(const std::string& arguments, unsigned timeoutMs) {
         SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", std::to_string(timeoutMs).c_str());
-        std::string line = "\"" + Beside("Priority.exe") + "\" " + arguments;
+        std::string line = "\"" + mb::testing::TestProgram("Priority.exe") + "\" " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -137,62 +133,45 @@ private:
     HANDLE process_ = nullptr;
 };
 
-TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindow) {
-    struct Case {
-        const char* arguments;
-        bool inputChecked, outputChecked;
-        const char* priority;
-        std::vector<std::string> notices;
-        int exitCode;
-    };
-    const Case cases[] = {
-        {"\"WI00:VirtualDub Status\" BT01: \"CB00:Normal\" QU00:", false, true, "Normal",
-         {"1027 clicked unchecked", "1080 selchange Normal"}, 0},
-        {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:", false, false, "Higher",
-         {"1027 clicked unchecked", "1028 clicked unchecked", "1080 selchange Higher"}, 0},
-        // The entry must match exactly, case included; nothing after QU00: is done.
-        {"\"WI00:VirtualDub Status\" \"CB00:even higher\" BT02: QU00: BT01:", true, false, "Normal",
-         {"1028 clicked unchecked"}, 0},
-        // Without a window title there is nothing to act on.
-        {"BT01: BT02: \"CB00:Lowest\" QU00:", true, true, "Normal", {}, 3},
-    };
-    for (const auto& c : cases) {
-        // The first waits for its window to appear.
-        PriorityRun run(c.arguments, 20000);
-        if (&c == cases) PumpUntil(nullptr, 600);
-        StatusWindow status;
-        EXPECT_EQ(run.Wait(), c.exitCode) << c.arguments;
-        PumpUntil(nullptr, 50);
-        EXPECT_EQ(status.Checked(status.input), c.inputChecked) << c.arguments;
-        EXPECT_EQ(status.Checked(status.output), c.outputChecked) << c.arguments;
-        EXPECT_EQ(ComboText(status.combo), c.priority) << c.arguments;
-        EXPECT_EQ(status.notices, c.notices) << c.arguments;
-    }
-}
-
-TEST(PriorityExe, EndsQuietlyWithoutItsWindowAndDoesWhatItCanWithout) {
+TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindowAndEndsQuietlyWithoutIt) {
     const struct {
         const char* arguments;
-        bool priorityList, inputOn;
+        bool inputOn;
         int exitCode;
         bool inputChecked, outputChecked;
+        const char* priority;  // null: the window has no priority list
         std::vector<std::string> notices;
     } cases[] = {
+        {"\"WI00:VirtualDub Status\" BT01: \"CB00:Normal\" QU00:", true, 0, false, true, "Normal",
+         {"1027 clicked unchecked", "1080 selchange Normal"}},
+        {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:", true, 0, false, false, "Higher",
+         {"1027 clicked unchecked", "1028 clicked unchecked", "1080 selchange Higher"}},
+        // The entry must match exactly, case included; nothing after QU00: is done.
+        {"\"WI00:VirtualDub Status\" \"CB00:even higher\" BT02: QU00: BT01:", true, 0, true, false, "Normal",
+         {"1028 clicked unchecked"}},
+        // Without a window title there is nothing to act on.
+        {"BT01: BT02: \"CB00:Lowest\" QU00:", true, 3, true, true, "Normal", {}},
         // A window of another title stays untouched.
-        {"\"WI00:Nandub Status\" BT01: BT02: \"CB00:Highest\" QU00:", true, true, 1, true, true, {}},
+        {"\"WI00:Nandub Status\" BT01: BT02: \"CB00:Highest\" QU00:", true, 1, true, true, "Normal", {}},
         // Without the priority list, the boxes are still done.
-        {"\"WI00:VirtualDub Status\" \"CB00:Higher\" BT01: QU00:", false, true, 2, false, true, {"1027 clicked unchecked"}},
+        {"\"WI00:VirtualDub Status\" \"CB00:Higher\" BT01: QU00:", true, 2, false, true, nullptr,
+         {"1027 clicked unchecked"}},
         // A box that is already off is not clicked back on.
-        {"\"WI00:VirtualDub Status\" BT01: BT02: QU00:", true, false, 0, false, false, {"1028 clicked unchecked"}},
+        {"\"WI00:VirtualDub Status\" BT01: BT02: QU00:", false, 0, false, false, "Normal", {"1028 clicked unchecked"}},
     };
     for (const auto& c : cases) {
-        StatusWindow status(c.priorityList);
+        SCOPED_TRACE(c.arguments);
+        std::optional<PriorityRun> run;
+        if (&c == cases) run.emplace(c.arguments, 20000), PumpUntil(nullptr, 600);  // it waits for its window
+        StatusWindow status(c.priority != nullptr);
         if (!c.inputOn) SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
-        PriorityRun run(c.arguments, 700);
-        EXPECT_EQ(run.Wait(), c.exitCode) << c.arguments;
-        EXPECT_EQ(status.Checked(status.input), c.inputChecked) << c.arguments;
-        EXPECT_EQ(status.Checked(status.output), c.outputChecked) << c.arguments;
-        EXPECT_EQ(status.notices, c.notices) << c.arguments;
+        if (!run) run.emplace(c.arguments, 700);
+        EXPECT_EQ(run->Wait(), c.exitCode);
+        PumpUntil(nullptr, 50);
+        EXPECT_EQ(status.Checked(status.input), c.inputChecked);
+        EXPECT_EQ(status.Checked(status.output), c.outputChecked);
+        if (c.priority) EXPECT_EQ(ComboText(status.combo), c.priority);
+        EXPECT_EQ(status.notices, c.notices);
     }
 }
 

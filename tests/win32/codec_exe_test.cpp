@@ -11,7 +11,6 @@
 #include "win32_test_support.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
@@ -23,17 +22,8 @@ constexpr char kListPath[] = "c:\\Marobex_Codecs.txt";
 
 // Runs Codec.exe and returns its exit code.
 int RunCodecExe() {
-    std::string line = "\"" + mb::testing::TestProgram("Codec.exe") + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -2;
-    CloseHandle(process.hThread);
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    using namespace mb::testing;
+    return static_cast<int>(RunProgram("\"" + TestProgram("Codec.exe") + "\"", TestProgramFolder()).exitCode);
 }
 
 std::string ToAcp(const WCHAR* text) {
@@ -118,14 +108,8 @@ private:
 
 class CodecExe : public ::testing::Test {
 protected:
-    void SetUp() override {
-        DeleteFileA(kListPath);
-        RemoveDirectoryA(kListPath);
-    }
-    void TearDown() override {
-        DeleteFileA(kListPath);
-        RemoveDirectoryA(kListPath);
-    }
+    void SetUp() override { TearDown(); }
+    void TearDown() override { DeleteFileA(kListPath), RemoveDirectoryA(kListPath); }
 };
 
 TEST_F(CodecExe, ListsEveryCodecAndSurvivesThoseThatMisbehave) {
@@ -136,7 +120,7 @@ TEST_F(CodecExe, ListsEveryCodecAndSurvivesThoseThatMisbehave) {
     // An older, longer list must be replaced whole, not overwritten in part.
     std::string old;
     for (int i = 0; i < 200; ++i) old += "DivX Pro 5.0.2 Codec left from an earlier run\r\n";
-    std::ofstream(kListPath, std::ios::binary) << old;
+    ASSERT_TRUE(mb::testing::WriteWholeFile(kListPath, old));
     int code = -3;
     {
         FakeCodecs fakes;

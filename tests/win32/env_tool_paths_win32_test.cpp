@@ -24,7 +24,7 @@ TEST(SettingsFile, SaveWritesUpperCaseKeysThatLoadReadsInAnyCase) {
     EXPECT_EQ(ReadWholeFile(ini), "[PATH]\r\nVIRTUALDUBPATH=" + state.VirtualDubPath +
                                       "\r\nNANDUBPATH=D:\\Nandub 1.0\\nandub.exe\r\nBESWEETPATH=\r\n");
     ASSERT_TRUE(WriteWholeFile(ini, "[path]\r\nvirtualdubpath=" + TestProgram("versioned_1_4_10.exe") +
-                                        "\r\nbeSWEETpath=" + std::string(800, 'b') + "\r\n"));
+                                        "\r\nbeSWEETpath=" + std::string(3000, 'b') + "\r\n"));
     ProgramState loaded;
     loaded.ProgramFolder = folder.path();
     FilesW32 files;
@@ -33,7 +33,7 @@ TEST(SettingsFile, SaveWritesUpperCaseKeysThatLoadReadsInAnyCase) {
               (std::vector<std::string>{"VirtualDub v1.4.10\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}));
     EXPECT_EQ(loaded.VirtualDubPath, TestProgram("versioned_1_4_10.exe"));
     EXPECT_EQ(loaded.NanDubPath, "");
-    EXPECT_EQ(loaded.BesweetPath, std::string(800, 'b'));  // read whole, however long
+    EXPECT_EQ(loaded.BesweetPath, std::string(3000, 'b'));  // read whole, however long
     EXPECT_TRUE(messages.shown.empty());
 }
 
