@@ -1,7 +1,12 @@
 // The run driver with programs that leave results: refused input, numbers in
 // the user's format, the third pass's bitrate from the second pass's size,
-// durations and sizes in the log, failed writes, the windows and shutdown.
+// durations and sizes in the log, failed writes, the windows and shutdown;
+// and how a run is refused or ends early: the run lock, paths no file can
+// have, programs that cannot start, a quit, an exception.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 #include "codecstate/codec_state.h"
 #include "jobs/besweet.h"
@@ -45,10 +50,13 @@ struct Encode {
                 if (c == box) *path = value;
         }
     }
+    RunLockPort* lock = nullptr;
     RunOutcome Go() {
         RunPorts p = w.Ports();
+        p.runLock = lock;
         return StartEncode(s, st, p);
     }
+    bool Has(const std::string& event) const { return std::count(w.events.begin(), w.events.end(), event) > 0; }
     bool Logged(const std::string& line) const { return std::find(w.log.begin(), w.log.end(), line) != w.log.end(); }
     // DivX 4, three passes; the second pass leaves `kb` KB at the target.
     Encode& SecondPassLeaves(std::int64_t kb) {
@@ -245,4 +253,89 @@ TEST(Run, BesweetReadsMp2InputFromALowerCaseMpaOnly) {
             EXPECT_NE(line.find(std::string("-input \"") + source + "\""), std::string::npos) << line;
             EXPECT_EQ(line.find("--mp2input") != std::string::npos, mp2) << line;
         }
+}
+
+namespace {
+
+struct FakeLock : RunLockPort {
+    bool heldElsewhere = false;
+    int held = 0;
+    bool TryLock() override { return !heldElsewhere && ++held; }
+    void Unlock() override { --held; }
+};
+
+const Lines kTwoPasses = {"txtTarget=D:\\v\\film.avi", "OptCodec=1", "CmbNumPass=1", "chkShutdown=1"};
+
+}  // namespace
+
+TEST(RunStop, AnotherRunHoldingTheLockRefusesBeforeAnythingIsWritten) {
+    FakeLock lock;
+    lock.heldElsewhere = true;
+    Encode r(With(kTwoPasses, {"ChkCPU=1"}));
+    r.lock = &lock;
+    EXPECT_EQ(r.Go(), RunOutcome::Refused);
+    EXPECT_EQ(r.w.events, Lines{"message: Another encoding run is in progress."});
+    lock.heldElsewhere = false;
+    EXPECT_EQ(r.Go(), RunOutcome::Finished);
+    EXPECT_EQ(lock.held, 0);  // given back at the end
+}
+
+TEST(RunStop, PathsNoFileNameCanHoldAreRefusedNamingTheField) {
+    struct Case { std::string ProgramState::*path; const char* bad; const char* field; };
+    const Case cases[] = {
+        {&ProgramState::TargetFilePath, "D:\\v\\film.avi\"\r\nVirtualDub.Close();//", "Destination File (*.avi)"},
+        {&ProgramState::TargetFilePath, "D:\\v\\f*.avi", "Destination File (*.avi)"},
+        {&ProgramState::TargetFilePath, "D:\\v:x\\f.avi", "Destination File (*.avi)"},
+        {&ProgramState::SourceFilePath, "D:\\v\\m<o>.avs", "Video Source File (*.avs / *.avi)"},
+        {&ProgramState::Stream1FilePath, "D:\\a\\a|b.ac3", "Audio Stream 1 Audio Path (*.ac3 / *.mpa)"},
+        {&ProgramState::TempFolderPath, "D:\\t\" -output \"C:\\x", "Tempory Folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bad);
+        Encode r(With(kTwoPasses, {"TxtStream1=D:\\a\\a.ac3", "OptAudioFormat1=1"}));
+        r.st.*c.path = c.bad;
+        r.w.files[r.st.SourceFilePath] = "source";
+        EXPECT_EQ(r.Go(), RunOutcome::Refused);
+        ASSERT_EQ(r.w.events.size(), 1u);
+        EXPECT_NE(r.w.events[0].find(std::string(c.field) + " ("), std::string::npos) << r.w.events[0];
+    }
+    Encode sound(kTwoPasses);  // an unused temporary folder is not looked at
+    sound.st.TempFolderPath = "D:\\t\"";
+    EXPECT_EQ(sound.Go(), RunOutcome::Finished);
+}
+
+TEST(RunStop, ProgramThatCannotStartOrAQuitStopsTheRunBetweenSteps) {
+    for (const bool quit : {false, true}) {
+        Encode r(kTwoPasses);
+        if (quit) r.w.quitDuring = "jobpass1.vcf";
+        else r.w.missingPrograms = {r.st.VirtualDubPath};
+        EXPECT_EQ(r.Go(), RunOutcome::Stopped);
+        EXPECT_EQ(r.w.Events({"run("}).size(), 1u);  // no second pass
+        EXPECT_EQ(r.w.log.back(), quit ? " >> Encoding stopped: Marobex is closing <<"
+                                       : " >> Encoding stopped: cannot start C:\\vd\\VirtualDub.exe <<");
+        EXPECT_EQ(r.w.messages, quit ? Lines{} : Lines{"Cannot start C:\\vd\\VirtualDub.exe: The system cannot find the file specified."});
+        EXPECT_TRUE(r.Has("tray deleted") && r.Has("main shown"));
+        EXPECT_EQ(r.w.Events({"shutdown"}), Lines{});
+    }
+}
+
+TEST(RunStop, ExceptionsRestoreTheWindowsAndToolPathsAreFixedForTheRun) {
+    FakeLock lock;
+    Encode thrown(kTwoPasses);
+    thrown.lock = &lock;
+    thrown.w.programs.push_back({"jobpass1.vcf", [] { throw std::runtime_error("out of memory"); }});
+    EXPECT_THROW(thrown.Go(), std::runtime_error);
+    EXPECT_TRUE(thrown.Has("tray deleted") && thrown.Has("main shown"));
+    EXPECT_EQ(lock.held, 0);
+
+    Encode changed(kTwoPasses);
+    changed.w.programs.push_back({"jobpass1.vcf", [&changed] { changed.st.VirtualDubPath.clear(); }});
+    EXPECT_EQ(changed.Go(), RunOutcome::Finished);
+    EXPECT_TRUE(changed.Has("run(0): C:\\vd\\VirtualDub.exe /r /x /sc:\\jobpass2.vcf"));
+    EXPECT_EQ(changed.st.VirtualDubPath, "");  // the user's choice stays for the next run
+
+    Encode registry(With(kTwoPasses, {"ChkCPU=1", "SldPostProces=4"}));
+    registry.w.registryFailure = "Cannot write the registry value x: Access denied.";
+    EXPECT_EQ(registry.Go(), RunOutcome::Finished);
+    EXPECT_EQ(registry.w.messages, Lines{registry.w.registryFailure});  // once, and the run goes on
 }
