@@ -83,10 +83,39 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     state_.ProgramFolder = options.programFolder.empty() ? FolderOf(ProgramFilePath()) : options.programFolder;
 
     // The window exists, hidden, from here on, so that it follows every
-    // start value the model takes.
-    if (!window_.Create(instance, options.dpi)) return false;
+    // start value the model takes; its controls are made once those are set.
+    if (!window_.CreateFrame(instance, options.dpi)) return false;
     g_app = this;
     SetMessageFilter(&MarobexApp::FilterMessage);
+
+    StartupSteps steps;
+    steps.prepareToolRegistry = [this] {
+        if (const Status st = PrepareToolRegistry(ports_.registry); !st)
+            ports_.messages.ShowMessage(st.message, MessageIcon::Exclamation);
+    };
+    // The codec check waits until the window is up (it may take seconds).
+    steps.checkInstalledCodecs = [this] { startupCodecCheck_ = true; };
+    model_.RunStartup(steps);
+
+    HWND main = window_.Handle();
+    if (!main) return false;
+    // The first tab's controls are made before the window shows, the others
+    // as soon as its messages are delivered (StartupRestMessage).
+    window_.CreateControls(MainWindowW32::Controls::SelectedPage);
+    if (startupCodecCheck_) {
+        window_.SetCodecList({CodecCheckRunningLine});
+        model_.SetEnabled(Ctl::OptCodec, false);
+    }
+    ShowWindow(main, options.showCommand);
+    UpdateWindow(main);
+    PostMessageA(main, StartupRestMessage, 0, 0);
+    return true;
+}
+
+void MarobexApp::FinishStartup() {
+    HWND main = window_.Handle();
+    if (!main) return;
+    window_.CreateControls(MainWindowW32::Controls::All);
 
     std::vector<std::string> tools = LoadToolPaths(state_, ports_.profile, ports_.files, ports_.messages);
     // A fresh install with the engine and FFmpeg works at once.
@@ -97,21 +126,9 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     // hidden, holding the paths just read.
     if (ports_.files.FileExists(SettingsFilePath(state_))) {
         Opening(OtherWindow::ExternalApp);
-        externalApp_.Load(window_.Handle(), instance_);
+        externalApp_.Load(main, instance_);
     }
 
-    StartupSteps steps;
-    steps.prepareToolRegistry = [this] {
-        if (const Status st = PrepareToolRegistry(ports_.registry); !st)
-            ports_.messages.ShowMessage(st.message, MessageIcon::Exclamation);
-    };
-    // The codec check waits until the window is up (it may take seconds).
-    bool checkCodecs = false;
-    steps.checkInstalledCodecs = [&checkCodecs] { checkCodecs = true; };
-    model_.RunStartup(steps);
-
-    HWND main = window_.Handle();
-    if (!main) return false;
     queuePage_.Create(main, window_.Item(IDC_SSTabMain), instance_,
                       reinterpret_cast<HFONT>(SendMessageA(window_.Item(IDC_SSTabMain), WM_GETFONT, 0, 0)),
                       window_.Dpi());
@@ -120,15 +137,10 @@ bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICON));
     tray_ = std::make_unique<TrayIconW32>(main, icon, [this] { ShowProgressWindow(); });
 
-    ShowWindow(main, options.showCommand);
-    UpdateWindow(main);
-    if (checkCodecs) {
-        // Said at once, done once the window has painted.
-        window_.SetCodecList({CodecCheckRunningLine});
-        model_.SetEnabled(Ctl::OptCodec, false);
-        PostMessageA(main, StartupCodecCheckMessage, 0, 0);
+    if (startupCodecCheck_) {
+        startupCodecCheck_ = false;
+        CheckInstalledCodecs();
     }
-    return true;
 }
 
 int MarobexApp::Run() {
@@ -230,8 +242,8 @@ bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The session is ending while a program runs: the run stops after it,
     // as on a quit.
     if (message == WM_ENDSESSION && wParam && busy_) PostQuitMessage(0);
-    if (message == StartupCodecCheckMessage) {
-        CheckInstalledCodecs();
+    if (message == StartupRestMessage) {
+        FinishStartup();
         return true;
     }
     return tray_ && tray_->HandleMessage(message, wParam, lParam);

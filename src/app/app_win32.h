@@ -53,8 +53,8 @@ struct AppOptions {
     int codecCheckLimitMs = CodecCheckLimitMs;
 };
 
-// Posted to the main window once it is shown: the start-up's codec check.
-inline constexpr UINT StartupCodecCheckMessage = WM_APP + 16;
+// Posted to the main window once it is shown: the rest of the start-up.
+inline constexpr UINT StartupRestMessage = WM_APP + 16;
 
 class MarobexApp : private MainWindowHandler, private RunView, private CodecCheckButton, private QueuePageHandler {
 public:
@@ -64,12 +64,14 @@ public:
     MarobexApp& operator=(const MarobexApp&) = delete;
 
     // The start-up, in order: the base64 table, the program folder, the
-    // tool paths (with the External Program Location window loaded hidden
-    // when the settings file exists), the controls' start values with the
-    // registry preparation at its place, the queue from its file, then the
-    // main window is shown. The codec check follows as soon as the window's
-    // messages are delivered (StartupCodecCheckMessage), so the window
-    // appears at once. False when the main window cannot be created.
+    // controls' start values with the registry preparation at its place,
+    // then the main window is shown with the first tab's controls. As soon
+    // as the window's messages are delivered (StartupRestMessage) come the
+    // other tabs' controls, the tool paths (with the External Program
+    // Location window loaded hidden when the settings file exists), the
+    // Queue tab with the queue from its file, the tray icon and the codec
+    // check, so the window appears at once. False when the main window
+    // cannot be created.
     bool Start(HINSTANCE instance, const AppOptions& options = {});
 
     // Delivers the thread's messages until the main window has closed and
@@ -115,6 +117,7 @@ private:
     void MainWindowClosing() override;
     void MainWindowDestroyed() override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void FinishStartup();
 
     // RunView
     void HideMainWindow() override;
@@ -157,6 +160,7 @@ private:
     ExternalAppWindow externalApp_;
     std::vector<OtherWindow> opened_;
     bool busy_ = false;  // a codec check or a run is going on
+    bool startupCodecCheck_ = false;  // the start-up's codec check is still to come
     RunMutexW32 runLock_;
     AppOptions options_;
     std::unique_ptr<CountdownWindowW32> countdown_;

@@ -10,6 +10,7 @@
 
 #include "env/command_text.h"
 #include "env/message_box_win32.h"
+#include "env/system_library_win32.h"
 
 namespace mb {
 namespace {
@@ -44,11 +45,15 @@ std::string ShowFileDialog(HWND owner, const std::string& filter, const std::str
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = save ? kSaveFlags : kOpenFlags;
 
+    const auto show = save ? SystemFunction<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA")
+                           : SystemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    const auto lastError = SystemFunction<decltype(&CommDlgExtendedError)>("comdlg32.dll", "CommDlgExtendedError");
+    if (!show || !lastError) return {};
     for (;;) {
-        if (save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog)) break;
+        if (show(&dialog)) break;
         // A path longer than the buffer is no Cancel: say why it cannot be
         // taken, and let the user choose again.
-        if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return {};
+        if (lastError() != FNERR_BUFFERTOOSMALL) return {};
         MessageBoxesW32(owner).ShowMessage(PathTooLongMessage, MessageIcon::Exclamation);
         std::fill(std::begin(fileName), std::end(fileName), '\0');  // the size needed is left there
     }
@@ -75,7 +80,8 @@ int CALLBACK BrowseFolderCallback(HWND window, UINT message, LPARAM parameter, L
         break;
     case BFFM_SELCHANGED: {
         char path[MAX_PATH] = {};
-        if (parameter && SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(parameter), path))
+        const auto pathOf = SystemFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+        if (parameter && pathOf && pathOf(reinterpret_cast<PCIDLIST_ABSOLUTE>(parameter), path))
             SendMessageA(window, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
         break;
     }
@@ -95,16 +101,23 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
     browse.lpfn = BrowseFolderCallback;
     browse.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
 
+    const auto browseFor = SystemFunction<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    const auto pathOf = SystemFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+    const auto comStart = SystemFunction<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+    const auto comEnd = SystemFunction<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
+    const auto memFree = SystemFunction<decltype(&CoTaskMemFree)>("ole32.dll", "CoTaskMemFree");
+    if (!browseFor || !pathOf || !comStart || !comEnd || !memFree) return {};
+
     // The shell's browser wants COM on this thread; start it here unless the
     // program already has.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT com = comStart(nullptr, COINIT_APARTMENTTHREADED);
     std::string chosen;
-    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse)) {
+    if (PIDLIST_ABSOLUTE item = browseFor(&browse)) {
         char path[MAX_PATH] = {};
-        if (SHGetPathFromIDListA(item, path)) chosen = path;
-        CoTaskMemFree(item);
+        if (pathOf(item, path)) chosen = path;
+        memFree(item);
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com)) comEnd();
     return chosen;
 }
 

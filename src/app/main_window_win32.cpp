@@ -92,6 +92,12 @@ MainWindowW32::~MainWindowW32() {
 int MainWindowW32::Scale(int layoutPixels) const { return MulDiv(layoutPixels, dpi_, 96); }
 
 bool MainWindowW32::Create(HINSTANCE instance, int dpi) {
+    if (!CreateFrame(instance, dpi)) return false;
+    CreateControls(Controls::All);
+    return true;
+}
+
+bool MainWindowW32::CreateFrame(HINSTANCE instance, int dpi) {
     if (dpi <= 0) dpi = QueryScreenDpi().x;
     dpi_ = dpi > 0 ? dpi : 96;
     windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
@@ -115,27 +121,55 @@ bool MainWindowW32::Create(HINSTANCE instance, int dpi) {
     if (!CreateObjectWindow(WS_EX_CONTROLPARENT, kWindowClass, MainWindowTitle, kWindowStyle, x, y, width,
                             height, nullptr, instance))
         return false;
-
-    {
-        Mirroring guard(*this);
-        CreateItems();
-    }
     model_.AddObserver(this);
-    SyncAll();
     return true;
 }
 
-HWND MainWindowW32::Item(int id) const { return window_ ? GetDlgItem(window_, id) : nullptr; }
+void MainWindowW32::CreateControls(Controls which) {
+    if (!window_ || items_.size() == MainLayout().size()) return;
+    {
+        Mirroring guard(*this);
+        CreateItems(which);
+    }
+    SyncAll();
+    SetCodecList(codecLines_);
+    SetExternalAppList(externalAppLines_);
+}
+
+bool MainWindowW32::HasAllControls() const { return window_ && items_.size() == MainLayout().size(); }
+
+// The window's controls by id, from the table made as they were created
+// (the system's lookup walks every child each time).
+HWND MainWindowW32::Item(int id) const {
+    const auto known = items_.find(id);
+    return known != items_.end() ? known->second : nullptr;
+}
 
 HWND MainWindowW32::ControlWindow(Ctl c, int button) const { return Item(IdOf(c, button)); }
 
 // ---- Creation -----------------------------------------------------------------
 
-void MainWindowW32::CreateItems() {
+// Controls are stacked in layout order (that is the tab order too), so one
+// made later goes beneath the one before it in the layout.
+void MainWindowW32::CreateItems(Controls which) {
+    const int page = model_.SelectedTab(TabStrip::SSTabMain);
+    HWND above = nullptr;
+    const bool between = !items_.empty();  // made now, they go between those made before
+    std::vector<const LayoutItem*> made;
     for (const LayoutItem& item : MainLayout()) {
+        if (HWND existing = Item(item.id)) {
+            above = existing;
+            continue;
+        }
+        if (which == Controls::SelectedPage && item.place.tab >= 0 && item.place.tab != page) continue;
         HWND control = CreateItem(item);
-        if (control && font_) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         if (!control) continue;
+        items_[item.id] = control;
+        if (font_) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (between)
+            SetWindowPos(control, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        above = control;
+        made.push_back(&item);
         switch (item.kind) {
             case ItemKind::Combo:
                 for (const std::string& entry : SplitAt(item.text, '|'))
@@ -160,28 +194,31 @@ void MainWindowW32::CreateItems() {
                     SendMessageA(control, TCM_INSERTITEMA, static_cast<WPARAM>(index++),
                                  reinterpret_cast<LPARAM>(&tab));
                 }
-                // The pages lie over the strip's display area.
-                RECT area{};
-                GetWindowRect(control, &area);
-                MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
-                SendMessageA(control, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-                const std::vector<int> bodies =
-                    item.id == IDC_SSTabMain         ? std::vector<int>{IDC_FrmInput, IDC_FrmVideo, IDC_FrmAudio, IDC_FrmOutput}
-                    : item.id == IDC_SSTabXividPanel ? std::vector<int>{IDC_XvidPanelPage}
-                                                     : std::vector<int>{IDC_Divx3PanelPage};
-                for (int body : bodies)
-                    SetWindowPos(Item(body), nullptr, area.left, area.top, area.right - area.left,
-                                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
                 break;
             }
             default: break;
         }
     }
+    // The page backgrounds lie over their strip's display area; each strip
+    // follows its pages in the layout.
+    const std::vector<LayoutItem>& layout = MainLayout();
+    for (const LayoutItem* body : made) {
+        if (body->kind != ItemKind::PageBody) continue;
+        auto strip = layout.begin() + (body - layout.data());
+        while (strip != layout.end() && strip->kind != ItemKind::Tab) ++strip;
+        if (strip == layout.end()) continue;
+        RECT area{};
+        GetWindowRect(Item(strip->id), &area);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
+        SendMessageA(Item(strip->id), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+        SetWindowPos(Item(body->id), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 HWND MainWindowW32::CreateItem(const LayoutItem& item) {
     const char* cls = WC_STATICA;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (ShouldShow(item) ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
     int height = Scale(item.rect.y + item.rect.h) - Scale(item.rect.y);
     // Every control starts a group of its own but the second and later
@@ -249,7 +286,7 @@ void MainWindowW32::SyncAll() {
     for (int i = 0; i < kControlCount; ++i) {
         MirrorValue(static_cast<Ctl>(i));
         MirrorEnabled(static_cast<Ctl>(i));
-        InvalidateRect(ControlWindow(static_cast<Ctl>(i)), nullptr, TRUE);
+        if (HWND control = ControlWindow(static_cast<Ctl>(i))) InvalidateRect(control, nullptr, TRUE);
     }
     for (int l = 0; l < kLabelCount; ++l) MirrorLabel(static_cast<Label>(l));
     MirrorCommands();
@@ -260,6 +297,7 @@ void MainWindowW32::SyncAll() {
 void MainWindowW32::MirrorValue(Ctl c) {
     Mirroring guard(*this);
     HWND control = ControlWindow(c);
+    if (!control) return;  // not made yet: made showing the model
     switch (Control(c).kind) {
         case ControlKind::Text:
             if (WindowText(control) != model_.Text(c)) SetWindowTextA(control, model_.Text(c).c_str());
@@ -277,25 +315,32 @@ void MainWindowW32::MirrorValue(Ctl c) {
     }
 }
 
+namespace {
+// A control not made yet is made in the model's state.
+void Enable(HWND control, bool enabled) {
+    if (control) EnableWindow(control, enabled);
+}
+}  // namespace
+
 void MainWindowW32::MirrorEnabled(Ctl c) {
     Mirroring guard(*this);
     if (Control(c).kind == ControlKind::Option) {
         for (int button = 0; button < FormModel::ButtonCount(c); ++button)
-            EnableWindow(ControlWindow(c, button), model_.Enabled(c) && model_.ButtonEnabled(c, button));
+            Enable(ControlWindow(c, button), model_.Enabled(c) && model_.ButtonEnabled(c, button));
         return;
     }
-    EnableWindow(ControlWindow(c), model_.Enabled(c));
+    Enable(ControlWindow(c), model_.Enabled(c));
 }
 
 void MainWindowW32::MirrorLabel(Label l) {
     Mirroring guard(*this);
-    SetWindowTextA(Item(LabelId(l)), model_.LabelText(l).c_str());
+    if (HWND label = Item(LabelId(l))) SetWindowTextA(label, model_.LabelText(l).c_str());
 }
 
 void MainWindowW32::MirrorCommands() {
     Mirroring guard(*this);
     for (int b = 0; b < kCommandCount; ++b)
-        EnableWindow(Item(CommandId(static_cast<Command>(b))), model_.CommandEnabled(static_cast<Command>(b)));
+        Enable(Item(CommandId(static_cast<Command>(b))), model_.CommandEnabled(static_cast<Command>(b)));
 }
 
 void MainWindowW32::MirrorTabs() {
@@ -324,6 +369,7 @@ void MainWindowW32::ApplyVisibility() {
     if (shown) SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
     for (const LayoutItem& item : MainLayout()) {
         HWND control = Item(item.id);
+        if (!control) continue;
         const bool visible = ShouldShow(item);
         if (((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) != visible)
             ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
@@ -340,10 +386,14 @@ void MainWindowW32::ApplyVisibility() {
 void MainWindowW32::OnValueChanged(Ctl c) { MirrorValue(c); }
 void MainWindowW32::OnEnabledChanged(Ctl c) { MirrorEnabled(c); }
 void MainWindowW32::OnButtonChanged(Ctl group, int) { MirrorEnabled(group); }
-void MainWindowW32::OnBackColourChanged(Ctl c) { InvalidateRect(ControlWindow(c), nullptr, TRUE); }
+void MainWindowW32::OnBackColourChanged(Ctl c) {
+    if (HWND control = ControlWindow(c)) InvalidateRect(control, nullptr, TRUE);
+}
 void MainWindowW32::OnLabelChanged(Label l) { MirrorLabel(l); }
 void MainWindowW32::OnPanelChanged(Panel) { ApplyVisibility(); }
 void MainWindowW32::OnTabChanged(TabStrip) {
+    // A tab chosen before its controls are made gets them now.
+    if (!items_.empty() && !HasAllControls()) return CreateControls(Controls::SelectedPage);
     MirrorTabs();
     ApplyVisibility();
 }
@@ -373,10 +423,15 @@ void FillList(HWND list, const std::vector<std::string>& lines) {
 }
 }  // namespace
 
-void MainWindowW32::SetCodecList(const std::vector<std::string>& lines) { FillList(Item(IDC_LstCodecFound), lines); }
+// Kept for a list not made yet.
+void MainWindowW32::SetCodecList(const std::vector<std::string>& lines) {
+    codecLines_ = lines;
+    if (HWND list = Item(IDC_LstCodecFound)) FillList(list, lines);
+}
 
 void MainWindowW32::SetExternalAppList(const std::vector<std::string>& lines) {
-    FillList(Item(IDC_LstExternalApp), lines);
+    externalAppLines_ = lines;
+    if (HWND list = Item(IDC_LstExternalApp)) FillList(list, lines);
 }
 
 // ---- User actions -------------------------------------------------------------------
@@ -530,6 +585,9 @@ LRESULT MainWindowW32::HandleMessage(HWND window, UINT message, WPARAM wParam, L
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void MainWindowW32::OnWindowGone() { lastFocus_ = nullptr; }
+void MainWindowW32::OnWindowGone() {
+    lastFocus_ = nullptr;
+    items_.clear();
+}
 
 }  // namespace mb

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/form_model.h"
@@ -89,11 +90,20 @@ public:
     // state. dpi: the scale of the layout; 0 takes the system's. The client
     // area is 10170 x 8265 twips at that DPI.
     bool Create(HINSTANCE instance, int dpi = 0);
+
+    // The same in steps, so that the window can show before all of its
+    // controls are made: the frame alone (observing the model from here
+    // on), then the controls not made yet, those of the selected main tab
+    // and of every tab or all, each showing the model's state.
+    enum class Controls { SelectedPage, All };
+    bool CreateFrame(HINSTANCE instance, int dpi = 0);
+    void CreateControls(Controls which);
+    bool HasAllControls() const;
     HWND Handle() const { return window_; }
     int Dpi() const { return dpi_; }
 
-    // A child window by its id (resource.h), or a settings control (the
-    // given button of an option group).
+    // A control by its id (resource.h), or a settings control (the given
+    // button of an option group); null while it is not made.
     HWND Item(int id) const;
     HWND ControlWindow(Ctl c, int button = 0) const;
 
@@ -125,7 +135,7 @@ private:
     void OnTabSelected(HWND tab);
     HBRUSH OnControlColour(HDC dc, HWND control);
 
-    void CreateItems();
+    void CreateItems(Controls which);
     HWND CreateItem(const LayoutItem& item);
     int Scale(int layoutPixels) const;
 
@@ -157,6 +167,8 @@ private:
     HFONT font_ = nullptr;
     int dpi_ = 96;
     int mirroring_ = 0;
+    std::unordered_map<int, HWND> items_;  // the controls made, by id
+    std::vector<std::string> codecLines_, externalAppLines_;  // the lists' lines
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left
     HBRUSH windowBrush_ = nullptr;  // the system's colours, not to be deleted
     HBRUSH light3dBrush_ = nullptr;

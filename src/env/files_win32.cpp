@@ -1,6 +1,7 @@
 #include "env/files_win32.h"
 
 #include "env/api_error_win32.h"
+#include "env/system_library_win32.h"
 #include "model/text.h"
 
 namespace mb {
@@ -87,15 +88,31 @@ bool FilesW32::ReadLines(const std::string& path, std::vector<std::string>& line
     return true;
 }
 
-bool FilesW32::FileVersion(const std::string& path, std::string& version) {
+namespace {
+// The file's version resource; false when it has none.
+bool ReadVersionBlock(const std::string& path, std::vector<char>& block) {
+    const auto sizeOf = SystemFunction<decltype(&GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
+    const auto read = SystemFunction<decltype(&GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+    if (!sizeOf || !read) return false;
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    const DWORD size = sizeOf(path.c_str(), &handle);
     if (size == 0) return false;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    block.assign(size, '\0');
+    return read(path.c_str(), 0, size, block.data()) != FALSE;
+}
+
+bool QueryVersionValue(std::vector<char>& block, const char* key, void** value, UINT* length) {
+    const auto query = SystemFunction<decltype(&VerQueryValueA)>("version.dll", "VerQueryValueA");
+    return query && query(block.data(), key, value, length) && *value;
+}
+}  // namespace
+
+bool FilesW32::FileVersion(const std::string& path, std::string& version) {
+    std::vector<char> block;
+    if (!ReadVersionBlock(path, block)) return false;
     void* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\", &fixed, &length) || !fixed ||
+    if (!QueryVersionValue(block, "\\", &fixed, &length) ||
         length < sizeof(VS_FIXEDFILEINFO))
         return false;
     const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
@@ -107,25 +124,22 @@ bool FilesW32::FileVersion(const std::string& path, std::string& version) {
 }
 
 bool FilesW32::FileProductName(const std::string& path, std::string& name) {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    if (size == 0) return false;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    std::vector<char> block;
+    if (!ReadVersionBlock(path, block)) return false;
     struct Translation {
         WORD language;
         WORD codePage;
     };
     void* table = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &table, &length) || !table ||
+    if (!QueryVersionValue(block, "\\VarFileInfo\\Translation", &table, &length) ||
         length < sizeof(Translation))
         return false;
     const auto* t = static_cast<const Translation*>(table);
     char key[64];
     wsprintfA(key, "\\StringFileInfo\\%04x%04x\\ProductName", t->language, t->codePage);
     void* text = nullptr;
-    if (!VerQueryValueA(block.data(), key, &text, &length) || !text || length == 0) return false;
+    if (!QueryVersionValue(block, key, &text, &length) || length == 0) return false;
     name.assign(static_cast<const char*>(text));
     return true;
 }

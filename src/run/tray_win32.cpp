@@ -1,7 +1,16 @@
 #include "run/tray_win32.h"
 
+#include "env/system_library_win32.h"
+
 
 namespace mb {
+
+namespace {
+void NotifyIcon(DWORD what, NOTIFYICONDATAA& data) {
+    if (const auto notify = SystemFunction<decltype(&Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA"))
+        notify(what, &data);
+}
+}  // namespace
 
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first NOTIFYICONDATA layout is 88 bytes");
@@ -23,12 +32,12 @@ TrayIconW32::TrayIconW32(HWND window, HICON icon, std::function<void()> showProg
 }
 
 void TrayIconW32::StartSystray() {
-    Shell_NotifyIconA(NIM_ADD, &data_);
+    NotifyIcon(NIM_ADD, data_);
     shown_ = true;
 }
 
 void TrayIconW32::DeleteSystray() {
-    Shell_NotifyIconA(NIM_DELETE, &data_);
+    NotifyIcon(NIM_DELETE, data_);
     shown_ = false;
 }
 
@@ -48,7 +57,7 @@ bool TrayIconW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-        if (shown_) Shell_NotifyIconA(NIM_ADD, &data_);
+        if (shown_) NotifyIcon(NIM_ADD, data_);
         return true;
     }
     return false;
