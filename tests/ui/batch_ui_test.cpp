@@ -6,15 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "fakes/fakes.h"
-#include "app/app_win32.h"
 #include "app/screenshot_win32.h"
 #include "main_test_support.h"
 
 namespace mb::test {
 namespace {
 
-constexpr char kFolder[] = "C:\\Marobex";
+constexpr const char* kFolder = ProgramUnderTest::kFolder;
 
 // The ports of the whole program: the run's world, with the profile, the
 // locale, the text files and a Codec.exe that may hang.
@@ -27,30 +25,13 @@ struct AppWorld : mb::fakes::World {
     }
 };
 
-struct Program {
-    AppWorld& world;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MarobexApp> app;
-
-    explicit Program(AppWorld& w, int show = SW_HIDE) : world(w) {
-        app = std::make_unique<MarobexApp>(AppPorts{world, world, world, world, world, world, world, world, world,
-                                                    dialogs});
-        AppOptions options;
-        options.programFolder = kFolder;
-        options.showCommand = show;
+struct Program : ProgramUnderTest {
+    explicit Program(AppWorld& w, int show = SW_HIDE) : ProgramUnderTest(w) {
         options.shutdownCountdownSeconds = 2;
         options.shutdownCountdownTickMs = 20;
-        app->Start(GetModuleHandleA(nullptr), options);
-        Pump();
+        Start(show);
     }
-    ~Program() {
-        if (app->Window().Handle()) DestroyWindow(app->Window().Handle());
-        TakeQuitMessage();
-    }
-    void Click(int id) {
-        SendMessageA(app->QueuePage().Item(id), BM_CLICK, 0, 0);
-        Pump();
-    }
+    void ClickQueue(int id) { Click(app->QueuePage().Item(id)); }
     std::vector<std::string> States() {
         std::vector<std::string> states;
         HWND list = app->QueuePage().Item(QueuePageW32::IDC_QueueList);
@@ -104,7 +85,7 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
         for (const char* source : {"C:\\v\\good.avs", "C:\\v\\gone.avs", "C:\\v\\crash.avs"}) {
             p.dialogs.answers = {source};
             p.app->Window().BrowseSource();
-            p.Click(QueuePageW32::IDC_QueueAdd);
+            p.ClickQueue(QueuePageW32::IDC_QueueAdd);
         }
         world.files.erase("C:\\v\\gone.avs");  // refused when its turn comes
         EXPECT_EQ(p.States(), (std::vector<std::string>{"Waiting", "Waiting", "Waiting"}));
@@ -119,7 +100,7 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
                                       GetWindowTextA(p.app->Progress().Handle(), text, sizeof text);
                                       captions.emplace_back(text);
                                   }});
-        p.Click(QueuePageW32::IDC_QueueStart);
+        p.ClickQueue(QueuePageW32::IDC_QueueStart);
         EXPECT_EQ(captions, (std::vector<std::string>{"Loggin Encoding process - job 1 of 3",
                                                       "Loggin Encoding process - job 3 of 3"}));
         EXPECT_EQ(p.States(),
@@ -148,13 +129,13 @@ TEST(QueueTab, SaveJobThenOpenJobGivesTheSameSettings) {
     p.app->Model().SetText(Ctl::TxtBit3, "1200");
     const EncodeSettings before = p.app->Model().Settings();
     p.dialogs.answers = {"C:\\jobs\\film"};
-    p.Click(QueuePageW32::IDC_QueueSaveJob);
+    p.ClickQueue(QueuePageW32::IDC_QueueSaveJob);
     ASSERT_EQ(world.files.count("C:\\jobs\\film.ini"), 1u);
 
     p.app->Model().SelectOption(Ctl::OptCodec, 0);
     p.app->Model().SetCheck(Ctl::ChkCPU, 1);
     p.dialogs.answers = {"C:\\jobs\\film.ini"};
-    p.Click(QueuePageW32::IDC_QueueOpenJob);
+    p.ClickQueue(QueuePageW32::IDC_QueueOpenJob);
     EXPECT_EQ(world.messages, std::vector<std::string>{});
     for (int i = 0; i < kControlCount; ++i) {
         const Ctl c = static_cast<Ctl>(i);

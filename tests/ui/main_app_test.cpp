@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/app_win32.h"
-#include "fakes/fakes.h"
 #include "main_test_support.h"
 #include "run/tray_win32.h"
 
@@ -16,7 +14,6 @@ namespace {
 
 using fakes::Lines;
 
-constexpr char kFolder[] = "C:\\Marobex";
 constexpr char kVirtualDub[] = "C:\\VD\\VirtualDub.exe";
 
 // Writes down, in order, the windows of this thread that are destroyed.
@@ -50,11 +47,11 @@ private:
 
 // The program over the shared fakes, with Codec.exe finding DivX 5 Pro,
 // XviD and DivX 3, and the settings file naming VirtualDub.
-struct Program {
+struct World {
     fakes::World env;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MarobexApp> app;
-    Program() {
+};
+struct Program : World, ProgramUnderTest {
+    Program() : ProgramUnderTest(env) {
         const std::string ini = std::string(kFolder) + "\\Marobex.ini";
         env.files[ini] = "";
         env.files[std::string(kFolder) + "\\Codec.exe"] = "";
@@ -66,32 +63,6 @@ struct Program {
                                     env.files["c:\\Marobex_Codecs.txt"] =
                                         "DivX Pro 5.0.2 Codec\r\nXviD MPEG-4 Codec\r\nDivX ;-) MPEG-4 Low-Motion\r\n";
                                 }});
-    }
-    ~Program() { TakeQuitMessage(); }
-    bool Start(int show = SW_HIDE) {
-        app = std::make_unique<MarobexApp>(AppPorts{env, env, env, env, env, env, env, env, env, dialogs});
-        AppOptions options;
-        options.programFolder = kFolder;
-        options.showCommand = show;
-        const bool started = app->Start(GetModuleHandleA(nullptr), options);
-        Pump();  // the codec check, once the window is up
-        return started;
-    }
-    HWND Main() { return app->Window().Handle(); }
-    HWND Item(int id) { return app->Window().Item(id); }
-    void Click(int id) {
-        SendMessageA(Item(id), BM_CLICK, 0, 0);
-        Pump();
-    }
-    Lines Listed(int id) {
-        Lines out;
-        const int count = static_cast<int>(SendMessageA(Item(id), LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[256] = "";
-            SendMessageA(Item(id), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            out.emplace_back(text);
-        }
-        return out;
     }
 };
 

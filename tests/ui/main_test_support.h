@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fakes.h"
 #include "model/form_model.h"
+#include "app/app_win32.h"
 #include "app/main_window_win32.h"
 #include "app/resource.h"
 #include "app/screenshot_win32.h"
@@ -83,13 +85,18 @@ struct WindowUnderTest {
     CountingHandler handler;
     std::unique_ptr<MainWindowW32> window;
 
-    explicit WindowUnderTest(bool show = false, int dpi = 0, CodecCheckResult codecs = EveryCodec()) {
+    // inSteps: made as the program starts: the frame, the model's start
+    // values, the first tab's controls, then the others.
+    explicit WindowUnderTest(bool show = false, int dpi = 0, CodecCheckResult codecs = EveryCodec(),
+                             bool inSteps = false) {
         state.ProgramFolder = "C:\\Marobex";
         window = std::make_unique<MainWindowW32>(model, state, dialogs, handler);
-        if (!window->Create(GetModuleHandleA(nullptr), dpi)) return;
+        const HINSTANCE instance = GetModuleHandleA(nullptr);
+        if (!(inSteps ? window->CreateFrame(instance, dpi) : window->Create(instance, dpi))) return;
         StartupSteps steps;
         steps.checkInstalledCodecs = [this, codecs] { model.ApplyCodecCheck(codecs, true); };
         model.RunStartup(steps);
+        if (inSteps) window->CreateControls(MainWindowW32::Controls::SelectedPage);
         if (show) ShowWindow(window->Handle(), SW_SHOWNORMAL);
         Pump();
     }
@@ -130,6 +137,48 @@ struct WindowUnderTest {
         NMHDR header{strip, static_cast<UINT_PTR>(stripId), static_cast<UINT>(TCN_SELCHANGE)};
         SendMessageA(Handle(), WM_NOTIFY, static_cast<WPARAM>(stripId), reinterpret_cast<LPARAM>(&header));
         Pump();
+    }
+};
+
+// The whole program over the shared fakes, its program folder C:\Marobex,
+// shown only when asked; Start returns once the start-up has ended.
+struct ProgramUnderTest {
+    static constexpr char kFolder[] = "C:\\Marobex";
+    fakes::World& world;
+    ScriptedDialogs dialogs;
+    AppOptions options;
+    std::unique_ptr<MarobexApp> app;
+
+    explicit ProgramUnderTest(fakes::World& w) : world(w) { options.programFolder = kFolder; }
+    ~ProgramUnderTest() {
+        if (app && app->Window().Handle()) DestroyWindow(app->Window().Handle());
+        TakeQuitMessage();
+    }
+    bool Start(int show = SW_HIDE) {
+        fakes::World& w = world;
+        app = std::make_unique<MarobexApp>(AppPorts{w, w, w, w, w, w, w, w, w, dialogs});
+        options.showCommand = show;
+        const bool started = app->Start(GetModuleHandleA(nullptr), options);
+        Pump();
+        return started;
+    }
+    HWND Main() { return app->Window().Handle(); }
+    HWND Item(int id) { return app->Window().Item(id); }
+    void Click(HWND button) {
+        SendMessageA(button, BM_CLICK, 0, 0);
+        Pump();
+    }
+    void Click(int id) { Click(Item(id)); }
+    // The lines of a list box.
+    std::vector<std::string> Listed(int id) {
+        std::vector<std::string> out;
+        const int count = static_cast<int>(SendMessageA(Item(id), LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[256] = "";
+            SendMessageA(Item(id), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            out.emplace_back(text);
+        }
+        return out;
     }
 };
 

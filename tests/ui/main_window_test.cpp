@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
 
 #include "app/screenshot_win32.h"
 #include "main_test_support.h"
@@ -14,46 +14,18 @@ namespace mb::test {
 
 namespace {
 
-// Where the frames of the codec panels are: the panel, and the tab of the
-// panel's own tab strip (-1: the panel has none).
-struct PanelPlace {
-    Panel panel;
-    int inner;
-};
-const std::map<std::string, PanelPlace>& PanelFrames() {
-    static const std::map<std::string, PanelPlace> frames = {
-        {"Frame2", {Panel::FrmDivx5, -1}},         {"Frame4", {Panel::FrmDivx5, -1}},
-        {"Frame5", {Panel::FrmDivx5, -1}},         {"Frame3", {Panel::FrmDivx5, -1}},
-        {"Frame16", {Panel::FrmDivx5, -1}},        {"Frame7", {Panel::FrmDivx4, -1}},
-        {"Frame6", {Panel::FrmDivx4, -1}},         {"Frame9", {Panel::FrmDivx4, -1}},
-        {"Frame18", {Panel::FrmDivx4, -1}},        {"FrmDivx4", {Panel::FrmDivx4, -1}},
-        {"Frame12", {Panel::SSTabXividPanel, 0}},  {"Frame10", {Panel::SSTabXividPanel, 0}},
-        {"Frame13", {Panel::SSTabXividPanel, 0}},  {"Frame14", {Panel::SSTabXividPanel, 0}},
-        {"FrmXvid", {Panel::SSTabXividPanel, 0}},  {"Frame11", {Panel::SSTabXividPanel, 1}},
-        {"Frame15", {Panel::SSTabXividPanel, 1}},  {"Frame19", {Panel::SSTabXividPanel, 1}},
-        {"Frame30", {Panel::SSTabDivx3Panel, 0}},  {"Frame31", {Panel::SSTabDivx3Panel, 0}},
-        {"Frame35", {Panel::SSTabDivx3Panel, 0}},  {"Frame36", {Panel::SSTabDivx3Panel, 0}},
-        {"Frame37", {Panel::SSTabDivx3Panel, 0}},  {"Frame29", {Panel::SSTabDivx3Panel, 0}},
-        {"FrmDivx3", {Panel::SSTabDivx3Panel, 0}}, {"Frame32", {Panel::SSTabDivx3Panel, 1}},
-        {"Frame34", {Panel::SSTabDivx3Panel, 1}},  {"Frame33", {Panel::SSTabDivx3Panel, 1}},
-        {"Frame38", {Panel::SSTabDivx3Panel, 1}},  {"FrmDivx32", {Panel::SSTabDivx3Panel, 1}},
-    };
-    return frames;
-}
-
-// Whether the model has the control in sight: its tab selected, its codec
-// panel shown and its inner tab selected.
+// Whether the model has the control in sight: its tab selected (as the
+// model's own table says), and the codec panel and inner tab the layout
+// puts it on shown and selected.
 bool InSight(const FormModel& model, Ctl c) {
-    const ControlInfo& info = Control(c);
-    if (static_cast<int>(info.tab) != model.SelectedTab(TabStrip::SSTabMain)) return false;
-    const auto it = PanelFrames().find(info.frame);
-    if (it == PanelFrames().end()) return model.Visible(c);
-    const PanelPlace& place = it->second;
-    if (!model.PanelVisible(place.panel)) return false;
-    if (place.inner >= 0) {
+    if (static_cast<int>(Control(c).tab) != model.SelectedTab(TabStrip::SSTabMain)) return false;
+    const ItemPlace& place = FindLayoutItem(IdOf(c))->place;
+    if (place.panel >= 0) {
+        const Panel panel = static_cast<Panel>(place.panel);
+        if (!model.PanelVisible(panel)) return false;
         const TabStrip strip =
-            place.panel == Panel::SSTabXividPanel ? TabStrip::SSTabXividPanel : TabStrip::SSTabDivx3Panel;
-        if (model.SelectedTab(strip) != place.inner) return false;
+            panel == Panel::SSTabDivx3Panel ? TabStrip::SSTabDivx3Panel : TabStrip::SSTabXividPanel;
+        if (place.inner >= 0 && model.SelectedTab(strip) != place.inner) return false;
     }
     return model.Visible(c);
 }
@@ -142,6 +114,35 @@ TEST_F(MainWindow, OpensAsTheModelStarts) {
     EXPECT_EQ(WindowTextOf(w.Item(UnitIdOf(Ctl::TxtDivx4Size))), "kbyte");
     EXPECT_EQ(PaintedBackground(w, Ctl::txtTarget), GetSysColor(COLOR_3DLIGHT));
     ExpectWindowMatchesModel(w);
+}
+
+// Made in steps as the program starts it, with a tab chosen before the rest
+// is made, the window is the one made at once: the same controls stacked in
+// the same order (the tab order too), in the same places, with the same
+// styles and texts.
+TEST(MainWindowInSteps, IsTheWindowMadeAtOnce) {
+    const auto children = [](const WindowUnderTest& w) {
+        std::vector<std::string> out;
+        for (HWND c = GetWindow(w.Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char line[1200], cls[64] = "";
+            GetClassNameA(c, cls, sizeof cls);
+            RECT r{};
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, w.Handle(), reinterpret_cast<POINT*>(&r), 2);
+            std::snprintf(line, sizeof line, "%d %s %lx %lx %ld,%ld,%ld,%ld %s", GetDlgCtrlID(c), cls,
+                          GetWindowLongA(c, GWL_STYLE), GetWindowLongA(c, GWL_EXSTYLE), r.left, r.top, r.right,
+                          r.bottom, WindowTextOf(c).c_str());
+            out.push_back(line);
+        }
+        return out;
+    };
+    WindowUnderTest atOnce;
+    WindowUnderTest inSteps(false, 0, EveryCodec(), true);
+    EXPECT_EQ(inSteps.Item(IDC_FrmVideo), nullptr);
+    for (WindowUnderTest* w : {&atOnce, &inSteps}) w->SelectTab(IDC_SSTabMain, 2);
+    inSteps.window->CreateControls(MainWindowW32::Controls::All);
+    EXPECT_EQ(children(inSteps), children(atOnce));
+    ExpectWindowMatchesModel(inSteps);
 }
 
 // Every user action, as its control sends it, reaches the model, and the
