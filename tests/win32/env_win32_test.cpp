@@ -1,14 +1,20 @@
-// The settings file, the version reader and the registry against the
-// system's own functions; writes that fail say why.
+// The environment's ports against the system's own functions: files and
+// dates, the system's name and the locale, the codec check with a stand-in
+// Codec.exe, the settings file, the version reader and the registry; writes
+// that fail say why.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "env/api_error_win32.h"
+#include "env/codec_detection.h"
 #include "env/files_win32.h"
+#include "env/os_version.h"
 #include "env/profile_win32.h"
 #include "env/registry_win32.h"
+#include "env/system_win32.h"
 #include "env/tool_paths.h"
+#include "run/process_win32.h"
 #include "win32_test_support.h"
 
 using namespace mb;
@@ -47,6 +53,111 @@ DWORD ReadDword(const char* subKey, const char* name) {
 }
 
 }  // namespace
+
+TEST(Files, ExistSizeWriteDeleteReadLinesAndCreationTime) {
+    ScratchFolder folder{"C:\\marobex_files_test"};
+    FilesW32 files;
+    std::string reason;
+    ASSERT_TRUE(files.WriteFile(folder / "a.bin", std::string(70000, 'x'), reason));
+    const std::string binary("\0\x01\xFF\r\n", 5);
+    ASSERT_TRUE(files.WriteFile(folder / "a.bin", binary, reason));  // replaced whole
+    EXPECT_EQ(ReadWholeFile(folder / "a.bin"), binary);
+    EXPECT_TRUE(files.FileExists(folder / "a.bin"));
+    EXPECT_EQ(files.FileSize(folder / "a.bin"), 5);
+    for (const std::string& none : {folder / "b.bin", folder.path(), std::string()}) {
+        EXPECT_FALSE(files.FileExists(none)) << none;
+        EXPECT_EQ(files.FileSize(none), -1) << none;
+    }
+    EXPECT_FALSE(files.WriteFile(folder / "no such folder\\job.vcf", "x", reason));
+    EXPECT_EQ(reason, ApiErrorReason(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(reason.find('\n'), std::string::npos);
+    EXPECT_TRUE(files.DeleteFile(folder / "a.bin"));
+    EXPECT_FALSE(files.DeleteFile(folder / "a.bin"));
+
+    const std::pair<std::string, std::vector<std::string>> texts[] = {
+        {"one\r\ntwo\r\n", {"one", "two"}}, {"one\ntwo", {"one", "two"}}, {"a\r\n\r\nc \t\r\n", {"a", "", "c \t"}}, {"", {}}};
+    for (const auto& [text, expected] : texts) {
+        ASSERT_TRUE(WriteWholeFile(folder / "list.txt", text));
+        std::vector<std::string> lines = {"stale"};
+        ASSERT_TRUE(files.ReadLines(folder / "list.txt", lines));
+        EXPECT_EQ(lines, expected) << text;
+    }
+    std::vector<std::string> lines;
+    EXPECT_FALSE(files.ReadLines(folder / "missing.txt", lines));
+
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(files.SystemDirectory(), system);
+    std::uint64_t created = 0;
+    ASSERT_TRUE(files.FileCreationTime(folder / "list.txt", created));
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    EXPECT_EQ(FileDateText(created, "/"), FileDateText((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime, "/"));
+    EXPECT_FALSE(files.FileCreationTime(folder / "missing.dll", created));
+}
+
+TEST(Files, DatesAgreeWithTheSystemsConversionInTheUsersSeparators) {
+    char decimal[8];
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof decimal);
+    EXPECT_EQ(LocaleW32().UserNumberFormat().decimalSeparator, decimal[0]);
+    EXPECT_EQ(LocaleW32().DateSeparator(), "/");
+    for (std::uint64_t t = 0; t < 0x7FFF000000000000ULL; t += 0x0123456789ABCDEFULL / 7) {
+        FILETIME ft = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+        SYSTEMTIME st;
+        ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+        char text[16];
+        wsprintfA(text, "%02u/%02u/%02u", st.wDay, st.wMonth, st.wYear % 100);
+        EXPECT_EQ(FileDateText(t, "/"), text) << t;
+    }
+}
+
+TEST(GetOsVersionInfo, MatchesTheSystemsVersionAndTheNameTable) {
+    OSVERSIONINFOA v = {};
+    v.dwOSVersionInfoSize = sizeof v;
+    ASSERT_TRUE(GetVersionExA(&v));
+
+    OsVersionInfo info;
+    SystemInfoW32 system;
+    system.GetOsVersionInfo(info);
+
+    EXPECT_EQ(info.platform, 2);  // Wine and every Windows since XP are NT
+    EXPECT_EQ(info.name, OsName(2, v.dwMajorVersion, v.dwMinorVersion));
+    EXPECT_FALSE(info.name.empty());
+    EXPECT_EQ(info.version, std::to_string(v.dwMajorVersion) + "." + std::to_string(v.dwMinorVersion));
+    EXPECT_EQ(info.build, std::to_string(v.dwBuildNumber & 0xFFFF));
+    EXPECT_EQ(info.servicePack, v.szCSDVersion);
+    const std::string line = OsLogLine(info);
+    EXPECT_EQ(line, "OS  : " + info.name + " " + info.version + " build " + info.build + " (" +
+                        info.servicePack + ")");
+    std::printf("%s\n", line.c_str());
+}
+
+TEST(CodecDetection, ListsTheSupportedCodecsDatesTheXvidDllAndDeletesTheList) {
+    ScratchFolder folder{"C:\\marobex_codec_test"};
+    ProgramState state;
+    state.ProgramFolder = folder.path();
+    FilesW32 files;
+    ProcessesW32 processes;
+    LocaleW32 locale;
+    const std::string system = SystemDirectory();
+    // Without Codec.exe, and with one that writes no list: nothing, cleanly.
+    EXPECT_FALSE(RunCodecCheck(state, processes, files, locale).listRead);
+    ASSERT_TRUE(CopyFileA(TestProgram("codec_standin.exe").c_str(), (folder / "Codec.exe").c_str(), FALSE));
+    EXPECT_FALSE(RunCodecCheck(state, processes, files, locale).listRead);
+    ASSERT_TRUE(WriteWholeFile(folder / "codec_list.txt", "Microsoft Video 1\r\nDivX Codec 4.12\r\nXviD MPEG-4 Codec\r\n"));
+    for (const char* name : {"\\XVID.DLL", "\\DIVX4.DLL", "\\DIVXA32.ACM"}) WriteWholeFile(system + name, "codec");
+    const CodecCheckResult r = RunCodecCheck(state, processes, files, locale);
+    for (const char* name : {"\\XVID.DLL", "\\DIVX4.DLL", "\\DIVXA32.ACM"}) DeleteFileA((system + name).c_str());
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::string today = FileDateText((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime, "/");
+    EXPECT_EQ(r.lines, (std::vector<std::string>{"DivX Codec 4.12\t\t(Supported)", "XviD MPEG-4 Codec\t(" + today + ")",
+                                                 "DivX ;-) Audio Codec\t(Supported)"}));
+    EXPECT_TRUE(r.listRead && r.divx4 && r.xvid);
+    EXPECT_FALSE(state.Divx4FourccIsDivx);  // DIVX4.DLL was there
+    EXPECT_TRUE(state.DivxAudioCodecFound);
+    EXPECT_FALSE(PathExists(CodecListFile));
+}
 
 TEST(SettingsFile, SaveWritesUpperCaseKeysThatLoadReadsInAnyCase) {
     ScratchFolder folder{"C:\\marobex_settings_test"};
