@@ -8,6 +8,7 @@
 #include "env/engine_paths.h"
 #include "env/system_win32.h"
 #include "env/tool_paths.h"
+#include "env/window_text_win32.h"
 #include "jobs/fakeavi_win32.h"
 #include "run/process_win32.h"
 
@@ -296,11 +297,7 @@ void MarobexApp::RemoveFirstQueueEntry() {
 
 // ---- CmdCheckCodec ---------------------------------------------------------------------------
 
-std::string MarobexApp::Caption() {
-    char text[128] = "";
-    GetWindowTextA(window_.Item(IDC_CmdCheckCodec), text, sizeof text);
-    return text;
-}
+std::string MarobexApp::Caption() { return WindowText(window_.Item(IDC_CmdCheckCodec)); }
 
 void MarobexApp::SetCaption(const std::string& caption) {
     SetWindowTextA(window_.Item(IDC_CmdCheckCodec), caption.c_str());

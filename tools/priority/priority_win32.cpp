@@ -11,6 +11,7 @@
 #include <string>
 
 #include "env/priority_commands.h"
+#include "env/window_text_win32.h"
 
 namespace {
 
@@ -63,12 +64,8 @@ struct WindowSearch {
 
 BOOL CALLBACK CheckTitle(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
-    char title[512];
-    const int length = GetWindowTextA(window, title, sizeof title);
-    if (length <= 0 ||
-        !mb::TitleMatches(std::string_view(title, static_cast<std::size_t>(length)),
-                          search->script->windowTitle))
-        return TRUE;
+    const std::string title = mb::WindowText(window);
+    if (title.empty() || !mb::TitleMatches(title, search->script->windowTitle)) return TRUE;
     if (AllControlsPresent(window, *search->script)) {
         search->complete = window;
         return FALSE;
