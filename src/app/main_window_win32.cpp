@@ -52,6 +52,26 @@ bool IsPathBox(Ctl c) {
     return c != Ctl::Count && Control(c).kind == ControlKind::Text && (Control(c).flags & MB_READONLY) != 0;
 }
 
+// The lines, and a horizontal scroll extent as wide as the longest of them,
+// so that the end of a long line ("(Supported)") can be scrolled to.
+void FillList(HWND list, const std::vector<std::string>& lines) {
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = dc ? SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0))) : nullptr;
+    int widest = 0;
+    for (const std::string& line : lines) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        // The list's tab stops are the default ones, as measured here.
+        if (dc) widest = std::max(widest, static_cast<int>(LOWORD(GetTabbedTextExtentA(
+                                              dc, line.c_str(), static_cast<int>(line.size()), 0, nullptr))));
+    }
+    if (dc) {
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+    }
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 2 * GetSystemMetrics(SM_CXEDGE) + 4), 0);
+}
+
 }  // namespace
 
 std::string SystemBrowseDialogs::OpenFile(HWND owner, const std::string& filter, const std::string& title,
@@ -132,8 +152,6 @@ void MainWindowW32::CreateControls(Controls which) {
         CreateItems(which);
     }
     SyncAll();
-    SetCodecList(codecLines_);
-    SetExternalAppList(externalAppLines_);
 }
 
 bool MainWindowW32::HasAllControls() const { return window_ && items_.size() == MainLayout().size(); }
@@ -174,6 +192,9 @@ void MainWindowW32::CreateItems(Controls which) {
             case ItemKind::Combo:
                 for (const std::string& entry : SplitAt(item.text, '|'))
                     SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+                break;
+            case ItemKind::ListBox:
+                FillList(control, item.id == IDC_LstCodecFound ? codecLines_ : externalAppLines_);
                 break;
             case ItemKind::Slider: {
                 const ControlInfo& info = Control(item.control);
@@ -401,29 +422,7 @@ void MainWindowW32::OnCommandChanged(Command) { MirrorCommands(); }
 
 // ---- Lists ------------------------------------------------------------------------
 
-namespace {
-// The lines, and a horizontal scroll extent as wide as the longest of them,
-// so that the end of a long line ("(Supported)") can be scrolled to.
-void FillList(HWND list, const std::vector<std::string>& lines) {
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    HDC dc = GetDC(list);
-    HGDIOBJ old = dc ? SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0))) : nullptr;
-    int widest = 0;
-    for (const std::string& line : lines) {
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        // The list's tab stops are the default ones, as measured here.
-        if (dc) widest = std::max(widest, static_cast<int>(LOWORD(GetTabbedTextExtentA(
-                                              dc, line.c_str(), static_cast<int>(line.size()), 0, nullptr))));
-    }
-    if (dc) {
-        SelectObject(dc, old);
-        ReleaseDC(list, dc);
-    }
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 2 * GetSystemMetrics(SM_CXEDGE) + 4), 0);
-}
-}  // namespace
-
-// Kept for a list not made yet.
+// Kept for a list not made yet, which is filled as it is made.
 void MainWindowW32::SetCodecList(const std::vector<std::string>& lines) {
     codecLines_ = lines;
     if (HWND list = Item(IDC_LstCodecFound)) FillList(list, lines);
