@@ -146,7 +146,7 @@ bool MainWindowW32::CreateFrame(HINSTANCE instance, int dpi) {
 }
 
 void MainWindowW32::CreateControls(Controls which) {
-    if (!window_ || items_.size() == MainLayout().size()) return;
+    if (!window_ || HasAllControls()) return;
     {
         Mirroring guard(*this);
         CreateItems(which);

@@ -92,13 +92,13 @@ public:
     bool Create(HINSTANCE instance, int dpi = 0);
 
     // The same in steps, so that the window can show before all of its
-    // controls are made: the frame alone (observing the model from here
-    // on), then the controls not made yet, those of the selected main tab
-    // and of every tab or all, each showing the model's state.
+    // controls are made: CreateFrame makes the frame alone (observing the
+    // model from then on); CreateControls makes the controls not made yet,
+    // those of the selected main tab or all of them, each showing the
+    // model's state.
     enum class Controls { SelectedPage, All };
     bool CreateFrame(HINSTANCE instance, int dpi = 0);
     void CreateControls(Controls which);
-    bool HasAllControls() const;
     HWND Handle() const { return window_; }
     int Dpi() const { return dpi_; }
 
@@ -135,6 +135,7 @@ private:
     void OnTabSelected(HWND tab);
     HBRUSH OnControlColour(HDC dc, HWND control);
 
+    bool HasAllControls() const;
     void CreateItems(Controls which);
     HWND CreateItem(const LayoutItem& item);
     int Scale(int layoutPixels) const;

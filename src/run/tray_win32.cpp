@@ -2,7 +2,6 @@
 
 #include "env/system_library_win32.h"
 
-
 namespace mb {
 
 namespace {
