@@ -22,21 +22,64 @@ void PrintLine(std::ostream& stream, const char* prefix, const std::string& text
 }
 
 // The progress window on the console: the queue as it is filled and every
-// log line. The main window has nothing to hide or show.
+// log line; in a real run the progress on standard error. The main window
+// has nothing to hide or show.
 class ConsoleRunView : public RunView {
 public:
-    explicit ConsoleRunView(std::ostream& out) : out_(out) {}
+    ConsoleRunView(std::ostream& out, std::ostream& err, ClockPort& clock, StepWatchPort* watch,
+                   const std::function<SourceFacts(const std::string&)>& readFacts)
+        : out_(out), err_(err), clock_(clock), watch_(watch), readFacts_(readFacts) {}
+    ~ConsoleRunView() override {
+        if (watch_) watch_->Stop();
+    }
     void HideMainWindow() override {}
-    void ShowMainWindow() override {}
+    // The run has ended: a run that went through says 100% last.
+    void ShowMainWindow() override {
+        if (watch_) watch_->Stop();
+        if (!watch_ || !progress_.Begun() || lastStatus_ != " Status Encoding : FINISH") return;
+        progress_.Finish(clock_.NowSeconds());
+        PrintLine(err_, "", ConsoleProgressLine(progress_));
+    }
     void ShowProgressWindow() override {}
     void ClearLog() override {}
-    void AppendLog(const std::string& line) override { PrintLine(out_, "log: ", line); }
-    void ClearQueue() override {}
-    void AddQueueEntry(const std::string& entry) override { PrintLine(out_, "queue: ", entry); }
+    void AppendLog(const std::string& line) override {
+        if (line.rfind(" Status Encoding : ", 0) == 0) lastStatus_ = line;
+        PrintLine(out_, "log: ", line);
+    }
+    void ClearQueue() override { steps_.clear(); }
+    void AddQueueEntry(const std::string& entry) override {
+        steps_.push_back(StepNameOfEntry(entry));
+        PrintLine(out_, "queue: ", entry);
+    }
     void RemoveFirstQueueEntry() override {}
+    void StepStarted(const RunStepStart& step) override {
+        if (!watch_) return;
+        const std::int64_t now = clock_.NowSeconds();
+        if (!progress_.Begun()) {
+            facts_ = readFacts_ ? readFacts_(step.source) : SourceFacts{};
+            progress_.Begin(steps_, facts_, now);
+        }
+        progress_.StepStarted(step.name, now);
+        watch_->Watch(step, ExpectedResultBytes(step, facts_), [this](double fraction) {
+            const std::int64_t at = clock_.NowSeconds();
+            progress_.StepFraction(fraction, at);
+            if (at == printedAt_) return;  // at most once a second
+            printedAt_ = at;
+            PrintLine(err_, "", ConsoleProgressLine(progress_));
+        });
+    }
 
 private:
     std::ostream& out_;
+    std::ostream& err_;
+    ClockPort& clock_;
+    StepWatchPort* watch_;
+    const std::function<SourceFacts(const std::string&)>& readFacts_;
+    std::vector<std::string> steps_;
+    SourceFacts facts_;
+    RunProgress progress_;
+    std::string lastStatus_;
+    std::int64_t printedAt_ = -1;
 };
 
 class ConsoleMessages : public MessagePort {
@@ -137,7 +180,7 @@ const char* ResultText(JobResult r) {
 // The ports of the console for one run, real or dry.
 struct ConsolePorts {
     ConsolePorts(CliEnvironment& env, bool dryRun)
-        : view(env.out),
+        : view(env.out, env.err, env.clock, dryRun ? nullptr : env.watch, env.readFacts),
           messages(env.err),
           processes(env.out, dryRun ? nullptr : &env.processes),
           registry(env.out, dryRun ? nullptr : &env.registry),

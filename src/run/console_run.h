@@ -10,7 +10,10 @@
 //   run: <command line>                           a program started and waited for
 //   log: <line>                                   a line of the encoding log
 // Standard error gets "message: <text>" for each message box and
-// "warning: <text>" for each value of the job that was not used.
+// "warning: <text>" for each value of the job that was not used; during a
+// real run (with a step watch), at most once a second,
+// "progress: <run>% <step> <step>% <h:mm:ss> left", and "progress: 100% ..."
+// once a run has gone through.
 //
 // A dry run starts no program and leaves the registry alone, but prints the
 // same lines and writes the job scripts (and c:\fake.avi) as a real run does.
@@ -29,6 +32,7 @@
 
 #include "model/saved_job.h"
 #include "model/ports.h"
+#include "run/run_progress.h"
 
 namespace mb {
 
@@ -66,6 +70,11 @@ struct CliEnvironment {
     // `ms` and answers true once the user has cancelled (Ctrl+C). Empty: no
     // countdown.
     std::function<bool(int ms)> waitCancelled;
+    // Follows the running program for the progress lines of a real run;
+    // null: no progress lines. readFacts gives the source's facts for the
+    // steps' weights.
+    StepWatchPort* watch = nullptr;
+    std::function<SourceFacts(const std::string& path)> readFacts;
 };
 
 // Runs the command line (its arguments, without the program name) and

@@ -58,6 +58,7 @@ public:
     void AddQueueEntry(const std::string& entry) override { view_.AddQueueEntry(entry); }
     void RemoveFirstQueueEntry() override { view_.RemoveFirstQueueEntry(); }
     void ShowJobNumber(int index, int count) override { view_.ShowJobNumber(index, count); }
+    void StepStarted(const RunStepStart& step) override { view_.StepStarted(step); }
 
 private:
     RunView& view_;

@@ -260,6 +260,11 @@ private:
         RunProgram(ports_.processes, {programPath, literal}, 0);
     }
 
+    // Tells the view which step runs now, for its progress.
+    void Step(const char* name, const std::string& result, std::int64_t kbps) {
+        ports_.view.StepStarted({name, state_.SourceFilePath, result, static_cast<double>(kbps)});
+    }
+
     void StartClock() { StartTime_ = ports_.clock.NowSeconds(); }
     void StopClock() { TimeEncode_ = ports_.clock.NowSeconds() - StartTime_; }
 
@@ -270,6 +275,7 @@ private:
         if (plan_.NumPass == 1) {
             StartClock();
             Log("Job1Start");
+            Step("First Pass", state_.VideoOutputPath, OldBit_);
             StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass.vcf");
             if (!LeftResult("First Pass", state_.VideoOutputPath)) return Status::Ok();
             FinalSize_ = KB(state_.VideoOutputPath);
@@ -289,6 +295,7 @@ private:
         const std::string& program = nandub ? tools_.nanDub : tools_.virtualDub;
         StartClock();
         Log("Job1Start");
+        Step("First Pass", nandub ? kDivx3StatsFile : state_.FirstPassPath, 0);
         StartJob(app, program, " /r /x /sc:\\jobpass1.vcf");
         // Nandub's first pass writes no AVI, only the statistics file that
         // the second pass reads back.
@@ -299,6 +306,7 @@ private:
         Log("Job1End");
         StartClock();
         Log("Job2Start");
+        Step("Second Pass", state_.VideoOutputPath, OldBit_);
         StartJob(app, program, " /r /x /sc:\\jobpass2.vcf");
         if (!LeftResult("Second Pass", state_.VideoOutputPath)) return Status::Ok();
         FinalSize_ = 0;
@@ -346,6 +354,7 @@ private:
         Log("BitrRecal");
         StartClock();
         Log("Job3Start");
+        Step("Third Pass", state_.VideoOutputPath, NewBit_);
         StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass3.vcf");
         if (!LeftResult("Third Pass", state_.VideoOutputPath)) return Status::Ok();
         StopClock();
@@ -364,6 +373,7 @@ private:
                                          state_, ports_.files);
             !st)
             return st;
+        Step("Mux Video / Audio", state_.TargetFilePath, 0);
         StartJob(2, tools_.nanDub, " /r /x /sc:\\audiomux.vcf");
         LeftResult("Mux Video / Audio", state_.TargetFilePath);
         return Status::Ok();
@@ -423,6 +433,9 @@ Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunT
         const std::string name = first ? "\\Stream1" : "\\Stream2";
         const std::string step = first ? "Audio Stream 1" : "Audio Stream 2";
 
+        ports.view.StepStarted({step, state.SourceFilePath,
+                                format == 1 ? state.TempFolderPath + name + ".MP3" : std::string(),
+                                format == 1 ? static_cast<double>(Mp3Kbps(first ? s.CmbBitrate1 : s.CmbBitrate2)) : 0});
         if (format == 0) audio = source;  // the AC3 file itself goes into the mux
         if (format == 1) {
             RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);

@@ -9,6 +9,7 @@
 #include "model/encode_settings.h"
 #include "model/program_state.h"
 #include "model/ports.h"
+#include "run/run_progress.h"
 #include "run/shutdown.h"
 
 namespace mb {
@@ -31,6 +32,9 @@ public:
     // A queue of jobs is running: job `index` (from 1) of `count`; 0 of 0
     // when the queue has ended.
     virtual void ShowJobNumber(int /*index*/, int /*count*/) {}
+    // A step of the run begins, named as its queue entry (for the progress
+    // shown while its program runs).
+    virtual void StepStarted(const RunStepStart& /*step*/) {}
 };
 
 // Everything a run reaches the outside world through.

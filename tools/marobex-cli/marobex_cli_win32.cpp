@@ -18,6 +18,7 @@
 #include "run/run_lock_win32.h"
 #include "run/shutdown.h"
 #include "run/shutdown_win32.h"
+#include "run/step_watch_win32.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
         mb::ShutdownPlatformW32 platform;
         mb::SystemShutdown shutdown(platform, programPath);
         mb::RunMutexW32 runLock;
+        mb::StepWatchW32 watch;
 
         mb::CliEnvironment env{std::cout,
                                std::cerr,
@@ -72,7 +74,9 @@ int main(int argc, char** argv) {
                                programPath.substr(0, programPath.find_last_of('\\')),
                                mb::OpenSavedJob,
                                &runLock,
-                               WaitCancelled};
+                               WaitCancelled,
+                               &watch,
+                               mb::ReadSourceFacts};
         return mb::RunCli(args, env);
     } catch (const std::exception& e) {
         std::cerr << "error: " << e.what() << std::endl;
