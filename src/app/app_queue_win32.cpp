@@ -33,6 +33,7 @@ void MarobexApp::LoadQueue() {
     for (const QueuedJob& job : queue_.Jobs()) interrupted = interrupted || job.state == QueuedJobState::Interrupted;
     // The file keeps saying "running" until it is written again.
     if (interrupted) queue_.Save(ports_.files, QueueFilePath(state_));
+    jobLogs_.assign(queue_.Size(), {});
     QueueChanged(-1);
 }
 
@@ -106,6 +107,7 @@ void MarobexApp::AddToQueue() {
         return;
     }
     queue_.Add(JobFromForm(model_, state_));
+    jobLogs_.resize(queue_.Size());
     if (Status st = queue_.Save(ports_.files, QueueFilePath(state_)); !st)
         ports_.messages.ShowMessage(st.message, MessageIcon::Critical);
     QueueChanged(static_cast<int>(queue_.Size()) - 1);
@@ -113,6 +115,7 @@ void MarobexApp::AddToQueue() {
 
 void MarobexApp::RemoveQueuedJob(int index) {
     if (busy_ || !queue_.Remove(static_cast<std::size_t>(index))) return;
+    if (index < static_cast<int>(jobLogs_.size())) jobLogs_.erase(jobLogs_.begin() + index);
     if (Status st = queue_.Save(ports_.files, QueueFilePath(state_)); !st)
         ports_.messages.ShowMessage(st.message, MessageIcon::Critical);
     QueueChanged(std::min(index, static_cast<int>(queue_.Size()) - 1));
@@ -120,6 +123,8 @@ void MarobexApp::RemoveQueuedJob(int index) {
 
 void MarobexApp::MoveQueuedJob(int index, int by) {
     if (busy_ || !queue_.Move(static_cast<std::size_t>(index), by)) return;
+    jobLogs_.resize(queue_.Size());
+    std::swap(jobLogs_[static_cast<std::size_t>(index)], jobLogs_[static_cast<std::size_t>(index + by)]);
     if (Status st = queue_.Save(ports_.files, QueueFilePath(state_)); !st)
         ports_.messages.ShowMessage(st.message, MessageIcon::Critical);
     QueueChanged(index + by);
@@ -143,9 +148,24 @@ void MarobexApp::StartQueue() {
 
 void MarobexApp::ShowJobNumber(int index, int count) {
     std::string caption = LogProcessCaption;
+    const std::int64_t now = ports_.clock.NowSeconds();
     if (count > 0) {
         caption += " - job " + std::to_string(index) + " of " + std::to_string(count);
         ShowProgressWindow();
+        if (!queueProgress_.Active()) queueProgress_.Begin(count, now);
+        queueProgress_.Job(index);
+        queueProgress_.Update(0, now);
+        // The job now marked running keeps the log of this run.
+        jobLogs_.resize(queue_.Size());
+        runningJob_ = -1;
+        for (std::size_t i = 0; i < queue_.Size(); ++i)
+            if (queue_.Jobs()[i].state == QueuedJobState::Running) runningJob_ = static_cast<int>(i);
+        if (runningJob_ >= 0) jobLogs_[static_cast<std::size_t>(runningJob_)].clear();
+    } else {
+        runningJob_ = -1;
+        NoticeQueueEnd();
+        queueProgress_.End();
+        queueNoticeGiven_ = true;
     }
     SetWindowTextA(ProgressOpened().Handle(), caption.c_str());
 }

@@ -6,6 +6,7 @@
 #include "app/resource.h"
 #include "codecstate/binary_text.h"
 #include "env/engine_paths.h"
+#include "env/system_library_win32.h"
 #include "env/system_win32.h"
 #include "env/tool_paths.h"
 #include "env/window_text_win32.h"
@@ -67,7 +68,10 @@ MarobexApp::MarobexApp(AppPorts ports)
       window_(model_, state_, ports.dialogs, *this),
       externalApp_(state_, ports.profile,
                    [this](HWND owner, const std::string& filter, const std::string& title,
-                          const std::string& folder) { return ports_.dialogs.OpenFile(owner, filter, title, folder); }) {}
+                          const std::string& folder) { return ports_.dialogs.OpenFile(owner, filter, title, folder); }) {
+    progress_.onSaveLog = [this] { SaveLog(); };
+    watch_.statusWindowFound = [this](HWND status) { progress_.KeepClearOf(status); };
+}
 
 MarobexApp::~MarobexApp() {
     if (g_app == this) {
@@ -75,6 +79,7 @@ MarobexApp::~MarobexApp() {
         SetMessageFilter(nullptr);
     }
     if (tray_ && tray_->IsShown()) tray_->DeleteSystray();
+    if (tray_ && tray_->NoticeShown()) tray_->EndNotice();
 }
 
 bool MarobexApp::Start(HINSTANCE instance, const AppOptions& options) {
@@ -137,6 +142,10 @@ void MarobexApp::FinishStartup() {
     auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICONSM));
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICON));
     tray_ = std::make_unique<TrayIconW32>(main, icon, [this] { ShowProgressWindow(); });
+    // Files dropped on the window go where the source button and the other
+    // buttons would put them.
+    if (const auto accept = SystemFunction<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles"))
+        accept(main, TRUE);
 
     if (startupCodecCheck_) {
         startupCodecCheck_ = false;
@@ -225,7 +234,9 @@ void MarobexApp::MainWindowClosing() { CloseOtherWindows(); }
 
 void MarobexApp::MainWindowDestroyed() {
     CloseOtherWindows();
+    watch_.Stop();
     if (tray_ && tray_->IsShown()) tray_->DeleteSystray();
+    if (tray_ && tray_->NoticeShown()) tray_->EndNotice();
     PostQuitMessage(0);
 }
 
@@ -247,6 +258,7 @@ bool MarobexApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         FinishStartup();
         return true;
     }
+    if (message == WM_DROPFILES) return HandleDrop(reinterpret_cast<HDROP>(wParam));
     return tray_ && tray_->HandleMessage(message, wParam, lParam);
 }
 
@@ -270,8 +282,12 @@ LogProcessWindow& MarobexApp::ProgressOpened() {
 void MarobexApp::HideMainWindow() { ShowWindow(window_.Handle(), SW_HIDE); }
 
 void MarobexApp::ShowMainWindow() {
+    watch_.Stop();
     ShowWindow(window_.Handle(), SW_SHOW);
     SetForegroundWindow(window_.Handle());
+    // A queue gives its own notice once it has ended.
+    if (!queueNoticeGiven_) NoticeRunEnd();
+    queueNoticeGiven_ = false;
 }
 
 // Once the main window is gone the program is ending: a run stopping then
@@ -283,12 +299,21 @@ void MarobexApp::ClearLog() {
     if (window_.Handle()) ProgressOpened().ClearLog();
 }
 void MarobexApp::AppendLog(const std::string& line) {
+    if (runningJob_ >= 0 && runningJob_ < static_cast<int>(jobLogs_.size()))
+        jobLogs_[static_cast<std::size_t>(runningJob_)].push_back(line);
     if (window_.Handle()) ProgressOpened().AppendLog(line);
 }
+// The queue of steps is filled as a run begins: its progress starts again.
 void MarobexApp::ClearQueue() {
-    if (window_.Handle()) ProgressOpened().ClearQueue();
+    runSteps_.clear();
+    runProgress_ = RunProgress{};
+    if (window_.Handle()) {
+        ProgressOpened().ClearQueue();
+        progress_.SetProgress("", 0, "", QueueProgressText(queueProgress_));
+    }
 }
 void MarobexApp::AddQueueEntry(const std::string& entry) {
+    runSteps_.push_back(StepNameOfEntry(entry));
     if (window_.Handle()) ProgressOpened().AddQueueEntry(entry);
 }
 void MarobexApp::RemoveFirstQueueEntry() {

@@ -21,6 +21,8 @@
 #include "run/job_queue.h"
 #include "run/run_driver.h"
 #include "run/run_lock_win32.h"
+#include "run/run_progress.h"
+#include "run/step_watch_win32.h"
 #include "run/tray_win32.h"
 
 namespace mb {
@@ -110,6 +112,16 @@ public:
     void RemoveQueuedJob(int index) override;
     void MoveQueuedJob(int index, int by) override;
     void StartQueue() override;
+    void ShowQueuedJobLog(int index) override;
+
+    // Files dropped on the main window at `point` (its client area): a video
+    // source anywhere, an audio file on a stream's box of the Audio tab,
+    // saved jobs on the Queue tab; anything else is told what goes where.
+    void DropFiles(const std::vector<std::string>& paths, POINT point);
+    // "Save Log..." of the progress window: the log as ANSI text with CR LF.
+    void SaveLog();
+    // The log each job of the queue left in its last run, in queue order.
+    const std::vector<std::vector<std::string>>& JobLogs() const { return jobLogs_; }
 
 private:
     // MainWindowHandler
@@ -129,6 +141,13 @@ private:
     void AddQueueEntry(const std::string& entry) override;
     void RemoveFirstQueueEntry() override;
     void ShowJobNumber(int index, int count) override;
+    void StepStarted(const RunStepStart& step) override;
+    // The progress window's lines and the tray tip, from the progress.
+    void ShowRunProgress();
+    // The balloon at the end of a run or of a queue.
+    void NoticeRunEnd();
+    void NoticeQueueEnd();
+    bool HandleDrop(HDROP drop);
 
     // CodecCheckButton: CmdCheckCodec
     std::string Caption() override;
@@ -167,6 +186,16 @@ private:
     QueuePageW32 queuePage_{model_, *this};
     JobQueue queue_;
     CodecCheckResult lastCheck_;  // what the window's codec choices follow
+
+    // The progress of the run (and the queue) going on.
+    StepWatchW32 watch_;
+    RunProgress runProgress_;
+    QueueProgress queueProgress_;
+    std::vector<std::string> runSteps_;
+    SourceFacts runFacts_;
+    bool queueNoticeGiven_ = false;
+    std::vector<std::vector<std::string>> jobLogs_;
+    int runningJob_ = -1;  // the queue's job whose log is being written
 };
 
 }  // namespace mb

@@ -1,5 +1,7 @@
 #include "app/log_process_win32.h"
 
+#include <commctrl.h>
+
 #include "app/dialogs_win32.h"
 #include "app/screen_win32.h"
 
@@ -10,7 +12,13 @@ constexpr char kClassName[] = "MarobexLogProcess";
 
 // The window's design, in twips: client area, margins and control heights.
 constexpr int kClientWidth = 4470;
-constexpr int kClientHeight = 9390;
+// The lists' design height, and the progress lines added below them.
+constexpr int kListsHeight = 9390;
+constexpr int kProgressTop = kListsHeight - 120 - 375;
+constexpr int kProgressRow = 270;
+constexpr int kBarHeight = 225;
+constexpr int kProgressHeight = 3 * kProgressRow + kBarHeight + 120;
+constexpr int kClientHeight = kListsHeight + kProgressHeight;
 constexpr int kMargin = 120;
 constexpr int kLabelHeight = 255;
 constexpr int kQueueTop = 390;
@@ -19,9 +27,10 @@ constexpr int kLogLabelTop = 2385;
 constexpr int kLogTop = 2655;
 constexpr int kButtonHeight = 375;
 constexpr int kButtonTop = kClientHeight - kMargin - kButtonHeight;
-constexpr int kLogHeight = kButtonTop - kMargin - kLogTop;
-constexpr int kCheckWidth = 2055;
+constexpr int kLogHeight = kProgressTop - kMargin - kLogTop;
+constexpr int kCheckWidth = 1695;
 constexpr int kCloseWidth = 1215;
+constexpr int kSaveLogLeft = kMargin + kCheckWidth + 60;
 // Where the window goes when it is created, from the screen's corner.
 constexpr int kPlacedLeft = 110;
 constexpr int kPlacedTop = 100;
@@ -122,6 +131,46 @@ std::vector<std::string> LogProcessWindow::QueueLines() const {
     return ListLines(window_ ? GetDlgItem(window_, IDC_LstQueue) : nullptr);
 }
 
+void LogProcessWindow::SetProgress(const std::string& step, int runPercent, const std::string& run,
+                                   const std::string& queue) {
+    LoadIfNeeded();
+    const std::pair<int, const std::string*> texts[] = {{IDC_LbStep, &step}, {IDC_LbRun, &run}, {IDC_LbQueueJob, &queue}};
+    for (const auto& [id, text] : texts)
+        if (ProgressText(id) != *text) SetDlgItemTextA(window_, id, text->c_str());
+    SendDlgItemMessageA(window_, IDC_PrgRun, PBM_SETPOS, static_cast<WPARAM>(runPercent), 0);
+}
+
+std::string LogProcessWindow::ProgressText(int id) const {
+    char text[256] = {};
+    if (window_) GetDlgItemTextA(window_, id, text, sizeof text);
+    return text;
+}
+
+int LogProcessWindow::RunBarPosition() const {
+    return window_ ? static_cast<int>(SendDlgItemMessageA(window_, IDC_PrgRun, PBM_GETPOS, 0, 0)) : 0;
+}
+
+void LogProcessWindow::KeepClearOf(HWND status) {
+    if (!window_ || !status || !IsWindow(status)) return;
+    RECT mine, theirs, work;
+    GetWindowRect(window_, &mine);
+    GetWindowRect(status, &theirs);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    // Beside this window when the screen has room there, else below it.
+    const int width = theirs.right - theirs.left, height = theirs.bottom - theirs.top;
+    int x = mine.right + 8, y = mine.top;
+    if (x + width > work.right) {
+        x = mine.left;
+        y = mine.bottom + 8;
+    }
+    RECT overlap;
+    const RECT placed = {x, y, x + width, y + height};
+    if (IntersectRect(&overlap, &theirs, &mine) && !IntersectRect(&overlap, &placed, &mine) && y + height <= work.bottom)
+        SetWindowPos(status, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (IsDlgButtonChecked(window_, IDC_ChkOnTop) == BST_CHECKED)
+        SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool LogProcessWindow::TranslateDialogMessage(MSG& message) {
     return window_ && IsDialogMessageA(window_, &message);
 }
@@ -161,7 +210,14 @@ void LogProcessWindow::Load(HINSTANCE instance) {
         {IDC_LstLogEncoding, "LISTBOX", "", listStyle, WS_EX_CLIENTEDGE},
         {IDC_ChkOnTop, "BUTTON", "Always On Top", WS_TABSTOP | BS_AUTOCHECKBOX, 0},
         {IDC_CmdClose, "BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 0},
+        {IDC_LbStep, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0},
+        {IDC_PrgRun, PROGRESS_CLASSA, "", 0, 0},
+        {IDC_LbRun, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0},
+        {IDC_LbQueueJob, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0},
+        {IDC_CmdSaveLog, "BUTTON", "Save Log...", WS_TABSTOP | BS_PUSHBUTTON, 0},
     };
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
     for (const Child& c : children) {
         HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style,
                                        0, 0, 0, 0, window_,
@@ -170,6 +226,7 @@ void LogProcessWindow::Load(HINSTANCE instance) {
         HFONT font = c.id == IDC_LstLogEncoding ? logFont_ : uiFont_;
         if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
+    SendDlgItemMessageA(window_, IDC_PrgRun, PBM_SETRANGE32, 0, 100);
     LayOut();
 
     // Closed only with its own button: "Close" hides it, and the program
@@ -194,6 +251,11 @@ void LogProcessWindow::LayOut() {
         {IDC_LstLogEncoding, kMargin, kLogTop, fullWidth, kLogHeight},
         {IDC_ChkOnTop, kMargin, kButtonTop, kCheckWidth, kButtonHeight},
         {IDC_CmdClose, kClientWidth - kMargin - kCloseWidth, kButtonTop, kCloseWidth, kButtonHeight},
+        {IDC_LbStep, kMargin, kProgressTop, fullWidth, kLabelHeight},
+        {IDC_PrgRun, kMargin, kProgressTop + kProgressRow, fullWidth, kBarHeight},
+        {IDC_LbRun, kMargin, kProgressTop + kProgressRow + kBarHeight + 60, fullWidth, kLabelHeight},
+        {IDC_LbQueueJob, kMargin, kProgressTop + 2 * kProgressRow + kBarHeight + 60, fullWidth, kLabelHeight},
+        {IDC_CmdSaveLog, kSaveLogLeft, kButtonTop, kCloseWidth, kButtonHeight},
     };
     for (const Place& p : places) {
         MoveWindow(GetDlgItem(window_, p.id), TwipsToPixelsX(p.left, dpi), TwipsToPixelsY(p.top, dpi),
@@ -254,6 +316,9 @@ LRESULT LogProcessWindow::HandleMessage(HWND window, UINT message, WPARAM wParam
             switch (LOWORD(wParam)) {
             case IDC_ChkOnTop: OnTopClick(); return 0;
             case IDC_CmdClose: Hide(); return 0;
+            case IDC_CmdSaveLog:
+                if (onSaveLog) onSaveLog();
+                return 0;
             default: break;
             }
         }

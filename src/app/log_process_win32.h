@@ -1,11 +1,14 @@
 // The progress window (frmLogProcess, "Loggin Encoding process"): the queue
-// of a run's steps and the encoding log. One instance serves the whole
+// of a run's steps and the encoding log, and below them how far the run has
+// come (the running step and its percent, a bar of the whole run, the time
+// left, the job of a queue) and "Save Log...". One instance serves the whole
 // program: it is created on first use and afterwards only shown and hidden;
 // its "Close" button hides it and both lists keep their lines.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,11 @@ public:
         IDC_LstLogEncoding = 2004,
         IDC_ChkOnTop = 2005,  // "Always On Top"
         IDC_CmdClose = 2006,  // "Close"
+        IDC_LbStep = 2007,    // the running step and its percent
+        IDC_PrgRun = 2008,    // the whole run
+        IDC_LbRun = 2009,     // the run's percent and time left
+        IDC_LbQueueJob = 2010,  // the job of a queue and the queue's time left
+        IDC_CmdSaveLog = 2011,  // "Save Log..."
     };
 
     LogProcessWindow() = default;
@@ -57,6 +65,20 @@ public:
     // The lines of the lists as shown (empty while the window does not exist).
     std::vector<std::string> LogLines() const;
     std::vector<std::string> QueueLines() const;
+
+    // How far the run has come: the step's text, the run's percent (for the
+    // bar) and text, the queue's text (empty outside a queue).
+    void SetProgress(const std::string& step, int runPercent, const std::string& run, const std::string& queue);
+    void ClearProgress() { SetProgress("", 0, "", ""); }
+    std::string ProgressText(int id) const;
+    int RunBarPosition() const;
+
+    // "Save Log...": asks the program for a file and writes the log there.
+    std::function<void()> onSaveLog;
+
+    // An encoder's status window has come up: it is put beside this window,
+    // and this one stays above it while "Always On Top" is checked.
+    void KeepClearOf(HWND status);
 
     // For the message loop of the program: keyboard navigation between the
     // window's controls (Tab, Space, Enter). True when the message was used.

@@ -112,6 +112,11 @@ public:
         Add({ItemKind::Button, id, std::move(text), {x, y, w, h}, place_});
     }
 
+    // A label the window writes (what the source is, what a number gives).
+    void Fact(int id, int x, int y, int w, int h = kLabelHeight) {
+        Add({ItemKind::Label, id, "", {x, y, w, h}, place_});
+    }
+
     void List(int id, int x, int y, int w, int h) { Add({ItemKind::ListBox, id, "", {x, y, w, h}, place_}); }
 
     // A tab strip with its page background beneath the frames of its pages.
@@ -152,6 +157,7 @@ void InputPage(Builder& b) {
     b.Caption(Ctl::OptencodingMode, 28, 108, 130);
     b.Radio(Ctl::OptencodingMode, 0, 168, 108, 120);
     b.Radio(Ctl::OptencodingMode, 1, 300, 108, 120);
+    b.Fact(IDC_LbSourceFacts, 430, 104, 224, 30);
 
     b.Frame(IDC_Frame17, "Codec Verification :", 16, 152, 318, 270);
     b.Button(IDC_CmdCheckCodec, "Check Installed Codec", 28, 172, 170, 24);
@@ -184,6 +190,7 @@ void Divx5Panel(Builder& b) {
     b.Frame(IDC_Frame16, "Pre Processing", 350, 322, 296, 62);
     b.Slider(Ctl::SldPreProc, 362, 342, 200);
     b.Value(Label::lbPreProc, IDC_lbPreProc, 572, 348, 60);
+    b.Fact(IDC_LbSizeDivx5, 42, 406, 300);
 }
 
 void Divx4Panel(Builder& b) {
@@ -203,6 +210,8 @@ void Divx4Panel(Builder& b) {
     b.TextRow(Ctl::TxtDivx4Size, 362, 256, 120, 70);
     b.TextRow(Ctl::TxtDivx4OverSize, 362, 280, 120, 70);
     b.Check(Ctl::ChkCPU, 362, 320, 200);
+    b.Fact(IDC_LbSizeDivx4, 42, 382, 300);
+    b.Fact(IDC_LbBitrateDivx4, 362, 382, 284);
 }
 
 void XvidPanel(Builder& b) {
@@ -222,6 +231,8 @@ void XvidPanel(Builder& b) {
     b.ListRow(Ctl::CmbFourcc, 360, 264, 110, 150);
     b.Check(Ctl::Chklum, 360, 304, 200);
     b.Check(Ctl::ChkHintME, 360, 328, 200);
+    b.Fact(IDC_LbSizeXvid, 50, 466, 288);
+    b.Fact(IDC_LbBitrateXvid, 360, 466, 278);
 
     b.Place(kTabVideo, kPanelXvid, 1);
     b.Frame(IDC_FrmXvid2, "Xvid 2.1 Advanced Setting", 30, 156, 618, 336);
@@ -267,6 +278,7 @@ void Divx3Panel(Builder& b) {
     b.Frame(IDC_Frame37, "Gauge", 448, 174, 190, 96);
     b.TextRows({Ctl::TxtMinGauge, Ctl::TxtStartGauge, Ctl::TxtMaxGauge}, 458, 192, 60, 60);
     b.Check(Ctl::ChkBitsReservoir, 50, 418, 240);
+    b.Fact(IDC_LbSizeDivx3, 50, 446, 300);
 
     b.Place(kTabVideo, kPanelDivx3, 1);
     b.Frame(IDC_FrmDivx32, "DivX 3.x Advanced Setting", 30, 156, 618, 336);

@@ -312,6 +312,7 @@ void MainWindowW32::SyncAll() {
     for (int l = 0; l < kLabelCount; ++l) MirrorLabel(static_cast<Label>(l));
     MirrorCommands();
     MirrorTabs();
+    UpdateFactLabels(Ctl::txtSource);
     ApplyVisibility();
 }
 
@@ -404,7 +405,10 @@ void MainWindowW32::ApplyVisibility() {
     }
 }
 
-void MainWindowW32::OnValueChanged(Ctl c) { MirrorValue(c); }
+void MainWindowW32::OnValueChanged(Ctl c) {
+    MirrorValue(c);
+    UpdateFactLabels(c);
+}
 void MainWindowW32::OnEnabledChanged(Ctl c) { MirrorEnabled(c); }
 void MainWindowW32::OnButtonChanged(Ctl group, int) { MirrorEnabled(group); }
 void MainWindowW32::OnBackColourChanged(Ctl c) {

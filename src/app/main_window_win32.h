@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/form_model.h"
+#include "jobs/source_facts.h"
 #include "app/main_layout_win32.h"
 #include "app/window_proc_win32.h"
 
@@ -120,6 +121,10 @@ public:
     // accelerators move as in a dialog. True when the message was used.
     bool PreTranslateMessage(MSG& message);
 
+    // What the source is (read from its headers when it is chosen) and what
+    // the codec panels' numbers give for it, as the labels show them.
+    const SourceFacts& Facts() const { return facts_; }
+
     // The browse buttons, as a click runs them.
     void BrowseSource();
     void BrowseTarget();
@@ -151,6 +156,9 @@ private:
     void MirrorLabel(Label l);
     void ApplyVisibility();
 
+    // The labels of the source's facts and of the sizes (source_labels_win32.cpp).
+    void UpdateFactLabels(Ctl changed);
+
     // FormObserver
     void OnValueChanged(Ctl c) override;
     void OnEnabledChanged(Ctl c) override;
@@ -173,6 +181,8 @@ private:
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left
     HBRUSH windowBrush_ = nullptr;  // the system's colours, not to be deleted
     HBRUSH light3dBrush_ = nullptr;
+    SourceFacts facts_;
+    std::string factsSource_;  // the path facts_ were read from
 };
 
 }  // namespace mb

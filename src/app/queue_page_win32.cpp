@@ -68,9 +68,14 @@ bool QueuePageW32::Create(HWND main, HWND tabStrip, HINSTANCE instance, HFONT fo
     child(WC_STATICA, "Queue of jobs, run one after another :", SS_LEFT | SS_NOPREFIX, 0, IDC_QueueLabel, margin,
           listTop - Scale(18), width - 2 * margin, Scale(14));
     const int bottom = height - margin - row;
+    // The chosen job's state in full, on two lines above the buttons.
+    const int stateHeight = Scale(28);
+    const int stateTop = bottom - gap - stateHeight;
     HWND list = child(WC_LISTVIEWA, "", WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
                                             LVS_NOSORTHEADER,
-                      WS_EX_CLIENTEDGE, IDC_QueueList, margin, listTop, width - 2 * margin, bottom - gap - listTop);
+                      WS_EX_CLIENTEDGE, IDC_QueueList, margin, listTop, width - 2 * margin, stateTop - gap - listTop);
+    child(WC_STATICA, "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, IDC_QueueState, margin, stateTop,
+          width - 2 * margin, stateHeight);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     int column = 0;
     for (const Column& c : kColumns) {
@@ -120,6 +125,8 @@ void QueuePageW32::SetRows(const std::vector<QueueRow>& rows, int selected) {
         }
     }
     rows_ = static_cast<int>(rows.size());
+    states_.clear();
+    for (const QueueRow& r : rows) states_.push_back(r.state);
     if (selected >= 0 && selected < rows_) {
         LVITEMA state{};
         state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -129,6 +136,18 @@ void QueuePageW32::SetRows(const std::vector<QueueRow>& rows, int selected) {
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     UpdateButtons();
+    ShowState();
+}
+
+void QueuePageW32::ShowState() {
+    const int selected = Selected();
+    std::string text;
+    if (selected >= 0 && selected < static_cast<int>(states_.size()))
+        text = "Job " + std::to_string(selected + 1) + " : " + states_[static_cast<std::size_t>(selected)] +
+               "  (double-click: its log)";
+    char shown[1024] = {};
+    GetWindowTextA(Item(IDC_QueueState), shown, sizeof shown);
+    if (text != shown) SetWindowTextA(Item(IDC_QueueState), text.c_str());
 }
 
 int QueuePageW32::Selected() const {
@@ -176,7 +195,12 @@ LRESULT QueuePageW32::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
             return 0;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->idFrom == IDC_QueueList && header->code == LVN_ITEMCHANGED) UpdateButtons();
+            if (header->idFrom == IDC_QueueList && header->code == LVN_ITEMCHANGED) {
+                UpdateButtons();
+                ShowState();
+            }
+            if (header->idFrom == IDC_QueueList && header->code == NM_DBLCLK && Selected() >= 0)
+                handler_.ShowQueuedJobLog(Selected());
             return 0;
         }
         default: break;

@@ -27,6 +27,7 @@ public:
     virtual void RemoveQueuedJob(int index) = 0;       // "Remove"
     virtual void MoveQueuedJob(int index, int by) = 0;  // "Move Up" (-1), "Move Down" (+1)
     virtual void StartQueue() = 0;            // "Start Queue"
+    virtual void ShowQueuedJobLog(int /*index*/) {}  // a double-click on a job
 };
 
 inline constexpr char QueueTabCaption[] = "   Queue   ";
@@ -45,6 +46,7 @@ public:
         IDC_QueueDown,
         IDC_QueueStart,
         IDC_QueueNote,
+        IDC_QueueState,  // the chosen job's state and reason, whole
     };
 
     QueuePageW32(FormModel& model, QueuePageHandler& handler);
@@ -67,12 +69,14 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTabChanged(TabStrip t) override;
     void UpdateButtons();
+    void ShowState();
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
     FormModel& model_;
     QueuePageHandler& handler_;
     int dpi_ = 96;
     int rows_ = 0;
+    std::vector<std::string> states_;  // each row's state, whole
 };
 
 }  // namespace mb

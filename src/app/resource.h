@@ -127,6 +127,18 @@ enum OtherId : int {
     IDC_FrmAmplification2,
 };
 
+// The labels of what the source is (Input tab) and of what the number that
+// drives the size gives for it (each codec panel).
+enum FactLabelId : int {
+    IDC_LbSourceFacts = 3900,
+    IDC_LbSizeDivx5,
+    IDC_LbSizeDivx4,
+    IDC_LbBitrateDivx4,
+    IDC_LbSizeXvid,
+    IDC_LbBitrateXvid,
+    IDC_LbSizeDivx3,
+};
+
 }  // namespace mb
 
 #endif  // RC_INVOKED

@@ -5,10 +5,18 @@
 namespace mb {
 
 namespace {
-void NotifyIcon(DWORD what, NOTIFYICONDATAA& data) {
+bool NotifyIcon(DWORD what, NOTIFYICONDATAA& data) {
     if (const auto notify = SystemFunction<decltype(&Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA"))
-        notify(what, &data);
+        return notify(what, &data) != FALSE;
+    return false;
 }
+
+// The timer that ends a notice's icon, on the icon's window.
+constexpr UINT_PTR kNoticeTimer = 0x4D42;
+// The balloon's own notifications (shellapi's NIN_BALLOONTIMEOUT and
+// NIN_BALLOONUSERCLICK).
+constexpr UINT kBalloonTimeout = WM_USER + 4;
+constexpr UINT kBalloonClick = WM_USER + 5;
 }  // namespace
 
 #ifndef _WIN64
@@ -31,6 +39,8 @@ TrayIconW32::TrayIconW32(HWND window, HICON icon, std::function<void()> showProg
 }
 
 void TrayIconW32::StartSystray() {
+    if (notice_) EndNotice();
+    lstrcpynA(data_.szTip, TrayTip, 64);
     NotifyIcon(NIM_ADD, data_);
     shown_ = true;
 }
@@ -40,9 +50,49 @@ void TrayIconW32::DeleteSystray() {
     shown_ = false;
 }
 
+void TrayIconW32::SetTip(const std::string& tip) {
+    if (tip == data_.szTip) return;
+    lstrcpynA(data_.szTip, tip.c_str(), 64);
+    if (shown_) {
+        data_.uFlags = NIF_TIP;
+        NotifyIcon(NIM_MODIFY, data_);
+        data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    }
+}
+
+bool TrayIconW32::ShowNotice(const std::string& title, const std::string& text) {
+    // The record with the balloon's fields: the 88-byte one has none.
+    NOTIFYICONDATAA balloon = data_;
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.uFlags = NIF_INFO;
+    lstrcpynA(balloon.szInfo, text.c_str(), sizeof balloon.szInfo);
+    lstrcpynA(balloon.szInfoTitle, title.c_str(), sizeof balloon.szInfoTitle);
+    balloon.dwInfoFlags = NIIF_INFO;
+    balloon.uTimeout = TrayNoticeMs;
+    if (shown_) return NotifyIcon(NIM_MODIFY, balloon);
+    if (notice_) EndNotice();
+    balloon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+    lstrcpynA(balloon.szTip, TrayTip, 64);
+    if (!NotifyIcon(NIM_ADD, balloon)) return false;
+    notice_ = true;
+    SetTimer(data_.hWnd, kNoticeTimer, TrayNoticeMs, nullptr);
+    return true;
+}
+
+void TrayIconW32::EndNotice() {
+    KillTimer(data_.hWnd, kNoticeTimer);
+    if (!shown_) NotifyIcon(NIM_DELETE, data_);
+    notice_ = false;
+}
+
 bool TrayIconW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kNoticeTimer) {
+        if (notice_) EndNotice();
+        return true;
+    }
     if (message == data_.uCallbackMessage) {
         if (wParam != data_.uID) return true;
+        if (notice_ && (LOWORD(lParam) == kBalloonTimeout || LOWORD(lParam) == kBalloonClick)) EndNotice();
         if (!busy_ && LOWORD(lParam) == WM_LBUTTONDBLCLK && showProgress_) {
             busy_ = true;
             try {
@@ -57,6 +107,7 @@ bool TrayIconW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
         if (shown_) NotifyIcon(NIM_ADD, data_);
+        else if (notice_) EndNotice();
         return true;
     }
     return false;

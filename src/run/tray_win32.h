@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <string>
 
 #include "model/ports.h"
 
@@ -34,6 +35,20 @@ public:
     // taskbar's restart. True when message was one of these.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The tip while the icon is shown (one line, at most 63 characters);
+    // StartSystray gives it TrayTip again.
+    void SetTip(const std::string& tip);
+    std::string Tip() const { return data_.szTip; }
+
+    // A balloon from the icon: while a run shows the icon, from it; else
+    // the icon comes for the time of the notice. False where the system
+    // shows no balloons (it then takes the larger record the balloon needs
+    // as an error, and nothing else changes).
+    bool ShowNotice(const std::string& title, const std::string& text);
+    bool NoticeShown() const { return notice_; }
+    // Takes a notice's icon away now (the program is ending).
+    void EndNotice();
+
     bool IsShown() const { return shown_; }
     UINT CallbackMessage() const { return data_.uCallbackMessage; }
     UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
@@ -44,6 +59,10 @@ private:
     std::function<void()> showProgress_;
     bool shown_ = false;
     bool busy_ = false;  // a notification is being handled
+    bool notice_ = false;  // the icon is there for a notice only
 };
+
+// How long a notice's icon stays when no run shows it.
+inline constexpr UINT TrayNoticeMs = 15000;
 
 }  // namespace mb
