@@ -113,6 +113,22 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
         const std::vector<std::string> log = p.app->Progress().LogLines();
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log.back(), FailedStatusLine);
+        // Each job keeps its log; the chosen one's state is shown whole, and
+        // a double-click shows its log.
+        ASSERT_EQ(p.app->JobLogs().size(), 3u);
+        EXPECT_EQ(p.app->JobLogs()[0].back(), " Status Encoding : FINISH");
+        EXPECT_EQ(p.app->JobLogs()[2].back(), FailedStatusLine);
+        HWND list = p.app->QueuePage().Item(QueuePageW32::IDC_QueueList);
+        LVITEMA chosen{};
+        chosen.stateMask = chosen.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&chosen));
+        Pump();
+        EXPECT_EQ(WindowTextOf(p.app->QueuePage().Item(QueuePageW32::IDC_QueueState)),
+                  "Job 3 : Failed: The encoding failed at the step \"First Pass\": C:\\v\\crash.avi was not "
+                  "written.  (double-click: its log)");
+        SaveWindowShot(p.app->Window().Handle(), "queue-failed-reason");
+        p.app->ShowQueuedJobLog(0);
+        EXPECT_EQ(p.app->Progress().LogLines(), p.app->JobLogs()[0]);
     }
     Program again(world);
     EXPECT_EQ(again.States().size(), 3u);

@@ -1,0 +1,230 @@
+// A run the user can follow, over the shared in-memory ports: the progress
+// window's lines while the encoder's status window counts its frames (and
+// that window put beside it), "Save Log...", files dropped on the main
+// window, and the source's facts with the sizes the codec panels give.
+// Screenshots of the progress window mid-run, the Input tab and a codec
+// panel go to the build's screenshots folder.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "main_test_support.h"
+#include "model/saved_job_write.h"
+#include "standin/media_files.h"
+
+namespace mb::test {
+namespace {
+
+using fakes::Lines;
+
+constexpr char kVirtualDub[] = "C:\\VD\\VirtualDub.exe";
+
+struct World {
+    fakes::World env;
+};
+struct Program : World, ProgramUnderTest {
+    explicit Program(int show = SW_HIDE) : ProgramUnderTest(env) {
+        const std::string ini = std::string(kFolder) + "\\Marobex.ini";
+        env.files[ini] = "";
+        env.files[kVirtualDub] = "";
+        env.versions[kVirtualDub] = "1.4.10.0";
+        env.ini[fakes::World::Slot("PATH", "VirtualDubPath", ini)] = kVirtualDub;
+        Start(show);
+    }
+    // The files as Explorer drops them: the system's drop record, at a
+    // point of the main window's client area.
+    void Drop(const std::vector<std::string>& paths, POINT at = {8, 8}) {
+        std::string names;
+        for (const std::string& p : paths) names += p + '\0';
+        names += '\0';
+        HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+        auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->pt = at;
+        memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+        GlobalUnlock(memory);
+        SendMessageA(Main(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        Pump();
+    }
+    // The middle of a frame of the layout, in the window's pixels.
+    POINT Inside(int frameId) {
+        const LayoutRect& r = FindLayoutItem(frameId)->rect;
+        const int dpi = app->Window().Dpi();
+        return {MulDiv(r.x + r.w / 2, dpi, 96), MulDiv(r.y + r.h / 2, dpi, 96)};
+    }
+    std::string Label(int id) { return WindowTextOf(Item(id)); }
+};
+
+// A real AVI of 10 s at 25 fps, 320 x 240, whose headers the window reads.
+struct RealSource {
+    std::string folder = "C:\\marobex_ui_progress";
+    std::string path = folder + "\\film.avi";
+    RealSource() {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        AviSpec spec;
+        spec.frames = 250;
+        spec.videoBytes = 250 * 64;
+        const std::string bytes = AviBytes(spec);
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(f);
+    }
+    ~RealSource() {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+};
+
+// An encoder's status window as the engine shows it: its title and the
+// frame count where Priority.exe and Marobex look for them.
+HWND StatusWindow(const char* frames, const char* percent) {
+    HWND w = CreateWindowExA(0, "STATIC", "VirtualDub Status - [film.avi]", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0,
+                             360, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    CreateWindowExA(0, "STATIC", frames, WS_CHILD | WS_VISIBLE, 8, 8, 200, 16, w, reinterpret_cast<HMENU>(1102),
+                    nullptr, nullptr);
+    CreateWindowExA(0, "STATIC", percent, WS_CHILD | WS_VISIBLE, 8, 30, 200, 16, w, reinterpret_cast<HMENU>(1103),
+                    nullptr, nullptr);
+    return w;
+}
+
+// Delivers messages for a while, as ShellAndWait does while an encoder runs.
+void PumpFor(DWORD ms) {
+    const DWORD until = GetTickCount() + ms;
+    while (static_cast<LONG>(until - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        Pump();
+    }
+}
+
+TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
+    RealSource source;
+    Program p;
+    p.env.files[source.path] = "";
+    p.dialogs.answers = {source.path};
+    p.Click(IDC_cmdBrowseSrc);
+    p.app->Model().SelectListEntry(Ctl::CmbNumPass, 1);  // two passes: 250 frames each
+    LogProcessWindow& progress = p.app->Progress();
+    std::string step, run, tip;
+    int bar = -1;
+    bool clear = false;
+    p.env.programs.push_back({"jobpass1.vcf", [&] {
+                                  HWND status = StatusWindow("Frame 120 of 250", "48 %");
+                                  PumpFor(1400);  // the progress looks once a second
+                                  step = progress.ProgressText(LogProcessWindow::IDC_LbStep);
+                                  run = progress.ProgressText(LogProcessWindow::IDC_LbRun);
+                                  bar = progress.RunBarPosition();
+                                  tip = p.app->Tray()->Tip();
+                                  RECT a, b, overlap;
+                                  GetWindowRect(status, &a);
+                                  GetWindowRect(progress.Handle(), &b);
+                                  clear = !IntersectRect(&overlap, &a, &b);
+                                  SaveWindowShot(progress.Handle(), "progress-mid-run");
+                                  DestroyWindow(status);
+                              }});
+    p.Click(IDC_cmdStartEncode);
+    EXPECT_EQ(step, "First Pass : 48 %");
+    EXPECT_EQ(run.rfind("Run : 24 %, ", 0), 0u) << run;
+    EXPECT_EQ(bar, 24);
+    EXPECT_EQ(tip.rfind("Marobex 24% First Pass 48% ", 0), 0u) << tip;
+    EXPECT_TRUE(clear);
+    // The run went through: the whole bar, the step of the end.
+    EXPECT_EQ(progress.RunBarPosition(), 100);
+    EXPECT_EQ(progress.ProgressText(LogProcessWindow::IDC_LbStep), "Second Pass : 100 %");
+    // The texts of the lists stay as they are.
+    EXPECT_EQ(progress.QueueLines(), (Lines{" - First Pass", " - Second Pass"}));
+}
+
+TEST(RunProgressWindow, SaveLogWritesTheLogAsTextWithCrLf) {
+    Program p;
+    p.env.files["C:\\v\\movie.avs"] = "";
+    p.dialogs.answers = {"C:\\v\\movie.avs"};
+    p.Click(IDC_cmdBrowseSrc);
+    p.env.programs.push_back({"jobpass.vcf", [&] { p.env.files["C:\\v\\movie.avi"] = "encoded"; }});
+    p.Click(IDC_cmdStartEncode);
+    const Lines log = p.app->Progress().LogLines();
+    ASSERT_FALSE(log.empty());
+    std::string text;
+    for (const std::string& line : log) text += line + "\r\n";
+
+    p.dialogs.answers = {"C:\\logs\\run"};  // no extension: it gets ".txt"
+    p.Click(GetDlgItem(p.app->Progress().Handle(), LogProcessWindow::IDC_CmdSaveLog));
+    EXPECT_EQ(p.dialogs.asked.back(), "save|Save Log|Text File (*.txt)|*.txt|All Files (*.*)|*.*|C:\\Marobex");
+    EXPECT_EQ(p.env.files["C:\\logs\\run.txt"], text);
+    p.dialogs.answers = {""};  // cancelled: nothing written
+    const std::size_t files = p.env.files.size();
+    p.Click(GetDlgItem(p.app->Progress().Handle(), LogProcessWindow::IDC_CmdSaveLog));
+    EXPECT_EQ(p.env.files.size(), files);
+}
+
+TEST(DroppedFiles, GoWhereTheButtonsWouldPutThem) {
+    // A long name with letters beyond ASCII, in the system's code page.
+    const std::string source = "C:\\v\\Film d'\xE9t\xE9 " + std::string(220, 'x') + ".avi";
+    Program viaDialog, viaDrop;
+    viaDialog.dialogs.answers = {source};
+    viaDialog.Click(IDC_cmdBrowseSrc);
+    viaDrop.env.files[source] = "";
+    viaDrop.Drop({source});
+    EXPECT_EQ(viaDrop.env.messages, Lines{});
+    EXPECT_EQ(viaDrop.app->Model().Text(Ctl::txtSource), source);
+    for (int i = 0; i < kControlCount; ++i) {
+        const Ctl c = static_cast<Ctl>(i);
+        const EncodeSettings& a = viaDialog.app->Model().Settings();
+        const EncodeSettings& b = viaDrop.app->Model().Settings();
+        if (const std::string* t = TextField(a, c)) EXPECT_EQ(*TextField(b, c), *t) << Control(c).name;
+        if (const int* v = IntField(a, c)) EXPECT_EQ(*IntField(b, c), *v) << Control(c).name;
+        EXPECT_EQ(viaDrop.app->Model().Enabled(c), viaDialog.app->Model().Enabled(c)) << Control(c).name;
+    }
+    EXPECT_EQ(viaDrop.app->State().TargetFilePath, viaDialog.app->State().TargetFilePath);
+    EXPECT_EQ(viaDrop.app->State().TempFolderPath, viaDialog.app->State().TempFolderPath);
+
+    // An audio file on stream 1's box of the Audio tab.
+    Program& p = viaDrop;
+    p.app->Model().SelectTab(TabStrip::SSTabMain, 2);
+    p.env.files["C:\\a\\track.ac3"] = "";
+    p.Drop({"C:\\a\\track.ac3"}, p.Inside(IDC_Frame20));
+    EXPECT_EQ(p.app->Model().Text(Ctl::TxtStream1), "C:\\a\\track.ac3");
+    EXPECT_EQ(p.app->Model().Settings().ChkMux, 1);
+
+    // Saved jobs on the Queue tab; anything else is told what goes where.
+    p.env.files["C:\\jobs\\a.ini"] = SavedJobText(JobFromForm(p.app->Model(), p.app->State()));
+    p.env.files["C:\\jobs\\notes.txt"] = "";
+    p.app->Model().SelectTab(TabStrip::SSTabMain, QueueTabIndex);
+    p.Drop({"C:\\jobs\\a.ini", "C:\\jobs\\notes.txt"});
+    ASSERT_EQ(p.app->Queue().Size(), 1u);
+    EXPECT_EQ(p.app->Queue().Jobs()[0].job.SourceFilePath, source);
+    const std::string help =
+        "Drop a video source (*.avi, *.avs) on the window, an audio stream (*.ac3, *.mpa) on a stream's box of "
+        "the Audio tab, or saved jobs (*.ini) on the Queue tab.";
+    EXPECT_EQ(p.env.messages, Lines{"Some files were not added: " + help});
+    p.app->Model().SelectTab(TabStrip::SSTabMain, 0);
+    p.Drop({"C:\\jobs\\notes.txt"});
+    EXPECT_EQ(p.env.messages.back(), help);
+    EXPECT_EQ(p.app->Model().Text(Ctl::txtSource), source);  // unchanged
+}
+
+TEST(SourceFacts, TheInputTabAndTheCodecPanelsSayWhatTheSourceGives) {
+    RealSource source;
+    Program p(SW_SHOWNORMAL);
+    p.dialogs.answers = {source.path};
+    p.Click(IDC_cmdBrowseSrc);
+    EXPECT_EQ(p.Label(IDC_LbSourceFacts), "Length 0:00:10, 250 frames\r\n25.000 fps, 320 x 240");
+    SaveWindowShot(p.Main(), "input-source-facts");
+
+    // 780 kbps for 10 s with the container's share; then a bitrate typed.
+    EXPECT_EQ(p.Label(IDC_LbSizeDivx5), "Encoding Bitrate = 0.9 MB for this source");
+    p.app->Model().SetText(Ctl::txtBr, "1560");
+    EXPECT_EQ(p.Label(IDC_LbSizeDivx5), "Encoding Bitrate = 1.9 MB for this source");
+    p.app->Model().SelectTab(TabStrip::SSTabMain, 1);
+    Pump();
+    SaveWindowShot(p.Main(), "video-size-label");
+    // The default desired size of the third pass, far off for 10 s.
+    EXPECT_EQ(p.Label(IDC_LbBitrateDivx4), "Desired Size = 466,929 kbps for this source");
+    // A source whose facts cannot be read says so, and the sizes go.
+    p.dialogs.answers = {"C:\\v\\movie.avs"};
+    p.Click(IDC_cmdBrowseSrc);
+    EXPECT_EQ(p.Label(IDC_LbSourceFacts), "Length unknown\r\nFrames, rate, size unknown");
+    EXPECT_EQ(p.Label(IDC_LbSizeDivx5), "");
+}
+
+}  // namespace
+}  // namespace mb::test
