@@ -130,6 +130,13 @@ TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
     // The run went through: the whole bar, the step of the end.
     EXPECT_EQ(progress.RunBarPosition(), 100);
     EXPECT_EQ(progress.ProgressText(LogProcessWindow::IDC_LbStep), "Second Pass : 100 %");
+    // The notice of the end comes from an icon of its own (Wine shows
+    // balloons), which the next run's icon replaces.
+    EXPECT_FALSE(p.app->Tray()->IsShown());
+    EXPECT_TRUE(p.app->Tray()->NoticeShown());
+    p.app->Tray()->StartSystray();
+    EXPECT_FALSE(p.app->Tray()->NoticeShown());
+    p.app->Tray()->DeleteSystray();
     // The texts of the lists stay as they are.
     EXPECT_EQ(progress.QueueLines(), (Lines{" - First Pass", " - Second Pass"}));
 }
