@@ -67,7 +67,7 @@ TEST(SourceFacts, ReadFromTheAviHeaders) {
         const char* text;
     };
     const Case cases[] = {
-        {"stream header", AviHeaders(40000, 250, 1, 25, 250, 320, 240), true, 250, 25,
+        {"the stream's own length", AviHeaders(40000, 240, 1, 25, 250, 320, 240), true, 250, 25,
          "Length 0:00:10, 250 frames\r\n25.000 fps, 320 x 240"},
         {"NTSC rate, grouped frames", AviHeaders(33367, 53946, 1001, 30000, 53946, 720, 480), true, 53946, 29.97003,
          "Length 0:30:00, 53,946 frames\r\n29.970 fps, 720 x 480"},
