@@ -63,8 +63,9 @@ void MarobexApp::ShowRunProgress() {
 void MarobexApp::NoticeRunEnd() {
     if (!tray_ || !window_.Handle()) return;
     const std::int64_t now = ports_.clock.NowSeconds();
-    const RunEndNotice notice = NoticeFromLog(progress_.LogLines(), state_.TargetFilePath,
-                                              ports_.files.FileSize(state_.TargetFilePath), runProgress_.Elapsed(now));
+    const RunEndNotice notice =
+        NoticeFromLog(progress_.LogLines(), state_.TargetFilePath, ports_.files.FileSize(state_.TargetFilePath),
+                      runProgress_.Begun() ? runProgress_.Elapsed(now) : 0);
     if (notice.end == RunEnd::Done && runProgress_.Begun()) {
         runProgress_.Finish(now);
         ShowRunProgress();
