@@ -7,9 +7,19 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
+
+#include "../win32/win32_test_support.h"
+#include "env/files_win32.h"
+#include "env/system_win32.h"
 #include "main_test_support.h"
 #include "model/saved_job_write.h"
+#include "run/process_win32.h"
 #include "standin/media_files.h"
+
+#ifndef MAROBEX_FFMPEG_DIR
+#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
+#endif
 
 namespace mb::test {
 namespace {
@@ -139,6 +149,88 @@ TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
     p.app->Tray()->DeleteSystray();
     // The texts of the lists stay as they are.
     EXPECT_EQ(progress.QueueLines(), (Lines{" - First Pass", " - Second Pass"}));
+}
+
+// Looks at the windows while a real encoder runs, from a timer of the
+// thread (ShellAndWait delivers it); `look` answers true once it has seen
+// what it waited for.
+class Looking {
+public:
+    explicit Looking(std::function<bool()> look) : look_(std::move(look)) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 250, Tick);
+    }
+    ~Looking() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    bool seen = false;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (current_ && !current_->seen) current_->seen = current_->look_();
+    }
+    static inline Looking* current_ = nullptr;
+    std::function<bool()> look_;
+    UINT_PTR timer_;
+};
+
+TEST(RunProgressWindow, ARealEncodeWithTheEngineIsFollowedFrameByFrame) {
+    std::string ffmpeg = std::string(MAROBEX_FFMPEG_DIR) + "\\ffmpeg.exe";
+    for (char& c : ffmpeg) c = c == '/' ? '\\' : c;
+    if (GetFileAttributesA(ffmpeg.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
+    mb::testing::ScratchFolder dir("C:\\marobex_ui_engine_run");
+    const std::string film = dir / "film.avi";
+    ASSERT_EQ(mb::testing::RunProgram(ffmpeg + " -hide_banner -nostdin -v error -f lavfi -i "
+                                                "testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4 -q:v 2 -y " + film,
+                                      dir.path(), 120000).exitCode, 0u);
+    // The engine finds FFmpeg on the PATH it inherits.
+    char path[32767];
+    const DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
+    const std::string oldPath(path, n < sizeof path ? n : 0);
+    SetEnvironmentVariableA("PATH", (ffmpeg.substr(0, ffmpeg.rfind('\\')) + ";" + oldPath).c_str());
+
+    // The program with the real processes, files and clock.
+    fakes::World world;
+    ScriptedDialogs dialogs;
+    ProcessesW32 processes;
+    FilesW32 files;
+    ClockW32 clock;
+    MarobexApp app(AppPorts{world, processes, world, world, files, world, clock, world, world, dialogs});
+    AppOptions options;
+    options.programFolder = mb::testing::TestProgramFolder();
+    options.showCommand = SW_HIDE;
+    ASSERT_TRUE(app.Start(GetModuleHandleA(nullptr), options));
+    Pump();
+    const std::string engine = mb::testing::TestProgram("marobex-engine.exe");
+    app.State().VirtualDubPath = app.State().NanDubPath = app.State().BesweetPath = engine;
+    dialogs.answers = {film};
+    app.Window().BrowseSource();
+    app.Model().SelectListEntry(Ctl::CmbNumPass, 1);
+
+    LogProcessWindow& progress = app.Progress();
+    std::string step;
+    bool clear = false;
+    Looking looking([&] {
+        step = progress.ProgressText(LogProcessWindow::IDC_LbStep);
+        HWND status = FindEncoderStatusWindow();
+        if (!status || step.rfind("Second Pass : ", 0) != 0 || step == "Second Pass : 0 %") return false;
+        RECT a, b, overlap;
+        GetWindowRect(status, &a);
+        GetWindowRect(progress.Handle(), &b);
+        clear = !IntersectRect(&overlap, &a, &b);
+        SaveWindowShot(progress.Handle(), "progress-engine-run");
+        return true;
+    });
+    app.StartEncode();
+    SetEnvironmentVariableA("PATH", oldPath.c_str());
+    EXPECT_TRUE(looking.seen) << step;
+    EXPECT_TRUE(clear);
+    EXPECT_EQ(progress.LogLines().back(), " Status Encoding : FINISH");
+    EXPECT_EQ(progress.RunBarPosition(), 100);
+    DestroyWindow(app.Window().Handle());
+    TakeQuitMessage();
 }
 
 TEST(RunProgressWindow, SaveLogWritesTheLogAsTextWithCrLf) {
