@@ -1,9 +1,10 @@
 // A run the user can follow, over the shared in-memory ports: the progress
-// window's lines while the encoder's status window counts its frames (and
-// that window put beside it), "Save Log...", files dropped on the main
-// window, and the source's facts with the sizes the codec panels give.
-// Screenshots of the progress window mid-run, the Input tab and a codec
-// panel go to the build's screenshots folder.
+// window's lines while the encoder's status window counts its frames,
+// "Save Log...", files dropped on the main window, and the source's facts
+// with the sizes the codec panels give; then a real encode with the engine,
+// its status window put beside the progress window. Screenshots of the
+// progress window mid-run, the Input tab and a codec panel go to the build's
+// screenshots folder.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -106,7 +107,7 @@ void PumpFor(DWORD ms) {
     }
 }
 
-TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
+TEST(RunProgressWindow, FollowsTheStatusWindowsFramesOnItsLinesAndTheTrayTip) {
     RealSource source;
     Program p;
     p.env.files[source.path] = "";
@@ -116,7 +117,6 @@ TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
     LogProcessWindow& progress = p.app->Progress();
     std::string step, run, tip;
     int bar = -1;
-    bool clear = false;
     p.env.programs.push_back({"jobpass1.vcf", [&] {
                                   HWND status = StatusWindow("Frame 120 of 250", "48 %");
                                   PumpFor(1400);  // the progress looks once a second
@@ -124,10 +124,6 @@ TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
                                   run = progress.ProgressText(LogProcessWindow::IDC_LbRun);
                                   bar = progress.RunBarPosition();
                                   tip = p.app->Tray()->Tip();
-                                  RECT a, b, overlap;
-                                  GetWindowRect(status, &a);
-                                  GetWindowRect(progress.Handle(), &b);
-                                  clear = !IntersectRect(&overlap, &a, &b);
                                   SaveWindowShot(progress.Handle(), "progress-mid-run");
                                   DestroyWindow(status);
                               }});
@@ -136,7 +132,6 @@ TEST(RunProgressWindow, FollowsTheStatusWindowsFramesAndKeepsClearOfIt) {
     EXPECT_EQ(run.rfind("Run : 24 %, ", 0), 0u) << run;
     EXPECT_EQ(bar, 24);
     EXPECT_EQ(tip.rfind("Marobex 24% First Pass 48% ", 0), 0u) << tip;
-    EXPECT_TRUE(clear);
     // The run went through: the whole bar, the step of the end.
     EXPECT_EQ(progress.RunBarPosition(), 100);
     EXPECT_EQ(progress.ProgressText(LogProcessWindow::IDC_LbStep), "Second Pass : 100 %");
