@@ -153,4 +153,15 @@ bool FilesW32::FileCreationTime(const std::string& path, std::uint64_t& fileTime
     return true;
 }
 
+bool FilesW32::FileWriteTime(const std::string& path, std::uint64_t& fileTime) {
+    // From the directory entry: it is read while another program still
+    // holds the file open for writing.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    fileTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 }  // namespace mb

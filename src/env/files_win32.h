@@ -31,6 +31,7 @@ public:
     bool FileVersion(const std::string& path, std::string& version) override;
     bool FileProductName(const std::string& path, std::string& name) override;
     bool FileCreationTime(const std::string& path, std::uint64_t& fileTime) override;
+    bool FileWriteTime(const std::string& path, std::uint64_t& fileTime) override;
 };
 
 }  // namespace mb

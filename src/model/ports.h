@@ -49,10 +49,11 @@ enum class ProgramEnd {
 class ProcessPort {
 public:
     virtual ~ProcessPort() = default;
-    // Starts the program and returns when it has ended. A program that
-    // cannot start returns NotStarted at once, with the system's reason.
-    virtual ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle,
-                                    std::string& reason) = 0;
+    // Starts the program and returns when it has ended, with its exit
+    // status. A program that cannot start returns NotStarted at once, with
+    // the system's reason.
+    virtual ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+                                    std::uint32_t& exitStatus) = 0;
     // Starts the program and returns at once; failures are ignored.
     virtual void StartProcess(const ProgramCommand& command, int windowStyle) = 0;
     // The same with a time limit: a program still running after limitMs is
@@ -61,7 +62,8 @@ public:
     virtual bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int limitMs) {
         (void)limitMs;
         std::string reason;
-        ShellAndWait(command, windowStyle, reason);
+        std::uint32_t exitStatus = 0;
+        ShellAndWait(command, windowStyle, reason, exitStatus);
         return true;
     }
 };
@@ -131,6 +133,9 @@ public:
     // The creation time of a file as a 64-bit FILETIME; false when the file
     // cannot be opened or its times read.
     virtual bool FileCreationTime(const std::string& path, std::uint64_t& fileTime) = 0;
+    // The last-write time of a file as a 64-bit FILETIME; false when the
+    // file does not exist or its times cannot be read.
+    virtual bool FileWriteTime(const std::string& path, std::uint64_t& fileTime) = 0;
 };
 
 // A clock on one continuous scale of seconds (not the time of day), so that

@@ -95,9 +95,10 @@ private:
 class ConsoleProcesses : public ProcessPort {
 public:
     ConsoleProcesses(std::ostream& out, ProcessPort* real) : out_(out), real_(real) {}
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) override {
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+                            std::uint32_t& exitStatus) override {
         PrintLine(out_, "run: ", command.Text());
-        return real_ ? real_->ShellAndWait(command, windowStyle, reason) : ProgramEnd::Ended;
+        return real_ ? real_->ShellAndWait(command, windowStyle, reason, exitStatus) : ProgramEnd::Ended;
     }
     void StartProcess(const ProgramCommand& command, int windowStyle) override {
         PrintLine(out_, "start: ", command.Text());
@@ -166,13 +167,14 @@ private:
     const std::function<bool(int)>& waitCancelled_;
 };
 
-enum class JobResult { Done, Refused, Failed, Unreadable };
+enum class JobResult { Done, Refused, Failed, Unreadable, Stopped };
 
 const char* ResultText(JobResult r) {
     switch (r) {
         case JobResult::Done: return "done";
         case JobResult::Refused: return "refused";
         case JobResult::Failed: return "failed";
+        case JobResult::Stopped: return "stopped";
         default: return "unreadable";
     }
 }
@@ -248,6 +250,7 @@ JobResult RunJobFile(const std::string& path, CliEnvironment& env, bool dryRun, 
     switch (StartEncode(settings, state, console.ports)) {
         case RunOutcome::Finished: return JobResult::Done;
         case RunOutcome::Failed: return JobResult::Failed;
+        case RunOutcome::StoppedByUser: return JobResult::Stopped;
         default: return JobResult::Refused;
     }
 }
@@ -299,11 +302,12 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         if (several)
             PrintLine(env.out, "job: ", std::to_string(i + 1) + "/" + std::to_string(jobs.size()) + " " + jobs[i]);
         results.push_back(RunJobFile(jobs[i], env, dryRun, several, wantsShutdown, registryPrepared));
+        if (results.back() == JobResult::Stopped) break;  // the user stopped it: no later job runs
     }
     const auto any = [&results](JobResult r) { return std::find(results.begin(), results.end(), r) != results.end(); };
     if (several) {
         for (std::size_t i = 0; i < jobs.size(); ++i)
-            PrintLine(env.out, "summary: ", jobs[i] + ": " + ResultText(results[i]));
+            PrintLine(env.out, "summary: ", jobs[i] + ": " + (i < results.size() ? ResultText(results[i]) : "not run"));
         if (wantsShutdown) {
             if (std::all_of(results.begin(), results.end(), [](JobResult r) { return r == JobResult::Done; })) {
                 ConsolePorts console(env, dryRun);
@@ -315,7 +319,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     }
     if (any(JobResult::Unreadable)) return CliExitUsage;
     if (any(JobResult::Failed)) return CliExitFailed;
-    if (any(JobResult::Refused)) return CliExitRefused;
+    if (any(JobResult::Refused) || any(JobResult::Stopped)) return CliExitRefused;
     return CliExitFinished;
 }
 

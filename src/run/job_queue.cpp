@@ -11,8 +11,8 @@ namespace mb {
 
 namespace {
 
-constexpr const char* kStateNames[] = {"waiting", "running", "done", "refused", "failed", "interrupted"};
-constexpr const char* kStateTexts[] = {"Waiting", "Running", "Done", "Refused", "Failed", "Interrupted"};
+constexpr const char* kStateNames[] = {"waiting", "running", "done", "refused", "failed", "interrupted", "stopped"};
+constexpr const char* kStateTexts[] = {"Waiting", "Running", "Done", "Refused", "Failed", "Interrupted", "Stopped"};
 
 std::string JobSection(std::size_t number) { return "Job " + std::to_string(number); }
 
@@ -190,7 +190,7 @@ QueueOutcome RunQueue(JobQueue& queue, const ProgramState& program, RunPorts& po
     QueuedJobView view(ports.view);
     HeldTray tray;
     const int count = static_cast<int>(todo.size());
-    for (int k = 0; k < count; ++k) {
+    for (int k = 0; k < count && outcome.stopped == 0; ++k) {
         QueuedJob& job = queue.Jobs()[todo[static_cast<std::size_t>(k)]];
         job.state = QueuedJobState::Running;
         job.note.clear();
@@ -214,6 +214,12 @@ QueueOutcome RunQueue(JobQueue& queue, const ProgramState& program, RunPorts& po
                 job.state = QueuedJobState::Failed;
                 ++outcome.failed;
                 break;
+            case RunOutcome::StoppedByUser:
+                // The user stopped it: the jobs after it wait for the
+                // queue to be started again.
+                job.state = QueuedJobState::Stopped;
+                ++outcome.stopped;
+                break;
             default:
                 job.state = QueuedJobState::Refused;
                 ++outcome.refused;
@@ -226,7 +232,14 @@ QueueOutcome RunQueue(JobQueue& queue, const ProgramState& program, RunPorts& po
     ports.tray.DeleteSystray();
     ports.view.ShowMainWindow();
 
-    if (outcome.refused + outcome.failed > 0) {
+    if (outcome.stopped > 0) {
+        ports.messages.ShowMessage("The queue was stopped: " + std::to_string(outcome.done) + " done, " +
+                                       std::to_string(outcome.refused) + " refused, " +
+                                       std::to_string(outcome.failed) +
+                                       " failed. The jobs not done run when the queue is started again." +
+                                       (shutdownWhenDone ? " The computer is not shut down." : ""),
+                                   MessageIcon::Information);
+    } else if (outcome.refused + outcome.failed > 0) {
         ports.messages.ShowMessage("The queue has ended: " + std::to_string(outcome.done) + " done, " +
                                        std::to_string(outcome.refused) + " refused, " +
                                        std::to_string(outcome.failed) + " failed. The queue shows why." +

@@ -16,15 +16,15 @@
 
 namespace mb {
 
-enum class QueuedJobState { Waiting, Running, Done, Refused, Failed, Interrupted };
+enum class QueuedJobState { Waiting, Running, Done, Refused, Failed, Interrupted, Stopped };
 
-// "Waiting", "Running", "Done", "Refused", "Failed", "Interrupted".
+// "Waiting", "Running", "Done", "Refused", "Failed", "Interrupted", "Stopped".
 const char* QueuedJobStateText(QueuedJobState state);
 
 struct QueuedJob {
     SavedJob job;
     QueuedJobState state = QueuedJobState::Waiting;
-    std::string note;  // why it was refused or failed
+    std::string note;  // why it was refused, failed or stopped
 };
 
 // What the queue shows of a job.
@@ -74,12 +74,13 @@ EncodeSettings LoadQueuedJob(const SavedJob& job, const ProgramState& program, P
                              std::vector<std::string>& warnings);
 
 struct QueueOutcome {
-    int done = 0, refused = 0, failed = 0;
+    int done = 0, refused = 0, failed = 0, stopped = 0;
 };
 
 // Runs every job not yet done, in order: each is marked running, run as
 // "&Start Encode" would run it (its own "Shutdown when done" held back), and
-// marked done, refused or failed with the reason, and the next one runs.
+// marked done, refused or failed with the reason, and the next one runs. A
+// job the user stopped is marked stopped and ends the queue there.
 // The main window is hidden and the tray icon shown once for the whole
 // queue; the progress window shows which job of how many runs. Messages of
 // a job are kept in its note instead of stopping the queue. `changed` is

@@ -61,7 +61,9 @@ std::string SystemCommandLine(const ProgramCommand& command) {
     return "\"" + command.program + "\"" + command.arguments;
 }
 
-ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) {
+ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+                        std::uint32_t& exitStatus) {
+    exitStatus = 0;
     HANDLE process = Start(command, windowStyle, reason);
     if (!process) return ProgramEnd::NotStarted;
     ProgramEnd end = ProgramEnd::Ended;
@@ -80,6 +82,8 @@ ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::str
             break;
         }
     }
+    DWORD code = 0;
+    if (end == ProgramEnd::Ended && GetExitCodeProcess(process, &code)) exitStatus = code;
     CloseHandle(process);
     return end;
 }

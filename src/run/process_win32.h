@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "model/ports.h"
@@ -33,8 +34,13 @@ std::string SystemCommandLine(const ProgramCommand& command);
 // program that cannot start returns NotStarted at once, with the system's
 // reason. A WM_QUIT received during the wait gives the wait up (the program
 // goes on alone) and is posted again, so the program's own loop ends:
-// Quit.
-ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason);
+// Quit. exitStatus gets the program's exit status when it has ended.
+ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+                        std::uint32_t& exitStatus);
+inline ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) {
+    std::uint32_t exitStatus = 0;
+    return ShellAndWait(command, windowStyle, reason, exitStatus);
+}
 
 // ShellAndWait with a time limit: a program still running after limitMs is
 // ended (it is one of Marobex's own helpers, hung) and the answer is false.
@@ -45,9 +51,9 @@ void StartProcess(const ProgramCommand& command, int windowStyle);
 
 class ProcessesW32 : public ProcessPort {
 public:
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle,
-                            std::string& reason) override {
-        return mb::ShellAndWait(command, windowStyle, reason);
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+                            std::uint32_t& exitStatus) override {
+        return mb::ShellAndWait(command, windowStyle, reason, exitStatus);
     }
     void StartProcess(const ProgramCommand& command, int windowStyle) override {
         mb::StartProcess(command, windowStyle);

@@ -9,6 +9,7 @@
 #include "codecstate/codec_state.h"
 #include "jobs/besweet.h"
 #include "jobs/job_scripts.h"
+#include "env/engine_paths.h"
 #include "run/encode_log.h"
 
 namespace mb {
@@ -162,13 +163,53 @@ Status WriteJobScripts(const EncodeSettings& s, ProgramState& state, const RunPl
     return st;
 }
 
-// The result a step must leave: missing or empty is a failure. A dry run
-// starts nothing, so it leaves nothing to look for.
-std::optional<StepFailure> MissingResult(const std::string& step, const std::string& path, RunPorts& ports) {
-    if (ports.dryRun) return std::nullopt;
-    const std::int64_t bytes = ports.files.FileSize(path);
-    if (bytes > 0) return std::nullopt;
-    return StepFailure{step, path, bytes == 0};
+// A file as it was before a step: there or not, its size, its last write.
+struct FileMark {
+    std::int64_t size = -1;  // -1: not there
+    std::uint64_t written = 0;
+    bool timed = false;
+    bool operator==(const FileMark&) const = default;
+};
+
+FileMark MarkOf(const std::string& path, FilePort& files) {
+    FileMark m;
+    m.size = files.FileSize(path);
+    if (m.size >= 0) m.timed = files.FileWriteTime(path, m.written);
+    return m;
+}
+
+// The job file of an encoder's command line (" /r /x /sc:\\jobpass1.vcf").
+std::string JobFileOf(const std::string& arguments) {
+    const std::size_t at = arguments.find("/s");
+    if (at == std::string::npos) return {};
+    const std::size_t end = arguments.find(' ', at);
+    return arguments.substr(at + 2, end == std::string::npos ? end : end - at - 2);
+}
+
+// What the engine's log says of its last run: the cause after "result:
+// failed: ", and its warnings.
+struct EngineReport {
+    std::string cause;
+    std::vector<std::string> warnings;
+};
+
+EngineReport ReadEngineLog(const std::string& path, FilePort& files) {
+    EngineReport report;
+    std::vector<std::string> lines;
+    if (!files.ReadLines(path, lines)) return report;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rfind("== ", 0) == 0) from = i;  // each run's block begins so
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        if (lines[i].rfind("result: failed: ", 0) == 0) report.cause = lines[i].substr(16);
+        if (lines[i].rfind("warning: ", 0) == 0) report.warnings.push_back(lines[i].substr(9));
+    }
+    return report;
+}
+
+std::string WithoutFinalPoint(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+    return text;
 }
 
 Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports,
@@ -193,18 +234,24 @@ public:
             if (s_.ChkMux == 1) return Mux();
         } catch (const RunStop& stop) {
             ports_.view.AppendLog(stop.logLine);
+            stoppedByUser_ = stop.byUser;
             return Status::Failure(stop.message);
         }
         return Status::Ok();
     }
 
     const std::optional<StepFailure>& Failure() const { return failure_; }
+    bool StoppedByUser() const { return stoppedByUser_; }
 
 private:
-    // After a step's program: its result is there and not empty, or the run
-    // fails here.
-    bool LeftResult(const char* step, const std::string& path) {
-        failure_ = MissingResult(step, path, ports_);
+    // Starts a job (Priority.exe first) and judges what it left; false when
+    // the run fails here.
+    // kbps: the bitrate the step aims at, for the size its progress expects.
+    bool Step(const char* step, int app, const std::string& programPath, const char* literal,
+              const std::string& result, std::int64_t kbps = 0) {
+        ports_.view.StepStarted({step, state_.SourceFilePath, result, static_cast<double>(kbps)});
+        SetVdubPriority(app, s_, state_, ports_.processes);
+        failure_ = RunStep(ports_, step, {programPath, literal}, 0, result);
         if (failure_) LogFailure();
         return !failure_;
     }
@@ -255,16 +302,6 @@ private:
         return bytes < 0 ? 0 : bytes / 1024;
     }
 
-    void StartJob(int app, const std::string& programPath, const char* literal) {
-        SetVdubPriority(app, s_, state_, ports_.processes);
-        RunProgram(ports_.processes, {programPath, literal}, 0);
-    }
-
-    // Tells the view which step runs now, for its progress.
-    void Step(const char* name, const std::string& result, std::int64_t kbps) {
-        ports_.view.StepStarted({name, state_.SourceFilePath, result, static_cast<double>(kbps)});
-    }
-
     void StartClock() { StartTime_ = ports_.clock.NowSeconds(); }
     void StopClock() { TimeEncode_ = ports_.clock.NowSeconds() - StartTime_; }
 
@@ -275,9 +312,8 @@ private:
         if (plan_.NumPass == 1) {
             StartClock();
             Log("Job1Start");
-            Step("First Pass", state_.VideoOutputPath, OldBit_);
-            StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass.vcf");
-            if (!LeftResult("First Pass", state_.VideoOutputPath)) return Status::Ok();
+            if (!Step("First Pass", 1, tools_.virtualDub, " /r /x /sc:\\jobpass.vcf", state_.VideoOutputPath, OldBit_))
+                return Status::Ok();
             FinalSize_ = KB(state_.VideoOutputPath);
             StopClock();
             TotalTime_ = 0;
@@ -295,20 +331,18 @@ private:
         const std::string& program = nandub ? tools_.nanDub : tools_.virtualDub;
         StartClock();
         Log("Job1Start");
-        Step("First Pass", nandub ? kDivx3StatsFile : state_.FirstPassPath, 0);
-        StartJob(app, program, " /r /x /sc:\\jobpass1.vcf");
         // Nandub's first pass writes no AVI, only the statistics file that
         // the second pass reads back.
-        if (!LeftResult("First Pass", nandub ? kDivx3StatsFile : state_.FirstPassPath)) return Status::Ok();
+        if (!Step("First Pass", app, program, " /r /x /sc:\\jobpass1.vcf", nandub ? kDivx3StatsFile : state_.FirstPassPath))
+            return Status::Ok();
         FinalSize_ = 0;
         StopClock();
         TotalTime_ = TimeEncode_;
         Log("Job1End");
         StartClock();
         Log("Job2Start");
-        Step("Second Pass", state_.VideoOutputPath, OldBit_);
-        StartJob(app, program, " /r /x /sc:\\jobpass2.vcf");
-        if (!LeftResult("Second Pass", state_.VideoOutputPath)) return Status::Ok();
+        if (!Step("Second Pass", app, program, " /r /x /sc:\\jobpass2.vcf", state_.VideoOutputPath, OldBit_))
+            return Status::Ok();
         FinalSize_ = 0;
         StopClock();
         TotalTime_ += TimeEncode_;
@@ -354,9 +388,8 @@ private:
         Log("BitrRecal");
         StartClock();
         Log("Job3Start");
-        Step("Third Pass", state_.VideoOutputPath, NewBit_);
-        StartJob(1, tools_.virtualDub, " /r /x /sc:\\jobpass3.vcf");
-        if (!LeftResult("Third Pass", state_.VideoOutputPath)) return Status::Ok();
+        if (!Step("Third Pass", 1, tools_.virtualDub, " /r /x /sc:\\jobpass3.vcf", state_.VideoOutputPath, NewBit_))
+            return Status::Ok();
         StopClock();
         TotalTime_ += TimeEncode_;
         Log("Job3End");
@@ -373,9 +406,7 @@ private:
                                          state_, ports_.files);
             !st)
             return st;
-        Step("Mux Video / Audio", state_.TargetFilePath, 0);
-        StartJob(2, tools_.nanDub, " /r /x /sc:\\audiomux.vcf");
-        LeftResult("Mux Video / Audio", state_.TargetFilePath);
+        Step("Mux Video / Audio", 2, tools_.nanDub, " /r /x /sc:\\audiomux.vcf", state_.TargetFilePath);
         return Status::Ok();
     }
 
@@ -389,6 +420,7 @@ private:
                  OverSizeError_ = 0, TotalTime_ = 0, StartTime_ = 0;
     std::string PassMode_, CodecUsed_;
     std::optional<StepFailure> failure_;
+    bool stoppedByUser_ = false;
 };
 
 }  // namespace
@@ -438,21 +470,21 @@ Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunT
                                 format == 1 ? static_cast<double>(Mp3Kbps(first ? s.CmbBitrate1 : s.CmbBitrate2)) : 0});
         if (format == 0) audio = source;  // the AC3 file itself goes into the mux
         if (format == 1) {
-            RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);
             audio = state.TempFolderPath + name + ".MP3";
-            if ((failure = MissingResult(step, audio, ports))) return Status::Ok();
+            if ((failure = RunStep(ports, step, {tools.besweet, BesweetArguments(stream, s, state)}, 1, audio)))
+                return Status::Ok();
         }
         if (format == 3) {
-            RunProgram(ports.processes, {tools.besweet, BesweetArguments(stream, s, state)}, 1);
             audio = state.TempFolderPath + name + ".WAV";
             wma = state.TempFolderPath + name + "WMA.WAV";
-            if ((failure = MissingResult(step, audio, ports))) return Status::Ok();
+            if ((failure = RunStep(ports, step, {tools.besweet, BesweetArguments(stream, s, state)}, 1, audio)))
+                return Status::Ok();
             Status st = WriteFakeAvi(ports.files, ports.fakeAvi.empty() ? FakeAviBytes() : ports.fakeAvi);
             if (st) st = WriteVCFwav2wma(audio, wma, ports.files);
             if (!st) return st;
             SetVdubPriority(1, s, state, ports.processes);
-            RunProgram(ports.processes, {tools.virtualDub, " /r /x /sc:\\wav2wma.vcf"}, 0);
-            if ((failure = MissingResult(step + " WMA", wma, ports))) return Status::Ok();
+            if ((failure = RunStep(ports, step + " WMA", {tools.virtualDub, " /r /x /sc:\\wav2wma.vcf"}, 0, wma)))
+                return Status::Ok();
             audio = wma;
         }
     }
@@ -461,15 +493,74 @@ Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunT
 
 }  // namespace
 
-void RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle) {
+std::uint32_t RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle,
+                         const std::string& step) {
     std::string reason;
-    switch (processes.ShellAndWait(command, windowStyle, reason)) {
-    case ProgramEnd::Ended: return;
+    std::uint32_t status = 0;
+    switch (processes.ShellAndWait(command, windowStyle, reason, status)) {
+    case ProgramEnd::Ended: return status;
     case ProgramEnd::NotStarted:
+        // A program without a path is named by the step that needs it.
+        if (command.program.empty() && !step.empty())
+            throw RunStop{" >> Encoding stopped: no program for the step " + step + " <<",
+                          "Cannot start the program of the step \"" + step +
+                              "\": no path is set for it (\"Change Application Path\" on the Input tab)." +
+                              (reason.empty() ? "" : " " + reason)};
         throw RunStop{" >> Encoding stopped: cannot start " + command.program + " <<",
                       "Cannot start " + command.program + (reason.empty() ? "" : ": " + reason)};
     case ProgramEnd::Quit: throw RunStop{" >> Encoding stopped: Marobex is closing <<", ""};
     }
+    return status;
+}
+
+RunStop UserStop(const std::string& reason) {
+    return RunStop{" >> Encoding stopped: " + reason + " <<", "The encoding was stopped: " + reason + ".", true};
+}
+
+std::optional<StepFailure> RunStep(RunPorts& ports, const std::string& step, const ProgramCommand& command,
+                                   int windowStyle, const std::string& result) {
+    if (ports.dryRun) {
+        RunProgram(ports.processes, command, windowStyle, step);
+        return std::nullopt;
+    }
+    // The engine writes its log beside its result, or beside its job file
+    // when it makes none (Nandub's analysis pass); only a log this step
+    // wrote tells of this step.
+    const bool engine = IsEngine(command.program, ports.files);
+    std::vector<std::pair<std::string, FileMark>> logs;
+    if (engine) {
+        for (const std::string& log : {result + ".log", JobFileOf(command.arguments) + ".log"})
+            if (log != ".log") logs.emplace_back(log, MarkOf(log, ports.files));
+    }
+    const FileMark before = MarkOf(result, ports.files);
+
+    const std::uint32_t status = RunProgram(ports.processes, command, windowStyle, step);
+
+    EngineReport report;
+    for (const auto& [log, mark] : logs)
+        if (MarkOf(log, ports.files) != mark) {
+            report = ReadEngineLog(log, ports.files);
+            break;
+        }
+    if (engine && status == EngineAbortedStatus) throw UserStop("aborted in " + command.program);
+
+    const FileMark after = MarkOf(result, ports.files);
+    StepFailure failure{step, result, after.size == 0, false, WithoutFinalPoint(report.cause)};
+    // Unchanged since before the step: the file of an earlier run, which
+    // stays where it is but does not count.
+    failure.stale = after.size > 0 && before.timed && after.timed && before == after;
+    const bool programFailed = engine && status != 0;
+    if (programFailed && failure.cause.empty())
+        failure.cause = "the engine ended with exit code " + std::to_string(status);
+    if (after.size > 0 && !failure.stale && !programFailed) {
+        for (const std::string& warning : report.warnings)
+            ports.view.AppendLog(" >> " + step + " warning : " + warning + " <<");
+        return std::nullopt;
+    }
+    // The engine's partial file of a pass that did not end (the engine
+    // itself ended) goes too; the user's own files stay.
+    if (engine && ports.files.FileExists(result + ".part")) ports.files.DeleteFile(result + ".part");
+    return failure;
 }
 
 std::string UnsoundPathMessage(const EncodeSettings& s, const ProgramState& state) {
@@ -540,14 +631,23 @@ private:
 
 }  // namespace
 
+namespace {
+// "was not written: <cause>", "is empty", ...: what the step left.
+std::string WhatWasLeft(const StepFailure& failure, bool forLog) {
+    const std::string cause = failure.cause.empty() ? "" : ": " + failure.cause;
+    if (failure.empty) return " is empty" + cause;
+    if (failure.stale && forLog && cause.empty()) return " is left from an earlier run";
+    return " was not written" + cause;
+}
+}  // namespace
+
 std::string StepFailureLogLine(const StepFailure& failure) {
-    return " >> " + failure.step + " FAILED : " + failure.path + (failure.empty ? " is empty" : " was not written") +
-           " <<";
+    return " >> " + failure.step + " FAILED : " + failure.path + WhatWasLeft(failure, true) + " <<";
 }
 
 std::string StepFailureMessage(const StepFailure& failure) {
-    return "The encoding failed at the step \"" + failure.step + "\": " + failure.path +
-           (failure.empty ? " is empty." : " was not written.");
+    return "The encoding failed at the step \"" + failure.step + "\": " + failure.path + WhatWasLeft(failure, false) +
+           ".";
 }
 
 void ShutdownWhenDone(RunPorts& ports) {
@@ -594,6 +694,7 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
 
     Status result;
     std::optional<StepFailure> failure;
+    bool stoppedByUser = false;
     {
         const WindowsBackAtTheEnd windowsBack(ports);
         ports.view.HideMainWindow();
@@ -604,6 +705,13 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
         Run run(s, state, ports, *plan, RunTools{state.VirtualDubPath, state.NanDubPath, state.BesweetPath});
         result = run.Execute();
         failure = run.Failure();
+        stoppedByUser = run.StoppedByUser();
+    }
+    if (stoppedByUser) {
+        // A stop is no failure: said once the windows are back; no later
+        // step and no shutdown.
+        ports.messages.ShowMessage(result.message, MessageIcon::Information);
+        return RunOutcome::StoppedByUser;
     }
     if (!result) {
         // The user is told why the run stopped; the machine stays on to show it.

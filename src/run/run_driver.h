@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/encode_settings.h"
@@ -68,25 +69,38 @@ inline constexpr char RunInProgressMessage[] = "Another encoding run is in progr
 
 // Ends a run between two steps: no further program starts and the system is
 // not shut down. logLine goes into the encoding log; message, when not
-// empty, is shown once the main window is back.
+// empty, is shown once the main window is back. A stop the user asked for
+// (byUser) is no failure: the run ends as stopped.
 struct RunStop {
     std::string logLine;
     std::string message;
+    bool byUser = false;
 };
+// The user stopped the run; reason says how and where ("aborted in
+// C:\Marobex\marobex-engine.exe"): " >> Encoding stopped: <reason> <<".
+RunStop UserStop(const std::string& reason);
+
+// The exit status of Marobex's engine when its "Abort" button stopped it.
+inline constexpr std::uint32_t EngineAbortedStatus = 2;
 
 enum class RunOutcome {
     Refused,   // an input check failed; nothing was written or started
     Stopped,   // the run began but a job file could not be written, a program
                // could not be started, or Marobex was quitting
     Finished,  // every step ran
-    Failed,    // a program left no result (or an empty one); the run stopped there
+    Failed,    // a program left no result (or an empty one, or one of an
+               // earlier run), or the engine said it failed; the run stopped there
+    StoppedByUser,  // the user stopped it (UserStop) between or during steps
 };
 
-// A step whose program left no result file, or an empty one.
+// A step whose program left no result file, an empty one or one that it did
+// not write (left from an earlier run), or whose engine said it failed.
 struct StepFailure {
     std::string step;  // "First Pass", "Audio Stream 1", ...
     std::string path;  // the file the step must leave
     bool empty = false;  // the file is there, but holds nothing
+    bool stale = false;  // the file is there, unchanged since before the step
+    std::string cause;   // why, as the engine said it; empty when not known
 };
 // The log line of a failed step, and the message the user is shown once the
 // run has ended.
@@ -120,9 +134,21 @@ struct RunTools {
 // Throws RunStop when a program cannot start or Marobex is quitting.
 Status EncodeAudio(const EncodeSettings& s, ProgramState& state, const RunTools& tools, RunPorts& ports);
 
-// Starts a program and waits for it; throws RunStop when it cannot start
-// or Marobex is quitting meanwhile.
-void RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle);
+// Starts a program and waits for it, answering its exit status; throws
+// RunStop when it cannot start (naming it by its path, or by the step when
+// it has none) or Marobex is quitting meanwhile.
+std::uint32_t RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle,
+                         const std::string& step = {});
+
+// Runs one step's program and judges what it left: its result must be there,
+// not empty, and written by this step (its size and last-write time noted
+// before it started). When the program is Marobex's engine (known by its
+// version resource), its exit status decides as well, its log gives the
+// cause of a failure, and its warnings go into the encoding log; the engine
+// stopped by its "Abort" button throws UserStop. Nothing when the result
+// counts (or in a dry run).
+std::optional<StepFailure> RunStep(RunPorts& ports, const std::string& step, const ProgramCommand& command,
+                                   int windowStyle, const std::string& result);
 
 // The message for the first path of the run that no Windows file name can
 // be (a '"', '*', '?', '<', '>', '|', a control character, or a ':' other

@@ -62,6 +62,8 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     std::map<std::string, std::string> versions;    // path -> "1.4.10.0"
     std::map<std::string, std::string> products;    // path -> product name
     std::map<std::string, std::uint64_t> created;   // path -> file time
+    std::map<std::string, std::uint64_t> written;   // path -> last-write time, moved on by every write
+    std::uint64_t writeClock = 1;
     std::map<std::string, std::string> ini;         // "file|SECTION|KEY" -> value
     Lines log, queue, messages;
     std::vector<MessageIcon> icons;
@@ -86,23 +88,40 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     Lines missingPrograms;
     std::string quitDuring;
     // Programs whose command line holds one of these leave no result; the
-    // others leave the file their job names, as the real ones would.
+    // others write the file their job names, as the real ones would (a file
+    // already there keeps its bytes, and gets a new write time).
     Lines silent;
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, std::string& reason) override {
+    // The exit status of the programs whose command line holds the key.
+    std::vector<std::pair<std::string, std::uint32_t>> exitStatuses;
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, std::string& reason,
+                            std::uint32_t& exitStatus) override {
         const std::string line = command.Text();
         events.push_back("run(" + std::to_string(style) + "): " + line);
+        exitStatus = 0;
         for (const std::string& missing : missingPrograms)
             if (command.program == missing) {
                 reason = "The system cannot find the file specified.";
                 return ProgramEnd::NotStarted;
             }
+        const std::map<std::string, std::string> before = files;
+        const std::map<std::string, std::int64_t> sizesBefore = sizes;
         for (auto& [key, action] : programs)
             if (line.find(key) != std::string::npos) action();
+        for (const auto& [path, bytes] : files)
+            if (auto it = before.find(path); it == before.end() || it->second != bytes) Touch(path);
+        for (const auto& [path, size] : sizes)
+            if (auto it = sizesBefore.find(path); it == sizesBefore.end() || it->second != size) Touch(path);
         if (std::none_of(silent.begin(), silent.end(), [&](const std::string& k) { return line.find(k) != std::string::npos; }))
-            if (const std::string result = ResultOf(line); !result.empty() && !FileExists(result)) files[result] = "encoded";
+            if (const std::string result = ResultOf(line); !result.empty()) {
+                if (!FileExists(result)) files[result] = "encoded";
+                Touch(result);
+            }
+        for (const auto& [key, status] : exitStatuses)
+            if (line.find(key) != std::string::npos) exitStatus = status;
         if (!quitDuring.empty() && line.find(quitDuring) != std::string::npos) return ProgramEnd::Quit;
         return ProgramEnd::Ended;
     }
+    void Touch(const std::string& path) { written[path] = ++writeClock; }
     // The file a program leaves: BeSweet's -output, or what the VirtualDub
     // or Nandub job saves (Nandub's first pass only its statistics).
     std::string ResultOf(const std::string& line) const {
@@ -155,6 +174,7 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
             return false;
         }
         files[path] = std::string(bytes);
+        Touch(path);
         events.push_back("write: " + path);
         return true;
     }
@@ -185,6 +205,12 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
         auto it = created.find(path);
         if (it == created.end() || !files.count(path)) return false;
         time = it->second;
+        return true;
+    }
+    bool FileWriteTime(const std::string& path, std::uint64_t& time) override {
+        if (!FileExists(path)) return false;
+        auto it = written.find(path);
+        time = it == written.end() ? 0 : it->second;
         return true;
     }
     // ProfilePort: keys without regard to case, as the system's routines.

@@ -276,3 +276,24 @@ TEST(Batch, TheConsoleCountdownCanBeCancelled) {
         EXPECT_EQ(waits, cancelAt ? cancelAt : 60);
     }
 }
+
+TEST(Batch, AJobTheUserStoppedEndsTheQueueThere) {
+    World w;
+    w.files["D:\\v\\good.avs"] = "source";
+    w.files["C:\\vd\\VirtualDub.exe"] = "MZ";
+    w.products["C:\\vd\\VirtualDub.exe"] = "Marobex Engine";  // the engine in VirtualDub's place
+    w.exitStatuses.push_back({"jobpass.vcf", EngineAbortedStatus});
+    JobQueue queue;
+    for (int i = 0; i < 2; ++i) queue.Add(ReadJob("[Paths]\nSourceFilePath=D:\\v\\good.avs\n[Settings]\nchkShutdown=1\n"));
+    RunPorts ports = w.Ports();
+    const QueueOutcome outcome = RunQueue(queue, Tools(), ports, true, [] {});
+    EXPECT_EQ(outcome.stopped, 1);
+    EXPECT_EQ(queue.Jobs()[0].state, QueuedJobState::Stopped);
+    EXPECT_EQ(queue.Jobs()[0].note, "The encoding was stopped: aborted in C:\\vd\\VirtualDub.exe.");
+    EXPECT_EQ(queue.Jobs()[1].state, QueuedJobState::Waiting);  // until the queue is started again
+    EXPECT_EQ(w.Events({"run("}).size(), 1u);
+    EXPECT_EQ(w.Events({"shutdown"}), Lines{});
+    EXPECT_EQ(w.messages, Lines{"The queue was stopped: 0 done, 0 refused, 0 failed. The jobs not done run when the "
+                                "queue is started again. The computer is not shut down."});
+    EXPECT_EQ(JobQueue::FromLines(SplitLines(queue.FileText())).Jobs()[0].state, QueuedJobState::Stopped);
+}

@@ -203,7 +203,7 @@ TEST(EngineProgress, ProgressAndErrorsAreReadFromTheirPipes) {
     EXPECT_DOUBLE_EQ(errors.durationSeconds(), 62.5);
     EXPECT_DOUBLE_EQ(errors.framesPerSecond(), 25.0);
     EXPECT_DOUBLE_EQ(errors.maxVolumeDb(), -6.5);
-    EXPECT_EQ(FailureLine(errors.lastLines(), 1, "C:\\a.avi"), "the disk is full: FFmpeg could not write the file");
+    EXPECT_EQ(FailureLine(errors.lastLines(), 1, "C:\\a.avi", "E:\\out.avi.part"), "the disk E: is full");
     EXPECT_EQ(FailureLine({"C:\\in\\a.avs: Invalid data found when processing input"}, 1, "C:\\in\\a.avs"),
               "FFmpeg cannot read the AviSynth script \"C:\\in\\a.avs\": it needs AviSynth installed (and an FFmpeg "
               "built with it)");
@@ -256,4 +256,95 @@ TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
     w.files["C:\\M\\Marobex.ini"] = "";
     EXPECT_TRUE(DefaultToolPathsToEngine(later, "", w, w, w).empty());
     EXPECT_EQ(later.VirtualDubPath, "");
+}
+
+// ---------------------------------------------------------------------------
+// Whether an FFmpeg run counts, and the one line that says why it did not.
+
+TEST(EngineResult, TheCauseIsFfmpegsLineThatStatesItNotItsHints) {
+    struct Case {
+        std::deque<std::string> lines;  // FFmpeg's last lines, as it writes them
+        const char* output;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {{"Stream mapping:", "Stream map '0:a:0' matches no streams.", "To ignore this, add a trailing '?' to the map."},
+         "C:\\v\\film.avi.part", "FFmpeg failed (exit code 1): Stream map '0:a:0' matches no streams."},
+        {{"[mpeg4 @ 000000000051f0c0] timebase 1/100000 not supported by MPEG 4 standard",
+          "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0 - maybe "
+          "incorrect parameters such as bit_rate, rate, width or height",
+          "Conversion failed!"},
+         "C:\\v\\film.avi.part", "FFmpeg failed (exit code 1): [mpeg4] timebase 1/100000 not supported by MPEG 4 standard"},
+        {{"Unknown encoder 'libmp3lame'"}, "C:\\a.mp3.part", "FFmpeg failed (exit code 1): Unknown encoder 'libmp3lame'"},
+        {{"Error writing trailer of E:\\film.avi.part: No space left on device",
+          "frame=  125 fps=0.0 q=2.0 Lsize=       0kB time=00:00:05.00 bitrate=   0.2kbits/s speed=10.3x",
+          "Error closing file E:\\film.avi.part: No space left on device"},
+         "E:\\film.avi.part", "the disk E: is full"},
+        {{"av_interleaved_write_frame(): No space left on device"}, "\\\\nas\\films\\a.avi.part", "the disk \\\\nas\\films is full"},
+        {{"C:\\in\\movie.avi: No such file or directory"}, "C:\\v\\film.avi.part",
+         "FFmpeg cannot read \"C:\\in\\movie.avi\": No such file or directory"},
+        {{"Conversion failed!"}, "C:\\v\\film.avi.part", "FFmpeg failed (exit code 1): Conversion failed!"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FailureLine(c.lines, 1, "C:\\in\\movie.avi", c.output), c.cause) << c.cause;
+}
+
+TEST(EngineResult, OnlyARunFfmpegFinishedByItselfCounts) {
+    const auto at = [](unsigned long code, bool sawEnd, std::int64_t frames, std::int64_t outputFrames) {
+        RunEnd e;
+        e.exitCode = code;
+        e.sawEnd = sawEnd;
+        e.frames = frames;
+        e.expectedFrames = 500;
+        e.outputFrames = outputFrames;
+        return e;
+    };
+    struct Case {
+        RunEnd end;
+        const char* problem;
+    };
+    RunEnd audio;  // killed while converting audio: no frames, times instead
+    audio.outTimeUs = 4'000'000;
+    audio.expectedSeconds = 20;
+    const Case cases[] = {
+        {at(0, true, 500, 500), ""},
+        {at(0, true, 500, -1), ""},  // no AVI: nothing to count in the output
+        // Killed under Wine: exit status 0, but its progress never ended.
+        {at(0, false, 78, -1), "FFmpeg ended before the end of the pass (killed or crashed) at frame 78 of 500"},
+        {at(0xC0000005, false, 78, -1), "FFmpeg ended before the end of the pass (killed or crashed) at frame 78 of 500"},
+        {at(0xC0000005, true, 500, 500), "FFmpeg failed (exit code 3221225477) after the end of the pass"},
+        {at(1, false, 0, -1), "FFmpeg failed (exit code 1): Stream map '0:a:0' matches no streams."},
+        {at(0, true, 500, 78), "the output holds 78 of the 500 frames FFmpeg encoded"},
+        {audio, "FFmpeg ended before the end of the pass (killed or crashed) at 0:00:04 of 0:00:20"},
+    };
+    const std::deque<std::string> lines{"Stream map '0:a:0' matches no streams.", "To ignore this, add a trailing '?' to the map."};
+    for (const Case& c : cases) EXPECT_EQ(IncompleteRun(c.end, lines, "C:\\in.avi", "C:\\out.avi.part"), c.problem) << c.problem;
+
+    // A source shorter than its header says, or damaged, warns; the run counts.
+    RunEnd shortSource = at(0, true, 429, 429);
+    shortSource.decodeErrors = 3;
+    EXPECT_EQ(IncompleteRun(shortSource, lines, "C:\\in.avi", "C:\\out.avi.part"), "");
+    EXPECT_EQ(SourceWarnings(shortSource),
+              (std::vector<std::string>{"the source holds fewer frames than its header promises: FFmpeg read 429 of 500",
+                                        "FFmpeg's decoder reported 3 errors in the source: the picture may be damaged there"}));
+    EXPECT_TRUE(SourceWarnings(at(0, true, 499, 499)).empty());  // within FFmpeg's rounding of the length
+
+    ErrorReader errors;
+    errors.Feed("Input #0, avi, from 'C:\\in.avi':\n  Duration: 00:00:20.00, start: 0.000000, bitrate: 5 kb/s\n"
+                "    Stream #0:0: Video: mpeg4, yuv420p, 320x240, 25 fps, 25 tbr\n"
+                "[mpeg4 @ 0x5581] concealing 300 DC, 300 AC, 300 MV errors in P frame\n"
+                "Error while decoding stream #0:0: Invalid data found when processing input\n");
+    EXPECT_EQ(ExpectedFrames(errors), 500);
+    EXPECT_EQ(errors.decodeErrors(), 2);
+}
+
+TEST(EngineResult, TheOutputsFramesComeFromItsAviHeader) {
+    // RIFF, its size, "AVI ", LIST, size, "hdrl", "avih", size, then the
+    // main header: total frames is its fifth field.
+    const auto le = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    std::string head = "RIFF" + le(0) + "AVI " + "LIST" + le(0) + "hdrl" + "avih" + le(56) + le(40000) + le(0) + le(0) +
+                       le(0x10) + le(78) + std::string(36, '\0');
+    EXPECT_EQ(AviFrameCount(head), 78);
+    EXPECT_EQ(AviFrameCount(head + "dmlh" + le(248) + le(120000)), 120000);  // OpenDML: the total of every part
+    EXPECT_EQ(AviFrameCount("RIFF" + le(0) + "WAVE"), -1);
+    EXPECT_EQ(AviFrameCount(""), -1);
 }

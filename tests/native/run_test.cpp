@@ -339,3 +339,90 @@ TEST(RunStop, ExceptionsRestoreTheWindowsAndToolPathsAreFixedForTheRun) {
     EXPECT_EQ(registry.Go(), RunOutcome::Finished);
     EXPECT_EQ(registry.w.messages, Lines{registry.w.registryFailure});  // once, and the run goes on
 }
+
+// ---------------------------------------------------------------------------
+// How a step is judged: by what this step wrote, and with Marobex's engine by
+// its exit status and its log.
+
+TEST(RunVerdict, AStepCountsOnlyWhatItWroteAndTheEngineSaysWhyNot) {
+    const std::string engine = "C:\\Marobex\\marobex-engine.exe";
+    const std::string firstPass = "D:\\v\\film_firstpass.avi";
+    const std::string engineLog = firstPass + ".log";
+    const std::string failedLog = "== Marobex Engine, 2026-12-07 06:00:00\r\nerror: the disk E: is full\r\n"
+                                  "result: failed: the disk E: is full\r\n\r\n";
+    struct Case {
+        const char* name;
+        bool isEngine;
+        std::string before;                 // at the first pass's result before the run ("": none)
+        bool rewrites;                      // the first pass writes its result
+        std::uint32_t exitStatus;
+        std::string log;                    // what the engine's log gets during the pass
+        RunOutcome outcome;
+        std::string lastLines;              // the log's last line, and the message
+    };
+    const Case cases[] = {
+        {"fresh result", true, "", true, 0, "", RunOutcome::Finished, ""},
+        {"old file, rewritten", true, "30 KB of an earlier run", true, 0, "", RunOutcome::Finished, ""},
+        {"old file, not written", false, "30 KB of an earlier run", false, 0, "", RunOutcome::Failed,
+         " >> First Pass FAILED : D:\\v\\film_firstpass.avi is left from an earlier run <<|"
+         "The encoding failed at the step \"First Pass\": D:\\v\\film_firstpass.avi was not written."},
+        {"engine failed, old file stays", true, "30 KB of an earlier run", false, 1, failedLog, RunOutcome::Failed,
+         " >> First Pass FAILED : D:\\v\\film_firstpass.avi was not written: the disk E: is full <<|"
+         "The encoding failed at the step \"First Pass\": D:\\v\\film_firstpass.avi was not written: the disk E: is full."},
+        {"engine failed without a log", true, "", true, 1, "", RunOutcome::Failed,
+         " >> First Pass FAILED : D:\\v\\film_firstpass.avi was not written: the engine ended with exit code 1 <<|"
+         "The encoding failed at the step \"First Pass\": D:\\v\\film_firstpass.avi was not written: the engine "
+         "ended with exit code 1."},
+        {"other programs' exit status is not theirs to tell", false, "", true, 1, "", RunOutcome::Finished, ""},
+        {"engine aborted", true, "", false, 2, "", RunOutcome::StoppedByUser,
+         " >> Encoding stopped: aborted in C:\\Marobex\\marobex-engine.exe <<|"
+         "The encoding was stopped: aborted in C:\\Marobex\\marobex-engine.exe."},
+    };
+    for (const Case& c : cases) {
+        Encode r(kTwoPasses);
+        r.st.VirtualDubPath = engine;
+        if (c.isEngine) {
+            r.w.files[engine] = "MZ";
+            r.w.products[engine] = "Marobex Engine";
+        }
+        if (!c.before.empty()) r.w.files[firstPass] = c.before;
+        if (!c.rewrites) r.w.silent.push_back("jobpass1.vcf");
+        r.w.exitStatuses.push_back({"jobpass1.vcf", c.exitStatus});
+        r.w.files[engineLog] = "== Marobex Engine, earlier\r\nresult: failed: an earlier run's cause\r\n";
+        if (!c.log.empty()) r.w.programs.push_back({"jobpass1.vcf", [&r, &c, &engineLog] { r.w.files[engineLog] += c.log; }});
+        r.w.files[firstPass + ".part"] = "partial";
+
+        EXPECT_EQ(r.Go(), c.outcome) << c.name;
+        if (c.outcome == RunOutcome::Finished) {
+            EXPECT_TRUE(r.Logged(" Status Encoding : FINISH")) << c.name;
+        } else {
+            const std::string last = c.outcome == RunOutcome::Failed ? r.w.log[r.w.log.size() - 2] : r.w.log.back();
+            EXPECT_EQ(last + "|" + r.w.messages.back(), c.lastLines) << c.name;
+            EXPECT_EQ(r.w.Events({"run("}).size(), 1u) << c.name;  // no second pass
+            EXPECT_EQ(r.w.Events({"shutdown"}), Lines{}) << c.name;
+        }
+        // The user's file is never deleted for this; the engine's partial one
+        // goes when its pass failed (an aborted engine removes its own).
+        if (!c.before.empty() && !c.rewrites) EXPECT_EQ(r.w.files[firstPass], c.before) << c.name;
+        EXPECT_EQ(r.w.files.count(firstPass + ".part") == 0, c.isEngine && c.outcome == RunOutcome::Failed) << c.name;
+    }
+    Encode warned(kTwoPasses);
+    warned.st.VirtualDubPath = engine;
+    warned.w.files[engine] = "MZ";
+    warned.w.products[engine] = "Marobex Engine";
+    warned.w.programs.push_back({"jobpass1.vcf", [&] {
+        warned.w.files[engineLog] = "== Marobex Engine\r\nwarning: FFmpeg's decoder reported 3 errors in the source: the "
+                                    "picture may be damaged there\r\nresult: done\r\n"; }});
+    EXPECT_EQ(warned.Go(), RunOutcome::Finished);
+    EXPECT_TRUE(warned.Logged(" >> First Pass warning : FFmpeg's decoder reported 3 errors in the source: the picture "
+                              "may be damaged there <<"));
+}
+
+TEST(RunVerdict, AProgramWithoutAPathIsNamedByItsStep) {
+    Encode r(kTwoPasses);
+    r.st.VirtualDubPath.clear();
+    r.w.missingPrograms = {""};
+    EXPECT_EQ(r.Go(), RunOutcome::Stopped);
+    EXPECT_EQ(r.w.messages, Lines{"Cannot start the program of the step \"First Pass\": no path is set for it "
+                                  "(\"Change Application Path\" on the Input tab). The system cannot find the file specified."});
+}

@@ -20,7 +20,8 @@ struct AppWorld : mb::fakes::World {
     bool codecHangs = false;
     bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int) override {
         std::string reason;
-        ShellAndWait(command, windowStyle, reason);
+        std::uint32_t exitStatus = 0;
+        ShellAndWait(command, windowStyle, reason, exitStatus);
         return !codecHangs;
     }
 };

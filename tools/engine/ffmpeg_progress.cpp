@@ -82,6 +82,7 @@ void ErrorReader::Line(const std::string& line) {
             if (from != std::string::npos) fps_ = ToDouble(std::string_view(line).substr(from + 1, at - from - 1));
         }
     }
+    if (Contains(line, "Error while decoding stream") || Contains(line, "] concealing ")) ++decodeErrors_;
     const std::size_t mv = line.find("max_volume: ");
     if (mv != std::string::npos) {
         maxVolume_ = ToDouble(std::string_view(line).substr(mv + 12));
@@ -117,10 +118,59 @@ StatusTexts DescribeProgress(const Progress& p, double durationSeconds, double f
     return t;
 }
 
-std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, const std::string& input) {
+namespace {
+
+// Lines FFmpeg adds after the one that states the cause: advice, its
+// progress and summary lines.
+bool IsHint(const std::string& l) {
+    static constexpr std::string_view kHints[] = {
+        "To ignore this", "Consider increasing", "Last message repeated", "Press [q]", "frame=", "size=",
+        "video:", "Exiting normally", "Input #", "Output #", "Stream mapping:",
+    };
+    if (l.empty() || l.rfind("  ", 0) == 0) return true;
+    for (std::string_view h : kHints)
+        if (l.rfind(h, 0) == 0) return true;
+    return false;
+}
+
+// Lines that say only that something failed, not what.
+bool IsGeneric(const std::string& l) {
+    static constexpr std::string_view kGeneric[] = {
+        "Conversion failed!", "Error initializing output stream", "Error while opening encoder",
+        "Error while filtering", "Error closing file",
+    };
+    for (std::string_view g : kGeneric)
+        if (l.rfind(g, 0) == 0) return true;
+    return false;
+}
+
+// "[mpeg4 @ 000001c2f3a0] text" without the address FFmpeg prints.
+std::string WithoutAddress(const std::string& l) {
+    const std::size_t at = l.find(" @ ");
+    const std::size_t close = l.find(']');
+    if (l.empty() || l[0] != '[' || at == std::string::npos || close == std::string::npos || at > close) return l;
+    return l.substr(0, at) + l.substr(close);
+}
+
+}  // namespace
+
+std::string DiskFullLine(const std::string& path) {
+    std::string disk;
+    if (path.size() >= 2 && path[1] == ':') {
+        disk = path.substr(0, 2);
+    } else if (path.rfind("\\\\", 0) == 0) {
+        const std::size_t share = path.find('\\', 2);
+        const std::size_t end = share == std::string::npos ? share : path.find('\\', share + 1);
+        disk = path.substr(0, end);
+    }
+    return disk.empty() ? "the disk is full" : "the disk " + disk + " is full";
+}
+
+std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, const std::string& input,
+                        const std::string& output) {
     for (const std::string& l : lastLines)
         if (Contains(l, "No space left on device") || Contains(l, "There is not enough space"))
-            return "the disk is full: FFmpeg could not write the file";
+            return DiskFullLine(output);
     const bool avs = LowerExtension(input) == ".avs";
     for (const std::string& l : lastLines) {
         if (!Contains(l, input)) continue;
@@ -128,9 +178,76 @@ std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, 
         if (Contains(l, "No such file") || Contains(l, "Invalid data") || Contains(l, "Permission denied"))
             return "FFmpeg cannot read \"" + input + "\": " + l.substr(l.rfind(": ") + 2);
     }
-    for (auto it = lastLines.rbegin(); it != lastLines.rend(); ++it)
-        if (!it->empty() && it->rfind("  ", 0) != 0) return "FFmpeg failed (exit code " + std::to_string(exitCode) + "): " + *it;
-    return "FFmpeg failed (exit code " + std::to_string(exitCode) + ")";
+    const std::string code = "FFmpeg failed (exit code " + std::to_string(exitCode) + ")";
+    const std::string* generic = nullptr;
+    for (auto it = lastLines.rbegin(); it != lastLines.rend(); ++it) {
+        if (IsHint(*it)) continue;
+        if (!IsGeneric(*it)) return code + ": " + WithoutAddress(*it);
+        if (generic == nullptr) generic = &*it;
+    }
+    return generic != nullptr ? code + ": " + *generic : code;
+}
+
+std::int64_t AviFrameCount(std::string_view head) {
+    const auto u32 = [&](std::size_t at) -> std::int64_t {
+        if (at + 4 > head.size()) return -1;
+        const auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + i])); };
+        return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
+    };
+    if (head.size() < 12 || head.substr(0, 4) != "RIFF" || head.substr(8, 4) != "AVI ") return -1;
+    // The main header "avih" comes first in the "hdrl" list; its total
+    // frames field is the fifth of its 32-bit fields.
+    const std::size_t avih = head.find("avih");
+    if (avih == std::string_view::npos) return -1;
+    std::int64_t frames = u32(avih + 8 + 16);
+    const std::size_t dmlh = head.find("dmlh");
+    if (dmlh != std::string_view::npos) {
+        const std::int64_t total = u32(dmlh + 8);
+        if (total > frames) frames = total;
+    }
+    return frames;
+}
+
+std::int64_t ExpectedFrames(const ErrorReader& errors) {
+    const double d = errors.durationSeconds(), fps = errors.framesPerSecond();
+    return d > 0 && fps > 0 ? static_cast<std::int64_t>(d * fps + 0.5) : 0;
+}
+
+std::string IncompleteRun(const RunEnd& end, const std::deque<std::string>& lastLines, const std::string& input,
+                          const std::string& output) {
+    const int code = static_cast<int>(end.exitCode);
+    // FFmpeg's own error exits are small numbers; the system's codes of a
+    // crashed or killed process are not.
+    if (end.exitCode != 0 && end.exitCode < 256) return FailureLine(lastLines, code, input, output);
+    if (!end.sawEnd) {
+        std::string at;
+        if (end.frames > 0 || end.expectedFrames > 0) {
+            at = "frame " + std::to_string(end.frames) +
+                 (end.expectedFrames > 0 ? " of " + std::to_string(end.expectedFrames) : std::string());
+        } else {
+            at = ClockText(end.outTimeUs / 1e6) + (end.expectedSeconds > 0 ? " of " + ClockText(end.expectedSeconds) : "");
+        }
+        return "FFmpeg ended before the end of the pass (killed or crashed) at " + at;
+    }
+    if (end.exitCode != 0) return "FFmpeg failed (exit code " + std::to_string(end.exitCode) + ") after the end of the pass";
+    if (end.outputFrames >= 0 && end.outputFrames < end.frames)
+        return "the output holds " + std::to_string(end.outputFrames) + " of the " + std::to_string(end.frames) +
+               " frames FFmpeg encoded";
+    return {};
+}
+
+std::vector<std::string> SourceWarnings(const RunEnd& end) {
+    std::vector<std::string> out;
+    // FFmpeg's duration is rounded to a hundredth of a second: a frame or
+    // two either way is its own counting.
+    const std::int64_t slack = end.expectedFrames / 200 > 2 ? end.expectedFrames / 200 : 2;
+    if (end.frames > 0 && end.expectedFrames > 0 && end.frames + slack < end.expectedFrames)
+        out.push_back("the source holds fewer frames than its header promises: FFmpeg read " +
+                      std::to_string(end.frames) + " of " + std::to_string(end.expectedFrames));
+    if (end.decodeErrors > 0)
+        out.push_back("FFmpeg's decoder reported " + std::to_string(end.decodeErrors) +
+                      (end.decodeErrors == 1 ? " error" : " errors") + " in the source: the picture may be damaged there");
+    return out;
 }
 
 bool QuantizerTooTight(const std::deque<std::string>& lastLines, const std::vector<std::string>& args) {

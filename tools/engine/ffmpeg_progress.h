@@ -44,6 +44,8 @@ public:
     double durationSeconds() const { return duration_; }  // -1 when not known
     double framesPerSecond() const { return fps_; }       // 0 when not known
     bool haveMaxVolume() const { return haveMaxVolume_; }
+    // Lines in which FFmpeg's decoder says the source is damaged.
+    int decodeErrors() const { return decodeErrors_; }
     double maxVolumeDb() const { return maxVolume_; }
     const std::deque<std::string>& lastLines() const { return last_; }
 
@@ -56,6 +58,7 @@ private:
     double fps_ = 0;
     bool haveMaxVolume_ = false;
     double maxVolume_ = 0;
+    int decodeErrors_ = 0;
     std::deque<std::string> last_;
 };
 
@@ -74,10 +77,47 @@ StatusTexts DescribeProgress(const Progress& p, double durationSeconds, double f
 // "h:mm:ss" of whole seconds.
 std::string ClockText(double seconds);
 
-// One line saying why FFmpeg failed, from its last lines: a full disk, a
-// source it cannot read (an AviSynth script without AviSynth), or its last
-// error line.
-std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, const std::string& input);
+// One line saying why FFmpeg failed, from its last lines: a full disk
+// (named by the output's drive), a source it cannot read (an AviSynth script
+// without AviSynth), or the line that states the cause, passing over the
+// hints FFmpeg adds after it ("To ignore this, add a trailing '?' to the
+// map.") and its closing summaries ("Conversion failed!").
+std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, const std::string& input,
+                        const std::string& output = {});
+
+// "the disk E: is full", naming the drive (or share) of the path.
+std::string DiskFullLine(const std::string& path);
+
+// The frames an AVI file's header says it holds (the main header's count,
+// or the OpenDML total of a file past its first gigabyte); -1 when the
+// bytes, the file's beginning, hold no AVI header.
+std::int64_t AviFrameCount(std::string_view head);
+
+// How one FFmpeg run ended, as the engine saw it.
+struct RunEnd {
+    unsigned long exitCode = 0;
+    bool sawEnd = false;              // its progress output reached "progress=end"
+    std::int64_t frames = 0;          // the frame count of its last progress block
+    std::int64_t outTimeUs = 0;
+    std::int64_t expectedFrames = 0;  // the source's frames by its header; 0: not known
+    double expectedSeconds = -1;      // the source's length by its header; -1: not known
+    std::int64_t outputFrames = -1;   // the frames the output's header holds; -1: not known
+    int decodeErrors = 0;
+};
+
+// The frames the source's header promises, from FFmpeg's report of its first
+// input; 0 when it does not say.
+std::int64_t ExpectedFrames(const ErrorReader& errors);
+
+// Empty when the run is complete: FFmpeg ended by itself with exit status 0
+// after its progress said "progress=end", and the output holds the frames it
+// encoded. Otherwise the line that says what happened.
+std::string IncompleteRun(const RunEnd& end, const std::deque<std::string>& lastLines, const std::string& input,
+                          const std::string& output);
+
+// What a complete run tells about its source: fewer frames read than its
+// header promises, or damage FFmpeg's decoder reported. One line each.
+std::vector<std::string> SourceWarnings(const RunEnd& end);
 
 // FFmpeg refused the bitrate because the maximum quantizer given ("-qmax")
 // cannot reach it ("bitrate too low for this video with these parameters").

@@ -69,6 +69,7 @@ FfmpegProcess::~FfmpegProcess() {
             CloseHandle(t);
         }
     if (input_ != nullptr) CloseHandle(input_);
+    if (job_ != nullptr) CloseHandle(job_);
 }
 
 bool FfmpegProcess::Start(const std::string& commandLine, DWORD priorityClass, RunShared& shared,
@@ -85,10 +86,19 @@ bool FfmpegProcess::Start(const std::string& commandLine, DWORD priorityClass, R
     si.hStdInput = inTheirs;
     si.hStdOutput = outTheirs;
     si.hStdError = errTheirs;
+    // The job's only handle is the engine's: when the engine ends, killed
+    // included, the system closes it and ends every process in it.
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    if (job_ != nullptr) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
     PROCESS_INFORMATION pi{};
     std::string line = commandLine;
-    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | priorityClass,
-                                        nullptr, nullptr, &si, &pi);
+    // Suspended until it is in the job, so that nothing it starts escapes.
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | CREATE_SUSPENDED | priorityClass, nullptr, nullptr, &si, &pi);
     const DWORD error = GetLastError();
     // Only the child holds these ends now: its exit closes the pipes.
     CloseHandle(inTheirs);
@@ -100,6 +110,8 @@ bool FfmpegProcess::Start(const std::string& commandLine, DWORD priorityClass, R
         reason = SystemErrorText(error);
         return false;
     }
+    contained_ = job_ != nullptr && AssignProcessToJobObject(job_, pi.hProcess);
+    ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     threads_[0] = CreateThread(nullptr, 0, ReadPipe, new PipeReader{outOurs, &shared, true}, 0, nullptr);

@@ -212,16 +212,52 @@ void HoldFailure() {
     }
 }
 
+// Ends the log with the one line naming the cause, which Marobex shows.
 int Fail(const std::string& line, const std::string& logPath) {
     g.log.push_back("error: " + line);
-    g.log.push_back("result: failed");
+    g.log.push_back("result: failed: " + line);
     ShowMessage(line);
     WriteLog(logPath);
     HoldFailure();
     return kFailed;
 }
 
-// One FFmpeg run; false with the reason in problem.
+// The file a run writes: its last argument ("-" when it writes none).
+std::string OutputOf(const std::vector<std::string>& args) { return args.empty() ? std::string() : args.back(); }
+
+bool WritesAvi(const std::vector<std::string>& args) {
+    for (std::size_t i = args.size(); i-- > 1;)
+        if (args[i - 1] == "-f") return args[i] == "avi";
+    return false;
+}
+
+// The first bytes of a file, where its headers are.
+std::string HeadOf(const std::string& path) {
+    std::string head(64 * 1024, '\0');
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    DWORD got = 0;
+    if (!ReadFile(h, head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) got = 0;
+    CloseHandle(h);
+    head.resize(got);
+    return head;
+}
+
+// Less room left on the path's disk than a write needs: the reason a write
+// failed, whatever the writer said.
+bool DiskFull(const std::string& path) {
+    if (path.empty() || path == "-") return false;
+    const std::string folder = mb::FolderOfPath(path);
+    ULARGE_INTEGER free{};
+    if (!GetDiskFreeSpaceExA(folder.empty() ? nullptr : (folder + "\\").c_str(), &free, nullptr, nullptr)) return false;
+    return free.QuadPart < 1024 * 1024;
+}
+
+// One FFmpeg run; false with the reason in problem. Only a run that FFmpeg
+// finished by itself counts: its progress said "progress=end", it exited
+// with 0, and the output holds the frames it encoded. Under Wine a killed
+// FFmpeg exits with 0, so the exit status alone proves nothing.
 bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, double& measuredGain,
                std::string& problem) {
     std::vector<std::string> args = WithGain(run.args, gainDb);
@@ -241,6 +277,7 @@ bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, d
         problem = "cannot start FFmpeg (" + ffmpeg + "): " + reason;
         return false;
     }
+    if (!process.Contained()) g.log.push_back("warning: FFmpeg could not be tied to the engine: it would outlive it");
     g.ffmpeg = &process;
     g.shared = &shared;
     const DWORD code = process.WaitDelivering(g.dialog);
@@ -260,11 +297,24 @@ bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, d
         g.log.push_back("the maximum quantizer cannot reach the bitrate: encoding again without it");
         return RunFfmpeg(ffmpeg, looser, gainDb, measuredGain, problem);
     }
-    if (code != 0) {
-        for (const std::string& l : shared.errors.lastLines()) g.log.push_back("  ffmpeg: " + l);
-        problem = FailureLine(shared.errors.lastLines(), static_cast<int>(code), run.input);
+    const std::string output = OutputOf(args);
+    RunEnd end;
+    end.exitCode = code;
+    end.sawEnd = shared.haveProgress && shared.latest.end;
+    end.frames = shared.latest.frame;
+    end.outTimeUs = shared.latest.outTimeUs;
+    end.expectedFrames = ExpectedFrames(shared.errors);
+    end.expectedSeconds = shared.errors.durationSeconds();
+    end.decodeErrors = shared.errors.decodeErrors();
+    if (end.sawEnd && code == 0 && WritesAvi(args)) end.outputFrames = AviFrameCount(HeadOf(output));
+    problem = IncompleteRun(end, shared.errors.lastLines(), run.input, output);
+    if (!problem.empty()) {
+        if (code != 0)
+            for (const std::string& l : shared.errors.lastLines()) g.log.push_back("  ffmpeg: " + l);
+        if (DiskFull(output)) problem = DiskFullLine(output);
         return false;
     }
+    for (const std::string& w : SourceWarnings(end)) g.log.push_back("warning: " + w);
     if (run.measuresPeak) {
         if (!shared.errors.haveMaxVolume()) {
             problem = "FFmpeg measured no loudness in \"" + run.input + "\"";
@@ -274,6 +324,13 @@ bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, d
         g.log.push_back("loudest sample at " + std::to_string(shared.errors.maxVolumeDb()) + " dB");
     }
     return true;
+}
+
+// The reason a file could not be written: a full disk said as such.
+// `named` is the file the message names, `written` the one being written.
+std::string WriteProblem(const std::string& what, const std::string& named, const std::string& written, DWORD error) {
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL || DiskFull(written)) return DiskFullLine(written);
+    return what + " \"" + named + "\": " + mb::SystemErrorText(error);
 }
 
 void RemoveParts(const EnginePlan& plan) {
@@ -330,11 +387,11 @@ int Run(HINSTANCE instance, int show) {
                 break;
             case StepKind::Move:
                 ok = MoveFileExA(step.path.c_str(), step.to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
-                if (!ok) problem = "cannot write \"" + step.to + "\": " + mb::SystemErrorText(GetLastError());
+                if (!ok) problem = WriteProblem("cannot write", step.to, step.to, GetLastError());
                 break;
             case StepKind::Copy:
                 ok = CopyFileA(step.path.c_str(), step.to.c_str(), FALSE);
-                if (!ok) problem = "cannot copy \"" + step.path + "\": " + mb::SystemErrorText(GetLastError());
+                if (!ok) problem = WriteProblem("cannot copy", step.path, step.to, GetLastError());
                 break;
             case StepKind::Ffmpeg: {
                 double measured = 0;

@@ -1,0 +1,175 @@
+// Faults put into real runs of Marobex with its engine and the real FFmpeg
+// for Windows: FFmpeg killed in the middle of a pass (with exit status 0, as
+// a kill gives it under Wine), the engine killed in the middle of a pass, and
+// a target left by an earlier run while the engine cannot work. None of them
+// may end as done, leave a partial file, or leave an FFmpeg running.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../win32/standin_process.h"
+#include "../win32/win32_test_support.h"
+
+#ifndef MAROBEX_FFMPEG_DIR
+#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
+#endif
+
+namespace {
+
+std::string FfmpegDir() {
+    std::string dir = MAROBEX_FFMPEG_DIR;
+    for (char& c : dir)
+        if (c == '/') c = '\\';
+    return dir;
+}
+
+// The processes of this Wine session named so ("ffmpeg.exe").
+std::vector<DWORD> ProcessesNamed(const char* name) {
+    std::vector<DWORD> ids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry))
+        if (lstrcmpiA(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
+    CloseHandle(snap);
+    return ids;
+}
+
+bool Kill(DWORD id, UINT exitCode) {
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (h == nullptr) return false;
+    const bool done = TerminateProcess(h, exitCode) && WaitForSingleObject(h, 5000) == WAIT_OBJECT_0;
+    CloseHandle(h);
+    return done;
+}
+
+std::int64_t SizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+class EngineFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (GetFileAttributesA((FfmpegDir() + "\\ffmpeg.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
+        // The engine alone in the folder: it finds FFmpeg only where the
+        // test names it in Marobex.ini.
+        engine_ = dir_ / "marobex-engine.exe";
+        ASSERT_TRUE(CopyFileA(mb::testing::TestProgram("marobex-engine.exe").c_str(), engine_.c_str(), FALSE));
+    }
+    void TearDown() override { SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr); }
+
+    void UseFfmpeg() {
+        ASSERT_TRUE(mb::standin_test::WriteBytes(dir_ / "Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + FfmpegDir() + "\\ffmpeg.exe\r\n"));
+    }
+    // A 60 s 320 x 240 source that FFmpeg made: 1500 frames.
+    void MakeSource() {
+        const auto made = mb::testing::RunProgram(FfmpegDir() + "\\ffmpeg.exe -hide_banner -nostdin -v error -f lavfi -i "
+                                                  "testsrc=size=320x240:rate=25:duration=60 -c:v mpeg4 -q:v 3 -y " +
+                                                      dir_ / "film.avi",
+                                                  dir_.path(), 120000);
+        ASSERT_EQ(made.exitCode, 0u) << made.err;
+    }
+    // The job: one XviD pass of the source to film_out.avi, the engine as VirtualDub.
+    std::string Job() {
+        const std::string job = dir_ / "job.ini";
+        EXPECT_TRUE(mb::standin_test::WriteBytes(job, "[Paths]\r\nSourceFilePath=" + dir_ / "film.avi" +
+                                                      "\r\nTargetFilePath=" + target_ + "\r\n[Settings]\r\nOptCodec=2\r\n"
+                                                      "CmbNumPass=0\r\nTxtBrX=900\r\n[Tools]\r\nVirtualDubPath=" + engine_ + "\r\n"));
+        return "\"" + mb::testing::TestProgram("marobex-cli.exe") + "\" \"" + job + "\"";
+    }
+    // Starts the console runner on the job, waits until FFmpeg has written
+    // part of the pass, ends the process named so as a kill would, and waits
+    // for the runner. Its exit status, and its output in out.
+    DWORD KillMidPass(const char* victim, UINT exitCode, std::string& out) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const std::string outPath = dir_ / "cli.txt";
+        HANDLE file = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = file;
+        PROCESS_INFORMATION cli{};
+        std::string line = Job();
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir_.path().c_str(), &startup, &cli))
+            return ~0u;
+        CloseHandle(cli.hThread);
+        bool killed = false;
+        for (int i = 0; i < 6000 && !killed && WaitForSingleObject(cli.hProcess, 10) == WAIT_TIMEOUT; ++i)
+            if (SizeOf(target_ + ".part") > 64 * 1024)
+                for (DWORD id : ProcessesNamed(victim)) killed = Kill(id, exitCode) || killed;
+        EXPECT_TRUE(killed) << "the pass ended before " << victim << " could be killed";
+        DWORD code = ~0u;
+        if (WaitForSingleObject(cli.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(cli.hProcess, &code);
+        CloseHandle(cli.hProcess);
+        CloseHandle(file);
+        out = mb::standin_test::ReadBytes(outPath);
+        return code;
+    }
+
+    mb::testing::ScratchFolder dir_{"C:\\marobex_engine_faults"};
+    std::string engine_;
+    std::string target_ = dir_ / "film_out.avi";
+};
+
+TEST_F(EngineFaults, FfmpegKilledInThePassIsNeverDone) {
+    UseFfmpeg();
+    MakeSource();
+    std::string out;
+    // Exit status 0: what a kill of FFmpeg gives under Wine.
+    EXPECT_EQ(KillMidPass("ffmpeg.exe", 0, out), 3u) << out;  // a step failed
+    EXPECT_EQ(out.find("FINISH"), std::string::npos) << out;
+    EXPECT_NE(out.find("log:  >> First Pass FAILED : " + target_ +
+                       " was not written: FFmpeg ended before the end of the pass (killed or crashed) at frame "),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find(" of 1500 <<"), std::string::npos) << out;
+    EXPECT_EQ(SizeOf(target_), -1);
+    EXPECT_EQ(SizeOf(target_ + ".part"), -1);
+    const std::string log = mb::standin_test::ReadBytes(target_ + ".log");
+    EXPECT_NE(log.find("result: failed: FFmpeg ended before the end of the pass"), std::string::npos) << log;
+}
+
+TEST_F(EngineFaults, TheEngineKilledInThePassTakesFfmpegWithIt) {
+    UseFfmpeg();
+    MakeSource();
+    std::string out;
+    EXPECT_EQ(KillMidPass("marobex-engine.exe", 1, out), 3u) << out;
+    EXPECT_NE(out.find("log:  >> First Pass FAILED : " + target_ +
+                       " was not written: the engine ended with exit code 1 <<"),
+              std::string::npos)
+        << out;
+    // The job object ends FFmpeg with the engine: nothing goes on writing.
+    bool ffmpegGone = false;
+    for (int i = 0; i < 100 && !ffmpegGone; ++i, Sleep(50)) ffmpegGone = ProcessesNamed("ffmpeg.exe").empty();
+    EXPECT_TRUE(ffmpegGone);
+    EXPECT_EQ(SizeOf(target_), -1);
+    EXPECT_EQ(SizeOf(target_ + ".part"), -1);
+}
+
+TEST_F(EngineFaults, ATargetLeftByAnEarlierRunDoesNotCount) {
+    // No Marobex.ini and no FFmpeg on the PATH: the engine cannot work.
+    ASSERT_TRUE(mb::standin_test::WriteBytes(dir_ / "film.avi", "source"));
+    const std::string earlier(30 * 1024, 'x');
+    ASSERT_TRUE(mb::standin_test::WriteBytes(target_, earlier));
+    const auto cli = mb::testing::RunProgram(Job(), dir_.path(), 120000);
+    EXPECT_EQ(cli.exitCode, 3u) << cli.out << cli.err;
+    EXPECT_EQ(cli.out.find("FINISH"), std::string::npos) << cli.out;
+    EXPECT_NE(cli.out.find("log:  >> First Pass FAILED : " + target_ + " was not written: FFmpeg not found: put "
+                           "ffmpeg.exe beside marobex-engine.exe"),
+              std::string::npos)
+        << cli.out;
+    EXPECT_NE(cli.err.find("message: The encoding failed at the step \"First Pass\": " + target_ +
+                           " was not written: FFmpeg not found"),
+              std::string::npos)
+        << cli.err;
+    EXPECT_EQ(mb::standin_test::ReadBytes(target_), earlier);  // the user's file stays as it was
+}
+
+}  // namespace
