@@ -66,7 +66,7 @@ void MarobexApp::NoticeRunEnd() {
     const RunEndNotice notice =
         NoticeFromLog(progress_.LogLines(), state_.TargetFilePath, ports_.files.FileSize(state_.TargetFilePath),
                       runProgress_.Begun() ? runProgress_.Elapsed(now) : 0);
-    if (notice.end == RunEnd::Done && runProgress_.Begun()) {
+    if (notice.end == EndKind::Done && runProgress_.Begun()) {
         runProgress_.Finish(now);
         ShowRunProgress();
     }

@@ -205,20 +205,20 @@ RunEndNotice NoticeFromLog(const std::vector<std::string>& log, const std::strin
     };
     for (auto it = log.rbegin(); it != log.rend(); ++it) {
         if (*it == " Status Encoding : FINISH") {
-            notice.end = RunEnd::Done;
+            notice.end = EndKind::Done;
             notice.title = "Encoding done";
             notice.text = target + "\n" + (targetBytes >= 0 ? std::to_string(targetBytes / 1024) + " KB" : "no file") +
                           " in " + ClockTime(static_cast<double>(seconds));
             return notice;
         }
         if (*it == " Status Encoding : FAILED") {
-            notice.end = RunEnd::Failed;
+            notice.end = EndKind::Failed;
             notice.title = "Encoding failed";
             notice.text = it + 1 != log.rend() ? trimmed(*(it + 1)) : std::string();
             return notice;
         }
         if (it->rfind(" >> Encoding stopped", 0) == 0) {
-            notice.end = RunEnd::Stopped;
+            notice.end = EndKind::Stopped;
             notice.title = "Encoding stopped";
             notice.text = trimmed(*it);
             return notice;

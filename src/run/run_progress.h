@@ -118,9 +118,9 @@ std::string TrayProgressTip(const RunProgress& run, const QueueProgress& queue);
 // end: " Status Encoding : FINISH" done, " Status Encoding : FAILED" failed
 // (the line before it names the step and why), " >> Encoding stopped: ..."
 // stopped.
-enum class RunEnd { Done, Failed, Stopped, Unknown };
+enum class EndKind { Done, Failed, Stopped, Unknown };
 struct RunEndNotice {
-    RunEnd end = RunEnd::Unknown;
+    EndKind end = EndKind::Unknown;
     std::string title;  // "Encoding done", "Encoding failed", "Encoding stopped"
     std::string text;
 };

@@ -208,18 +208,18 @@ TEST(RunProgress, TheNoticeAtTheEndTellsHowTheRunEnded) {
     const std::vector<std::string> stopped = {" >> Encoding stopped: cannot start C:\\vd.exe <<"};
     struct Case {
         RunEndNotice notice;
-        RunEnd end;
+        EndKind end;
         const char* title;
         const char* text;
     };
     const Case cases[] = {
-        {NoticeFromLog(done, "D:\\v\\a.avi", 2048 * 1024, 75), RunEnd::Done, "Encoding done",
+        {NoticeFromLog(done, "D:\\v\\a.avi", 2048 * 1024, 75), EndKind::Done, "Encoding done",
          "D:\\v\\a.avi\n2048 KB in 0:01:15"},
-        {NoticeFromLog(failed, "D:\\v\\a.avi", -1, 5), RunEnd::Failed, "Encoding failed",
+        {NoticeFromLog(failed, "D:\\v\\a.avi", -1, 5), EndKind::Failed, "Encoding failed",
          "Mux Video / Audio FAILED : D:\\v\\a.avi was not written"},
-        {NoticeFromLog(stopped, "", -1, 0), RunEnd::Stopped, "Encoding stopped",
+        {NoticeFromLog(stopped, "", -1, 0), EndKind::Stopped, "Encoding stopped",
          "Encoding stopped: cannot start C:\\vd.exe"},
-        {NoticeFromLog({}, "D:\\v\\a.avi", -1, 0), RunEnd::Unknown, "Encoding ended", "D:\\v\\a.avi"},
+        {NoticeFromLog({}, "D:\\v\\a.avi", -1, 0), EndKind::Unknown, "Encoding ended", "D:\\v\\a.avi"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.notice.end, c.end);
