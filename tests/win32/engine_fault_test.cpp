@@ -173,3 +173,28 @@ TEST_F(EngineFaults, ATargetLeftByAnEarlierRunDoesNotCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EngineAbort, TheEngineStoppedByItsAbortStopsTheRun) {
+    // Known as the engine by its version resource; ends with the engine's
+    // exit status of an Abort.
+    mb::testing::ScratchFolder dir("C:\\marobex_engine_abort");
+    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
+    const std::string engine = mb::testing::TestProgram("aborted_engine.exe");
+    ASSERT_TRUE(mb::standin_test::WriteBytes(dir / "film.avs", "source"));
+    ASSERT_TRUE(mb::standin_test::WriteBytes(
+        dir / "job.ini", "[Paths]\r\nSourceFilePath=" + dir / "film.avs" + "\r\nTargetFilePath=" + dir / "film.avi" +
+                             "\r\n[Settings]\r\nOptCodec=2\r\nCmbNumPass=1\r\n[Tools]\r\nVirtualDubPath=" +
+                             engine + "\r\n"));
+    const auto cli = mb::testing::RunProgram(
+        "\"" + mb::testing::TestProgram("marobex-cli.exe") + "\" \"" + dir / "job.ini" + "\"", dir.path());
+    EXPECT_EQ(cli.exitCode, 1u) << cli.out << cli.err;
+    EXPECT_NE(cli.out.find("log:  >> Encoding stopped: aborted in " + engine + " <<"), std::string::npos) << cli.out;
+    EXPECT_EQ(cli.out.find("FAILED"), std::string::npos) << cli.out;
+    EXPECT_EQ(cli.out.find("jobpass2.vcf"), std::string::npos) << cli.out;  // no later step
+    EXPECT_NE(cli.err.find("message: The encoding was stopped: aborted in " + engine + "."), std::string::npos) << cli.err;
+    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
+}
+
+}  // namespace
