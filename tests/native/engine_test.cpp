@@ -58,23 +58,24 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
     const Case cases[] = {
         {"divx5_2pass/jobpass1.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avi -map 0:v:0 -an -c:v mpeg4 -vtag DX50 -b:v 900000 -g 250 -qmin 2 -qmax 12 "
-          "-bf 1 -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
+          "-bt 72000000 -bf 2 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
           "move C:\\mbcli\\out\\film_firstpass.avi.part -> C:\\mbcli\\out\\film_firstpass.avi"}},
         {"divx4_1pass/jobpass.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag DIVX -b:v 950000 -g 300 -qmin 2 -qmax 12 "
-          "-f avi C:\\mbcli\\movie.avi.part",
+          "-bt 76000000 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"xvid_2pass/jobpass2.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "
-          "-qmin 1 -qmax 31 -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
+          "-qmin 1 -qmax 31 -lumi_mask 0.1 -dark_mask 0.1 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"divx3_2pass/jobpass1.vcf", "Nandub",
-         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -pass 1 "
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 1 "
           "-passlogfile C:\\mbcli\\movie_passlog -f null -",
           "move C:\\mbcli\\movie_passlog-0.log -> C:\\Divx3stats.stats"}},
         {"divx3_2pass/jobpass2.vcf", "Nandub",
          {"copy C:\\Divx3stats.stats -> C:\\mbcli\\movie_passlog-0.log",
-          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 2 "
+          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -qmin 2 -qmax 16 -sc_threshold 4000 "
+          "-minrate 460000 -bufsize 2000000 -qcomp 0.5 -qblur 0.5 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 2 "
           "-passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie_temp.avi.part",
           "move C:\\mbcli\\movie_temp.avi.part -> C:\\mbcli\\movie_temp.avi"}},
         {"divx5_2pass/AudioMux.vcf", "Nandub",
@@ -108,7 +109,7 @@ TEST(EnginePlan, DivX3AnalysisTakesTheSecondPassBitrateWhenItsJobIsThere) {
     f.files["c:\\jobpass2.vcf"] = Golden("divx3_2pass/jobpass2.vcf");
     const PlanOutcome out = f.Plan(" /r /x /sc:\\jobpass1.vcf");
     ASSERT_TRUE(out.plan) << out.problem;
-    EXPECT_NE(Runs(*out.plan).at(0).find("-c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 1 "), std::string::npos);
+    EXPECT_NE(Runs(*out.plan).at(0).find("-c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 1 "), std::string::npos);
 }
 
 TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {

@@ -297,7 +297,12 @@ int Run(HINSTANCE instance, int show) {
 
     mb::Win32StandinFiles files;
     const PlanOutcome outcome = PlanCommandLine(
-        mb::ArgumentsOf(commandLine), [&](const std::string& p) { return files.Exists(p); }, ReadWholeFile);
+        mb::ArgumentsOf(commandLine), [&](const std::string& p) { return files.Exists(p); }, ReadWholeFile,
+        [&](const std::string& p) -> std::optional<std::string> {
+            std::string head;  // the AVI header, for the source's length
+            if (!files.ReadStart(p, 64 * 1024, head)) return std::nullopt;
+            return head;
+        });
     if (!outcome.plan) return Fail(outcome.problem, outcome.logPath);
     const EnginePlan& plan = *outcome.plan;
     if (g.dialog != nullptr) {
@@ -339,6 +344,11 @@ int Run(HINSTANCE instance, int show) {
             case StepKind::Ffmpeg: {
                 double measured = 0;
                 ok = RunFfmpeg(ffmpeg, step.run, gain, measured, problem);
+                // A video pass that missed its size is done once more, its bit rate scaled.
+                if (const auto redo = ok ? RedoAfter(step.run, files.Size(step.run.output)) : std::nullopt; redo && !g.aborted) {
+                    g.log.push_back(redo->line);
+                    ok = RunFfmpeg(ffmpeg, redo->run, gain, measured, problem);
+                }
                 if (ok && step.run.measuresPeak) gain = plan.gainDb + measured;
                 break;
             }
