@@ -29,6 +29,8 @@ mkdir -p "$dir" "$work"
 wineserver -p >/dev/null 2>&1 &
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 sleep 1
+# The engine finds FFmpeg on the PATH it is given.
+export WINEPATH="Z:${root//\//\\}\\build\\ffmpeg"
 wff() { "$root/cmake/wine-run.sh" "$ffmpeg" -hide_banner -nostdin -v error "$@"; }
 
 # The clip: four photographs, three seconds each.

@@ -58,11 +58,11 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
     const Case cases[] = {
         {"divx5_2pass/jobpass1.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avi -map 0:v:0 -an -c:v mpeg4 -vtag DX50 -b:v 900000 -g 250 -qmin 2 -qmax 12 "
-          "-bt 72000000 -bf 2 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
+          "-bf 2 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
           "move C:\\mbcli\\out\\film_firstpass.avi.part -> C:\\mbcli\\out\\film_firstpass.avi"}},
         {"divx4_1pass/jobpass.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag DIVX -b:v 950000 -g 300 -qmin 2 -qmax 12 "
-          "-bt 76000000 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -f avi C:\\mbcli\\movie.avi.part",
+          "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"xvid_2pass/jobpass2.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "

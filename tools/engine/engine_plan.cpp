@@ -302,7 +302,7 @@ private:
             }
         }
         a.insert(a.end(), {"-c:v", "mpeg4", "-vtag", c.fourcc, "-b:v", std::to_string(c.bitsPerSecond)});
-        const SettingOptions o = Mpeg4SettingOptions(c, c.bitsPerSecond, clip_ ? clip_->framesPerSecond : 25);
+        const SettingOptions o = Mpeg4SettingOptions(c);
         a.insert(a.end(), o.args.begin(), o.args.end());
         if (c.pass != PassMode::First) Aim(run, target, c.bitsPerSecond, c.pass == PassMode::Single);
         static constexpr const char* kPass[] = {"one pass", "first pass", "second pass"};

@@ -88,7 +88,7 @@ std::vector<std::string> EffortOptions(int effort, bool msmpeg4) {
     return a;
 }
 
-SettingOptions Mpeg4SettingOptions(const CodecSettings& c, std::int64_t bitsPerSecond, double framesPerSecond) {
+SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
     SettingOptions o;
     auto& a = o.args;
     auto notApplied = [&](const std::string& setting, const std::string& why) {
@@ -144,16 +144,16 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c, std::int64_t bitsPerS
                            "FFmpeg's two-pass curve is its qcomp alone");
         if (Value(c, "hinted motion estimation") != 0) notApplied("hinted motion estimation", "FFmpeg reads no motion hints");
     } else {
-        // DivX's rate control: the averaging period is how many frames the
-        // bit rate is held over (FFmpeg's tolerance, in bits, over that
-        // time); the reaction period how quickly the quantizer moves
-        // (qblur, 10 frames being FFmpeg's 0.5); the down/up reaction how
-        // far it follows the scenes (qcomp, 20 being FFmpeg's 0.5).
-        const std::int32_t average = Value(c, c.codec == CodecKind::Divx5 ? "RC averaging period, frames" : "RC average period");
-        if (average > 0 && framesPerSecond > 0 && bitsPerSecond > 0)
-            Add(a, {"-bt", std::to_string(std::clamp<std::int64_t>(
-                               static_cast<std::int64_t>(static_cast<double>(bitsPerSecond) * average / framesPerSecond),
-                               1000, 2147483647))});
+        // DivX's rate control: the reaction period is how quickly the
+        // quantizer moves (FFmpeg's qblur, 10 frames being its 0.5); the
+        // down/up reaction how far it follows the scenes (qcomp, 20 being
+        // FFmpeg's 0.5). The averaging period has no counterpart: FFmpeg's
+        // bit rate tolerance, tried for it, throws its two passes far off
+        // their bit rate.
+        const std::int32_t average = Value(c, c.codec == CodecKind::Divx5 ? "RC averaging period, frames" : "RC average period", 2000);
+        if (average != 2000)
+            notApplied("RC averaging period " + std::to_string(average),
+                       "FFmpeg averages over the whole file in two passes, by its own tolerance in one");
         const std::int32_t reaction = Value(c, c.codec == CodecKind::Divx5 ? "RC reaction period, frames" : "RC reaction period", 10);
         if (reaction != 10) Add(a, {"-qblur", Real(std::max(0.0, reaction / 20.0))});
         const std::int32_t downUp = Value(c, c.codec == CodecKind::Divx5 ? "RC down/up reaction, frames" : "RC down/up reaction", 20);

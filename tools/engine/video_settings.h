@@ -55,7 +55,7 @@ struct SettingOptions {
     std::vector<std::string> args;
     std::vector<std::string> notApplied;
 };
-SettingOptions Mpeg4SettingOptions(const CodecSettings& c, std::int64_t bitsPerSecond, double framesPerSecond);
+SettingOptions Mpeg4SettingOptions(const CodecSettings& c);
 
 // Nandub's DivX 3 lines, by method ("SetMinKBPS"), with their numbers.
 using ScriptNumbers = std::map<std::string, std::vector<int>, std::less<>>;
