@@ -132,7 +132,7 @@ fi
 case=divx5_2pass; if want "${cases[@]}"; then
   job divx5_2pass/jobpass1.vcf d51.vcf d5_firstpass.avi 4=$kb600; job divx5_2pass/jobpass2.vcf d52.vcf d5_temp.avi 4=$kb600
   run_engine d51.vcf; run_engine d52.vcf
-  report $case $aim600 "$dir/d5_temp.avi" 2 "${best_mpeg4[@]}" -g 250 -qmin 2 -qmax 12
+  report $case $aim600 "$dir/d5_temp.avi" 2 "${best_mpeg4[@]}" -g 250 -qmin 2 -qmax 12 -bf 2
 fi
 case=divx4_2pass; if want "${cases[@]}"; then
   job divx4_2pass/jobpass1.vcf d41.vcf d4_firstpass.avi 0=$kb600; job divx4_2pass/jobpass2.vcf d42.vcf d4.avi 0=$kb600

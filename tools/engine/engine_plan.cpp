@@ -654,18 +654,27 @@ PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists
 }
 
 std::optional<Redo> RedoAfter(const FfmpegRun& run, std::int64_t outputBytes) {
-    if (run.aimBytes <= 0) return std::nullopt;
+    if (run.aimBytes <= 0 || run.redosLeft <= 0) return std::nullopt;
     const std::int64_t video = outputBytes - AviOverheadBytes(run.frames);
     const auto rate = std::find(run.args.begin(), run.args.end(), "-b:v");
     if (rate == run.args.end() || rate + 1 == run.args.end()) return std::nullopt;
     const std::int64_t bits = std::atoll((rate + 1)->c_str());
-    const auto corrected = CorrectedBitrate(bits, run.aimBytes, video, run.tolerance);
+    auto corrected = CorrectedBitrate(bits, run.aimBytes, video, run.tolerance);
     if (!corrected || *corrected <= 0) return std::nullopt;
+    // FFmpeg's size does not follow its bit rate in proportion (its
+    // quantizer bounds and B-frames bend it): the second correction goes
+    // along the line through the two tries.
+    if (run.lastBits > 0 && run.lastBytes != video && run.lastBits != bits) {
+        const double slope = static_cast<double>(video - run.lastBytes) / static_cast<double>(bits - run.lastBits);
+        const double secant = static_cast<double>(bits) + static_cast<double>(run.aimBytes - video) / slope;
+        if (slope > 0 && secant > 0) corrected = static_cast<std::int64_t>(std::llround(secant));
+    }
     Redo redo{run, {}};
     redo.run.args[static_cast<std::size_t>(rate + 1 - run.args.begin())] = std::to_string(*corrected);
-    redo.run.what = run.what + ", again";
-    // Once: the run done again is taken as it lands.
-    redo.run.aimBytes = 0;
+    redo.run.what = EndsWith(run.what, ", again") ? run.what : run.what + ", again";
+    redo.run.redosLeft = run.redosLeft - 1;
+    redo.run.lastBits = bits;
+    redo.run.lastBytes = video;
     char percent[32];
     std::snprintf(percent, sizeof percent, "%+.1f %%", (static_cast<double>(video) / static_cast<double>(run.aimBytes) - 1) * 100);
     redo.line = "video: " + std::to_string(video) + " bytes against " + std::to_string(run.aimBytes) + " aimed at (" +

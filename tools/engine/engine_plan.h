@@ -23,12 +23,14 @@ struct FfmpegRun {
     // runs' "{gain}" becomes the gain that brings it to full scale.
     bool measuresPeak = false;
     // A video pass that aims at a size: the video bytes it should write over
-    // the clip's frames into output. When it misses, it is run once more at
-    // a bit rate scaled by how far it missed (RedoAfter).
+    // the clip's frames into output. When it misses, it is run again at a
+    // corrected bit rate, at most twice (RedoAfter).
     std::int64_t aimBytes = 0;
     std::int64_t frames = 0;
     double tolerance = 0;  // 0.01: within 1 %
     std::string output;
+    int redosLeft = 2;
+    std::int64_t lastBits = 0, lastBytes = 0;  // the try before, for the second correction
 };
 
 enum class StepKind { Ffmpeg, Delete, Move, Copy };

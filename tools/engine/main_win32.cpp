@@ -344,10 +344,13 @@ int Run(HINSTANCE instance, int show) {
             case StepKind::Ffmpeg: {
                 double measured = 0;
                 ok = RunFfmpeg(ffmpeg, step.run, gain, measured, problem);
-                // A video pass that missed its size is done once more, its bit rate scaled.
-                if (const auto redo = ok ? RedoAfter(step.run, files.Size(step.run.output)) : std::nullopt; redo && !g.aborted) {
+                // A video pass that missed its size is done again at a corrected bit rate.
+                for (FfmpegRun current = step.run; ok && !g.aborted;) {
+                    const auto redo = RedoAfter(current, files.Size(current.output));
+                    if (!redo) break;
                     g.log.push_back(redo->line);
-                    ok = RunFfmpeg(ffmpeg, redo->run, gain, measured, problem);
+                    current = redo->run;
+                    ok = RunFfmpeg(ffmpeg, current, gain, measured, problem);
                 }
                 if (ok && step.run.measuresPeak) gain = plan.gainDb + measured;
                 break;
