@@ -112,6 +112,7 @@ printf '%-28s %10s %10s %8s %7s %9s\n' case aim_bytes video_B error SSIM bits_vs
 report() { # case aim result-file passes hand-options...
   local name=$1 aim=$2 file=$3 passes=$4; shift 4
   local got s rate hb
+  [ -s "$file" ] || { echo "$name: the engine wrote nothing (see $file.log)"; return 0; }
   got=$(vbytes "$file"); s=$(ssim "$file")
   rate=$(awk -v b="$got" -v t="$seconds" 'BEGIN { printf "%d", b * 8 / t }')
   hb=$(hand_bits_for "$name" "$s" "$rate" "$passes" "$@")

@@ -124,11 +124,11 @@ TEST(EngineSettings, Divx3LinesBecomeOptionsOrSayTheyAreNotApplied) {
         {"SetMotionDetection", {8, 10, 300, 300}}, {"SetCrispness", {30, 1}}, {"SetCurveMcFactor", {5}},
         {"SetCurveFilter", {270, 6000}},
     };
-    const SettingOptions o = Divx3LineOptions(lines, 1000000, false);
-    EXPECT_EQ(Joined(o.args), "-qmin 3 -qmax 15 -sc_threshold 10000 -minrate 300000 -bufsize 2000000 -qcomp 0.5 -qblur 1 "
+    const SettingOptions o = Divx3LineOptions(lines, false);
+    EXPECT_EQ(Joined(o.args), "-qmin 3 -qmax 15 -sc_threshold 10000 -qcomp 0.5 -qblur 1 "
                               "-lumi_mask 0.1");
     const std::vector<std::string> said = {
-        "DivX 3 asymmetric curve compression: not applied", "DivX 3 error prevention: not applied",
+        "DivX 3 minimum bit rate 300 kbit/s: not applied", "DivX 3 asymmetric curve compression: not applied", "DivX 3 error prevention: not applied",
         "DivX 3 motion detection and codec switching: not applied", "DivX 3 crispness 30: not applied",
         "DivX 3 bits reservoir: not applied", "DivX 3 motion-based curve factor: not applied",
         "DivX 3 curve filter 270 to 6000 kbit/s: not applied",
@@ -136,7 +136,7 @@ TEST(EngineSettings, Divx3LinesBecomeOptionsOrSayTheyAreNotApplied) {
     ASSERT_EQ(o.notApplied.size(), said.size());
     for (std::size_t i = 0; i < said.size(); ++i) EXPECT_EQ(o.notApplied[i].rfind(said[i], 0), 0u) << o.notApplied[i];
     // The analysis pass takes only the quantizer range.
-    EXPECT_EQ(Joined(Divx3LineOptions(lines, 1000000, true).args), "-qmin 3 -qmax 15");
+    EXPECT_EQ(Joined(Divx3LineOptions(lines, true).args), "-qmin 3 -qmax 15");
 }
 
 TEST(EngineSize, TheSizeBecomesABitRateOverTheClip) {

@@ -75,7 +75,7 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
         {"divx3_2pass/jobpass2.vcf", "Nandub",
          {"copy C:\\Divx3stats.stats -> C:\\mbcli\\movie_passlog-0.log",
           "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -qmin 2 -qmax 16 -sc_threshold 4000 "
-          "-minrate 460000 -bufsize 2000000 -qcomp 0.5 -qblur 0.5 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 2 "
+          "-qcomp 0.5 -qblur 0.5 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 2 "
           "-passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie_temp.avi.part",
           "move C:\\mbcli\\movie_temp.avi.part -> C:\\mbcli\\movie_temp.avi"}},
         {"divx5_2pass/AudioMux.vcf", "Nandub",

@@ -343,7 +343,7 @@ private:
         else
             a.insert(a.end(), {"-b:v", std::to_string(kbps * 1000)});
         if (keyframes > 0) a.insert(a.end(), {"-g", std::to_string(keyframes)});
-        const SettingOptions o = Divx3LineOptions(first ? ScriptNumbers{} : divx3Lines_, kbps * 1000LL, first);
+        const SettingOptions o = Divx3LineOptions(first ? ScriptNumbers{} : divx3Lines_, first);
         a.insert(a.end(), o.args.begin(), o.args.end());
         const std::vector<std::string> effort = EffortOptions(kDivx3Effort, true);
         a.insert(a.end(), effort.begin(), effort.end());

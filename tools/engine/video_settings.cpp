@@ -193,7 +193,7 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
     return o;
 }
 
-SettingOptions Divx3LineOptions(const ScriptNumbers& lines, std::int64_t bitsPerSecond, bool analysis) {
+SettingOptions Divx3LineOptions(const ScriptNumbers& lines, bool analysis) {
     SettingOptions o;
     auto& a = o.args;
     auto line = [&](std::string_view method) -> const std::vector<int>* {
@@ -210,11 +210,11 @@ SettingOptions Divx3LineOptions(const ScriptNumbers& lines, std::int64_t bitsPer
     // Nandub's scene change detection: the higher, the sooner a keyframe.
     if (const auto* l = line("InternalSCD"); l && !l->empty() && (*l)[0] != 100)
         Add(a, {"-sc_threshold", std::to_string((100 - (*l)[0]) * 1000)});
-    // The lowest bit rate a frame may get: FFmpeg holds it over a buffer of
-    // two seconds at the bit rate.
-    if (const auto* l = line("SetMinKBPS"); l && !l->empty() && (*l)[0] > 0 && bitsPerSecond > 0 &&
-                                            (*l)[0] * 1000LL < bitsPerSecond)
-        Add(a, {"-minrate", std::to_string((*l)[0] * 1000LL), "-bufsize", std::to_string(bitsPerSecond * 2)});
+    // The lowest bit rate: FFmpeg keeps one only with a rate buffer and a
+    // maximum rate, and its msmpeg4 two-pass encoder breaks down with them.
+    if (const auto* l = line("SetMinKBPS"); l && !l->empty() && (*l)[0] > 0)
+        notApplied("minimum bit rate " + std::to_string((*l)[0]) + " kbit/s",
+                   "FFmpeg's msmpeg4 takes no rate buffer in two passes");
     // The curve compression in per cent: how far the scenes' bits are drawn
     // to the average (FFmpeg's qcomp, 0 all alike); the smoother is qblur.
     if (const auto* l = line("SetCurveCompression"); l && l->size() >= 2) {

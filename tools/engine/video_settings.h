@@ -59,6 +59,6 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c);
 
 // Nandub's DivX 3 lines, by method ("SetMinKBPS"), with their numbers.
 using ScriptNumbers = std::map<std::string, std::vector<int>, std::less<>>;
-SettingOptions Divx3LineOptions(const ScriptNumbers& lines, std::int64_t bitsPerSecond, bool analysis);
+SettingOptions Divx3LineOptions(const ScriptNumbers& lines, bool analysis);
 
 }  // namespace mb::engine
