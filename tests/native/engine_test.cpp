@@ -161,8 +161,8 @@ TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
           "move C:\\mbcli\\Stream2.WAV.part -> C:\\mbcli\\Stream2.WAV"}},
         {"-core( -input \"C:\\mbcli\\a.ac3\" -output \"C:\\mbcli\\S.MP3\" -logfile \"C:\\l.log\" )-azid( -c normal -g 6 -L )"
          " -lame( -m s -q 0 -v --vbr-mtrh -V 0 -b 112 -B 144 --athtype 2 )",
-         {"ffmpeg -y -i C:\\mbcli\\a.ac3 -vn -map 0:a:0 -c:a libmp3lame -q:a 0 -compression_level 0 -joint_stereo 0 -f mp3 "
-          "C:\\mbcli\\S.MP3.part",
+         {"ffmpeg -y -i C:\\mbcli\\a.ac3 -vn -map 0:a:0 -c:a libmp3lame -abr 1 -b:a 128k -compression_level 0 -joint_stereo 0 "
+          "-f mp3 C:\\mbcli\\S.MP3.part",
           "move C:\\mbcli\\S.MP3.part -> C:\\mbcli\\S.MP3"}},
     };
     for (const Case& c : cases) {
@@ -172,6 +172,9 @@ TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
         EXPECT_EQ(out.plan->program, "BeSweet");
         EXPECT_EQ(Runs(*out.plan), c.runs);
     }
+    // Normalised, the amplification goes into the gain that brings the peak to full scale: it would clip on top.
+    Fixture f;
+    EXPECT_EQ(f.Plan(cases[1].line).plan->gainDb, 0);
     EXPECT_EQ(WithGain({"volume={gain}dB"}, 5.04), std::vector<std::string>{"volume=5dB"});
 }
 

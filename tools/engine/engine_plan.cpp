@@ -415,7 +415,8 @@ bool IsDigits(std::string_view s) {
 // LAME's options as BeSweet passes them, in libmp3lame's terms.
 bool LameOptions(const std::vector<std::string>& lame, std::vector<std::string>& a, std::string& said, std::string& problem) {
     enum { Cbr, Abr, Vbr } mode = Cbr;
-    int kbps = 128, abrKbps = 0, vbrQuality = 4, quality = -1;
+    int kbps = 128, abrKbps = 0, vbrQuality = 4, quality = -1, maxKbps = 0;
+    bool minGiven = false;
     bool joint = true, mono = false;
     double lowpassHz = 0;
     auto next = [&](std::size_t& i, int& out) {
@@ -429,6 +430,7 @@ bool LameOptions(const std::vector<std::string>& lame, std::vector<std::string>&
         if (o == "-b") {
             if (!next(i, v)) return problem = "-lame( -b needs a bitrate", false;
             kbps = v;
+            minGiven = true;
         } else if (o == "--abr" || o == "--alt-preset") {
             if (!next(i, v)) return problem = "-lame( " + o + " needs a bitrate", false;
             mode = Abr;
@@ -452,13 +454,24 @@ bool LameOptions(const std::vector<std::string>& lame, std::vector<std::string>&
             if (i + 1 >= lame.size()) return problem = "-lame( --lowpass needs a frequency", false;
             const double f = std::atof(lame[++i].c_str());
             lowpassHz = f < 100 ? f * 1000 : f;
-        } else if (o == "-B" || o == "--athtype") {
-            ++i;  // VBR's upper bitrate and the ATH type: LAME's own tuning, not offered by FFmpeg
+        } else if (o == "-B") {
+            if (!next(i, v)) return problem = "-lame( -B needs a bitrate", false;
+            maxKbps = v;
+        } else if (o == "--athtype") {
+            ++i;  // the ATH type: LAME's own tuning, not offered by FFmpeg
         }
         // -Z, -b32 and the like are LAME's own tuning and change nothing here.
     }
     a.insert(a.end(), {"-c:a", "libmp3lame"});
-    if (mode == Vbr) {
+    if (mode == Vbr && minGiven && maxKbps >= kbps) {
+        // FFmpeg's LAME takes no bounds for VBR: its average bit rate mode
+        // between them keeps the bit rate inside and still varies it.
+        const int mean = (kbps + maxKbps) / 2;
+        a.insert(a.end(), {"-abr", "1", "-b:a", std::to_string(mean) + "k"});
+        said = "MP3 VBR quality " + std::to_string(vbrQuality) + " between " + std::to_string(kbps) + " and " +
+               std::to_string(maxKbps) + " kbit/s: FFmpeg's LAME bounds no VBR, so ABR " + std::to_string(mean) +
+               " kbit/s";
+    } else if (mode == Vbr) {
         a.insert(a.end(), {"-q:a", std::to_string(vbrQuality)});
         said = "MP3 VBR quality " + std::to_string(vbrQuality);
     } else if (mode == Abr) {
@@ -510,8 +523,14 @@ PlanOutcome PlanBesweet(std::string_view arguments, const FileExists& exists) {
         measure.args = {"-y", "-i", o.input, "-vn", "-map", "0:a:0", "-af", "volumedetect", "-f", "null", "-"};
         plan.steps.push_back({StepKind::Ffmpeg, std::move(measure), {}, {}});
         filters.push_back("volume={gain}dB");
+        // Amplified after the normalisation, the loudest sample would clip:
+        // the normalisation brings the peak, amplification included, to
+        // full scale.
         plan.settings.push_back("normalised to full scale" +
-                                (plan.gainDb != 0 ? ", then amplified by " + Number(plan.gainDb) + " dB" : std::string()));
+                                (plan.gainDb != 0 ? ", the amplification by " + Number(plan.gainDb) +
+                                                        " dB included (it would clip on top of it)"
+                                                  : std::string()));
+        plan.gainDb = 0;
     } else if (plan.gainDb != 0) {
         filters.push_back("volume=" + Number(plan.gainDb) + "dB");
         plan.settings.push_back("amplified by " + Number(plan.gainDb) + " dB");
