@@ -26,6 +26,18 @@ std::int32_t Field(const RecordLayout& layout, std::string_view bytes, std::stri
                            " record");
 }
 
+// Every 32-bit field but the fixed ones, and the matrix rows.
+void ReadAll(const RecordLayout& layout, std::string_view bytes, CodecSettings& s) {
+    for (const TemplateField& f : layout.fields) {
+        if (f.kind == FieldKind::Int32 && f.meaning != "fixed" && f.meaning != "not written") {
+            s.values[std::string(f.meaning)] = Field(layout, bytes, f.meaning);
+        } else if (f.kind == FieldKind::Bytes && f.size == 8) {
+            std::string& matrix = f.meaning.starts_with("intra") ? s.intraMatrix : s.interMatrix;
+            matrix.append(bytes.substr(static_cast<std::size_t>(f.offset), 8));
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> DecodeStateText(std::string_view text) {
@@ -66,6 +78,7 @@ std::optional<CodecSettings> ReadCodecSettings(std::int32_t length, std::string_
     const std::string_view b = *bytes;
     CodecSettings s;
     s.name = layout->codec;
+    ReadAll(*layout, b, s);
     s.bitsPerSecond = Field(*layout, b, "encoding bitrate in bit/s");
     if (layout == &XvidLayout()) {
         s.codec = CodecKind::Xvid;

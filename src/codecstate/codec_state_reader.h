@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,12 @@ struct CodecSettings {
     bool quarterPixel = false;        // DivX 5
     bool gmc = false;                 // DivX 5
     bool mpegQuantization = false;    // XviD "MPEG" and "MPEG-Custom"
+    // Every number the codec's window writes into the record, by the
+    // meaning its table gives it ("RC reaction period", "bonus bias", ...);
+    // the fixed values are left out.
+    std::map<std::string, std::int32_t, std::less<>> values;
+    // XviD: the record's two quantizer matrices, 64 entries each, row by row.
+    std::string intraMatrix, interMatrix;
 };
 
 // The settings in a state record of the given length: the codec is the one

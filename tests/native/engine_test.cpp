@@ -58,23 +58,24 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
     const Case cases[] = {
         {"divx5_2pass/jobpass1.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avi -map 0:v:0 -an -c:v mpeg4 -vtag DX50 -b:v 900000 -g 250 -qmin 2 -qmax 12 "
-          "-bf 1 -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
+          "-bf 2 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -pass 1 -passlogfile " + first + " -f avi C:\\mbcli\\out\\film_firstpass.avi.part",
           "move C:\\mbcli\\out\\film_firstpass.avi.part -> C:\\mbcli\\out\\film_firstpass.avi"}},
         {"divx4_1pass/jobpass.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag DIVX -b:v 950000 -g 300 -qmin 2 -qmax 12 "
-          "-f avi C:\\mbcli\\movie.avi.part",
+          "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"xvid_2pass/jobpass2.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "
-          "-qmin 1 -qmax 31 -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
+          "-qmin 1 -qmax 31 -lumi_mask 0.1 -dark_mask 0.1 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"divx3_2pass/jobpass1.vcf", "Nandub",
-         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -pass 1 "
+         {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 1 "
           "-passlogfile C:\\mbcli\\movie_passlog -f null -",
           "move C:\\mbcli\\movie_passlog-0.log -> C:\\Divx3stats.stats"}},
         {"divx3_2pass/jobpass2.vcf", "Nandub",
          {"copy C:\\Divx3stats.stats -> C:\\mbcli\\movie_passlog-0.log",
-          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 2 "
+          "ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -qmin 2 -qmax 16 -sc_threshold 4000 "
+          "-qcomp 0.5 -qblur 0.5 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 2 "
           "-passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie_temp.avi.part",
           "move C:\\mbcli\\movie_temp.avi.part -> C:\\mbcli\\movie_temp.avi"}},
         {"divx5_2pass/AudioMux.vcf", "Nandub",
@@ -108,7 +109,7 @@ TEST(EnginePlan, DivX3AnalysisTakesTheSecondPassBitrateWhenItsJobIsThere) {
     f.files["c:\\jobpass2.vcf"] = Golden("divx3_2pass/jobpass2.vcf");
     const PlanOutcome out = f.Plan(" /r /x /sc:\\jobpass1.vcf");
     ASSERT_TRUE(out.plan) << out.problem;
-    EXPECT_NE(Runs(*out.plan).at(0).find("-c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -pass 1 "), std::string::npos);
+    EXPECT_NE(Runs(*out.plan).at(0).find("-c:v msmpeg4 -vtag DIV3 -b:v 1000000 -g 10 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 1 "), std::string::npos);
 }
 
 TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {
@@ -160,8 +161,8 @@ TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
           "move C:\\mbcli\\Stream2.WAV.part -> C:\\mbcli\\Stream2.WAV"}},
         {"-core( -input \"C:\\mbcli\\a.ac3\" -output \"C:\\mbcli\\S.MP3\" -logfile \"C:\\l.log\" )-azid( -c normal -g 6 -L )"
          " -lame( -m s -q 0 -v --vbr-mtrh -V 0 -b 112 -B 144 --athtype 2 )",
-         {"ffmpeg -y -i C:\\mbcli\\a.ac3 -vn -map 0:a:0 -c:a libmp3lame -q:a 0 -compression_level 0 -joint_stereo 0 -f mp3 "
-          "C:\\mbcli\\S.MP3.part",
+         {"ffmpeg -y -i C:\\mbcli\\a.ac3 -vn -map 0:a:0 -c:a libmp3lame -abr 1 -b:a 128k -compression_level 0 -joint_stereo 0 "
+          "-f mp3 C:\\mbcli\\S.MP3.part",
           "move C:\\mbcli\\S.MP3.part -> C:\\mbcli\\S.MP3"}},
     };
     for (const Case& c : cases) {
@@ -171,6 +172,9 @@ TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
         EXPECT_EQ(out.plan->program, "BeSweet");
         EXPECT_EQ(Runs(*out.plan), c.runs);
     }
+    // Normalised, the amplification goes into the gain that brings the peak to full scale: it would clip on top.
+    Fixture f;
+    EXPECT_EQ(f.Plan(cases[1].line).plan->gainDb, 0);
     EXPECT_EQ(WithGain({"volume={gain}dB"}, 5.04), std::vector<std::string>{"volume=5dB"});
 }
 

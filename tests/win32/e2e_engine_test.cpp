@@ -199,4 +199,31 @@ TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
     }
 }
 
+// XviD in two passes aims at the desired size, not at its bit rate box: the
+// video stream lands within 2 % of the size less the AVI's own bytes.
+TEST_F(EngineEndToEnd, TwoPassXvidLandsOnTheDesiredSize) {
+    mb::testing::ScratchFolder dir("C:\\marobex_engine_size");
+    const std::string d = dir.path();
+    ASSERT_EQ(RunConsole(Ffmpeg("-f lavfi -i testsrc2=size=320x240:rate=25:duration=10,noise=alls=12:allf=t "
+                                "-c:v mpeg4 -q:v 2 -y " + d + "\\film.avi"),
+                         d).exitCode,
+              0u);
+    const std::string engine = mb::testing::TestProgram("marobex-engine.exe");
+    const std::string target = d + "\\sized.avi";
+    const std::string job = d + "\\sized.ini";
+    ASSERT_TRUE(standin_test::WriteBytes(
+        job, "[Paths]\r\nSourceFilePath=" + d + "\\film.avi\r\nTargetFilePath=" + target + "\r\nTempFolderPath=" + d +
+                 "\r\n[Settings]\r\nOptCodec=2\r\nCmbNumPass=1\r\nTxtBrX=900\r\nTxtSize=700\r\n[Tools]\r\nVirtualDubPath=" +
+                 engine + "\r\nNanDubPath=" + engine + "\r\nBesweetPath=" + engine + "\r\n"));
+    const mb::testing::ProgramResult cli = RunConsole(mb::testing::TestProgram("marobex-cli.exe") + " \"" + job + "\"", d);
+    ASSERT_EQ(cli.exitCode, 0u) << cli.err;
+    AviSummary avi;
+    std::string problem;
+    ASSERT_TRUE(ReadAvi(standin_test::ReadBytes(target), avi, problem)) << problem;
+    ASSERT_FALSE(avi.streamInfo.empty());
+    // 700 KB less FFmpeg's AVI headers and 24.5 bytes a frame of chunk headers and index.
+    const double aim = 700.0 * 1024 - 5762 - 24.5 * 250;
+    EXPECT_NEAR(static_cast<double>(avi.streamInfo[0].indexedBytes), aim, aim * 0.02) << cli.out;
+}
+
 }  // namespace

@@ -1,12 +1,15 @@
 #include "engine_plan.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 #include "codecstate/codec_state_reader.h"
 #include "standin/besweet_job.h"
 #include "standin/encoder_job.h"
 #include "standin/standin_common.h"
+#include "video_settings.h"
 
 namespace mb::engine {
 
@@ -17,6 +20,11 @@ constexpr std::uint32_t kTagMp3 = 0x55;
 constexpr std::uint32_t kTagWma = 0x161;
 constexpr std::uint32_t kTagAc3 = 0x2000;
 constexpr int kDivx3AnalysisQuantizer = 4;
+// DivX 3 has no effort control of its own: FFmpeg's best for msmpeg4.
+constexpr int kDivx3Effort = 4;
+// How close a video pass must land on its aim before it is done again once.
+constexpr double kPassesTolerance = 0.008;
+constexpr double kOnePassTolerance = 0.04;
 
 std::string Fourcc(std::uint32_t v) {
     std::string s;
@@ -127,6 +135,11 @@ private:
             genStats_ = Text(st, 0);
         } else if (m == "SetCurveFile") {
             curveFile_ = Text(st, 0);
+        } else {
+            std::vector<int>& numbers = divx3Lines_[m];
+            numbers.clear();
+            for (const auto& arg : st.args)
+                if (!arg.isText) numbers.push_back(arg.number);
         }
         return true;
     }
@@ -251,25 +264,55 @@ private:
         plan_.settings.push_back(std::string("statistics: ") + (firstPass ? "written to " : "read from ") + prefix + "-0.log");
     }
 
+    // The bit rate a size asks for, over the source's length; 0 when the
+    // length is not known.
+    std::int64_t SizeBitrate(std::int64_t kbytes) {
+        if (!clip_) return 0;
+        return BitrateForSize(kbytes, *clip_);
+    }
+
+    // The video pass's aim: its bytes over the clip, and how close it must land.
+    void Aim(FfmpegRun& run, const std::string& target, std::int64_t bitsPerSecond, bool onePass) {
+        if (!clip_) return;
+        run.aimBytes = BytesForBitrate(bitsPerSecond, *clip_);
+        run.frames = clip_->frames;
+        run.tolerance = onePass ? kOnePassTolerance : kPassesTolerance;
+        run.output = target + ".part";
+    }
+
+    void NotApplied(const std::vector<std::string>& lines) {
+        plan_.settings.insert(plan_.settings.end(), lines.begin(), lines.end());
+    }
+
     bool VideoMpeg4(const std::string& target, FfmpegRun& run) {
-        const CodecSettings& c = *codec_;
+        CodecSettings c = *codec_;
         auto& a = run.args;
+        // XviD's two passes aim at the desired size; its bit rate box is
+        // then not used.
+        std::string sizeSaid;
+        if (c.codec == CodecKind::Xvid && c.pass != PassMode::Single) {
+            const std::int32_t kbytes = c.values.count("desired size, kbyte") ? c.values.at("desired size, kbyte") : 0;
+            const std::int64_t bits = kbytes > 0 ? SizeBitrate(kbytes) : 0;
+            if (bits > 0) {
+                c.bitsPerSecond = static_cast<std::int32_t>(std::min<std::int64_t>(bits, 2147483647));
+                sizeSaid = ", aimed at " + std::to_string(kbytes) + " KB over " + std::to_string(clip_->frames) + " frames";
+            } else {
+                plan_.settings.push_back("XviD desired size " + std::to_string(kbytes) +
+                                         " KB: not applied (the source's length is not known): the bit rate is used");
+            }
+        }
         a.insert(a.end(), {"-c:v", "mpeg4", "-vtag", c.fourcc, "-b:v", std::to_string(c.bitsPerSecond)});
-        if (c.maxKeyInterval > 0) a.insert(a.end(), {"-g", std::to_string(c.maxKeyInterval)});
-        if (c.minKeyInterval > 0) a.insert(a.end(), {"-keyint_min", std::to_string(c.minKeyInterval)});
-        if (c.minQuantizer > 0) a.insert(a.end(), {"-qmin", std::to_string(c.minQuantizer)});
-        if (c.maxQuantizer > 0 && c.maxQuantizer >= c.minQuantizer) a.insert(a.end(), {"-qmax", std::to_string(c.maxQuantizer)});
-        if (c.bFrames) a.insert(a.end(), {"-bf", "1"});
-        if (c.quarterPixel) a.insert(a.end(), {"-flags", "+qpel"});
-        if (c.mpegQuantization) a.insert(a.end(), {"-mpeg_quant", "1"});
+        const SettingOptions o = Mpeg4SettingOptions(c);
+        a.insert(a.end(), o.args.begin(), o.args.end());
+        if (c.pass != PassMode::First) Aim(run, target, c.bitsPerSecond, c.pass == PassMode::Single);
         static constexpr const char* kPass[] = {"one pass", "first pass", "second pass"};
         const char* pass = kPass[static_cast<int>(c.pass)];
         plan_.settings.push_back("video: " + c.name + " (FFmpeg mpeg4, fourcc " + c.fourcc + "), " + pass + ", " +
                                  std::to_string(c.bitsPerSecond) + " bit/s, keyframes every " + std::to_string(c.maxKeyInterval) +
                                  " frames at most, quantizer " + std::to_string(c.minQuantizer) + " to " +
                                  std::to_string(c.maxQuantizer) + (c.bFrames ? ", B-frames" : "") +
-                                 (c.quarterPixel ? ", quarter pixel" : "") +
-                                 (c.gmc ? ", GMC asked for (FFmpeg's mpeg4 encoder has none: left out)" : ""));
+                                 (c.quarterPixel ? ", quarter pixel" : "") + sizeSaid);
+        NotApplied(o.notApplied);
         if (c.pass == PassMode::First) {
             AddPass(target, true, run);
         } else if (c.pass == PassMode::Second) {
@@ -300,11 +343,17 @@ private:
         else
             a.insert(a.end(), {"-b:v", std::to_string(kbps * 1000)});
         if (keyframes > 0) a.insert(a.end(), {"-g", std::to_string(keyframes)});
+        const SettingOptions o = Divx3LineOptions(first ? ScriptNumbers{} : divx3Lines_, first);
+        a.insert(a.end(), o.args.begin(), o.args.end());
+        const std::vector<std::string> effort = EffortOptions(kDivx3Effort, true);
+        a.insert(a.end(), effort.begin(), effort.end());
+        if (!first) Aim(run, target, kbps * 1000LL, false);
         plan_.settings.push_back("video: DivX 3 (FFmpeg msmpeg4, fourcc DIV3), " +
                                  (!first ? "second pass, " + std::to_string(kbps) + " kbit/s"
                                   : secondPass_ ? "first pass, analysed at the second pass's " + std::to_string(kbps) + " kbit/s"
                                                 : "first pass, analysed at quantizer " + std::to_string(kDivx3AnalysisQuantizer)) +
                                  ", keyframes every " + std::to_string(keyframes) + " frames at most");
+        NotApplied(o.notApplied);
         const std::string prefix = PassLogPrefix(target);
         if (!first) {
             // FFmpeg reads "<prefix>-0.log": the curve file the job names goes there.
@@ -350,6 +399,10 @@ private:
     int divxKbps_ = 0, divxKeyframes_ = 0;
     bool noAvi_ = false;
     std::string genStats_, curveFile_;
+    ScriptNumbers divx3Lines_;  // Nandub's other video lines
+
+public:
+    std::optional<ClipLength> clip_;  // the source's length, when its header tells it
 };
 
 bool IsDigits(std::string_view s) {
@@ -362,7 +415,8 @@ bool IsDigits(std::string_view s) {
 // LAME's options as BeSweet passes them, in libmp3lame's terms.
 bool LameOptions(const std::vector<std::string>& lame, std::vector<std::string>& a, std::string& said, std::string& problem) {
     enum { Cbr, Abr, Vbr } mode = Cbr;
-    int kbps = 128, abrKbps = 0, vbrQuality = 4, quality = -1;
+    int kbps = 128, abrKbps = 0, vbrQuality = 4, quality = -1, maxKbps = 0;
+    bool minGiven = false;
     bool joint = true, mono = false;
     double lowpassHz = 0;
     auto next = [&](std::size_t& i, int& out) {
@@ -376,6 +430,7 @@ bool LameOptions(const std::vector<std::string>& lame, std::vector<std::string>&
         if (o == "-b") {
             if (!next(i, v)) return problem = "-lame( -b needs a bitrate", false;
             kbps = v;
+            minGiven = true;
         } else if (o == "--abr" || o == "--alt-preset") {
             if (!next(i, v)) return problem = "-lame( " + o + " needs a bitrate", false;
             mode = Abr;
@@ -399,13 +454,24 @@ bool LameOptions(const std::vector<std::string>& lame, std::vector<std::string>&
             if (i + 1 >= lame.size()) return problem = "-lame( --lowpass needs a frequency", false;
             const double f = std::atof(lame[++i].c_str());
             lowpassHz = f < 100 ? f * 1000 : f;
-        } else if (o == "-B" || o == "--athtype") {
-            ++i;  // VBR's upper bitrate and the ATH type: LAME's own tuning, not offered by FFmpeg
+        } else if (o == "-B") {
+            if (!next(i, v)) return problem = "-lame( -B needs a bitrate", false;
+            maxKbps = v;
+        } else if (o == "--athtype") {
+            ++i;  // the ATH type: LAME's own tuning, not offered by FFmpeg
         }
         // -Z, -b32 and the like are LAME's own tuning and change nothing here.
     }
     a.insert(a.end(), {"-c:a", "libmp3lame"});
-    if (mode == Vbr) {
+    if (mode == Vbr && minGiven && maxKbps >= kbps) {
+        // FFmpeg's LAME takes no bounds for VBR: its average bit rate mode
+        // between them keeps the bit rate inside and still varies it.
+        const int mean = (kbps + maxKbps) / 2;
+        a.insert(a.end(), {"-abr", "1", "-b:a", std::to_string(mean) + "k"});
+        said = "MP3 VBR quality " + std::to_string(vbrQuality) + " between " + std::to_string(kbps) + " and " +
+               std::to_string(maxKbps) + " kbit/s: FFmpeg's LAME bounds no VBR, so ABR " + std::to_string(mean) +
+               " kbit/s";
+    } else if (mode == Vbr) {
         a.insert(a.end(), {"-q:a", std::to_string(vbrQuality)});
         said = "MP3 VBR quality " + std::to_string(vbrQuality);
     } else if (mode == Abr) {
@@ -457,8 +523,14 @@ PlanOutcome PlanBesweet(std::string_view arguments, const FileExists& exists) {
         measure.args = {"-y", "-i", o.input, "-vn", "-map", "0:a:0", "-af", "volumedetect", "-f", "null", "-"};
         plan.steps.push_back({StepKind::Ffmpeg, std::move(measure), {}, {}});
         filters.push_back("volume={gain}dB");
+        // Amplified after the normalisation, the loudest sample would clip:
+        // the normalisation brings the peak, amplification included, to
+        // full scale.
         plan.settings.push_back("normalised to full scale" +
-                                (plan.gainDb != 0 ? ", then amplified by " + Number(plan.gainDb) + " dB" : std::string()));
+                                (plan.gainDb != 0 ? ", the amplification by " + Number(plan.gainDb) +
+                                                        " dB included (it would clip on top of it)"
+                                                  : std::string()));
+        plan.gainDb = 0;
     } else if (plan.gainDb != 0) {
         filters.push_back("volume=" + Number(plan.gainDb) + "dB");
         plan.settings.push_back("amplified by " + Number(plan.gainDb) + " dB");
@@ -550,7 +622,8 @@ std::string PassLogPrefix(std::string_view savedPath) {
     return stem + "_passlog";
 }
 
-PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists, const FileReader& reader) {
+PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists, const FileReader& reader,
+                            const FileReader& headReader) {
     std::size_t start = arguments.find_first_not_of(' ');
     if (start != std::string_view::npos && arguments.substr(start).rfind("-core(", 0) == 0)
         return PlanBesweet(arguments, exists);
@@ -584,6 +657,11 @@ PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists
     if (UsesNandubStatements(reading.statements) || IsMuxJob(reading.statements)) dialect = ScriptDialect::Nandub;
     JobPlanner planner(dialect, exists);
     planner.secondPass_ = SecondPassOf(args.jobFile, reading.statements, reader);
+    for (const ScriptStatement& st : reading.statements)
+        if (headReader && st.object == "VirtualDub" && st.method == "Open" && !st.args.empty() && st.args[0].isText) {
+            if (const auto head = headReader(st.args[0].text)) planner.clip_ = ReadAviLength(*head);
+            break;
+        }
     const bool ok = planner.Run(reading.statements);
     if (!planner.plan().target.empty()) out.logPath = planner.plan().target + ".log";
     if (!ok) {
@@ -592,6 +670,35 @@ PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists
     }
     out.plan = std::move(planner.plan());
     return out;
+}
+
+std::optional<Redo> RedoAfter(const FfmpegRun& run, std::int64_t outputBytes) {
+    if (run.aimBytes <= 0 || run.redosLeft <= 0) return std::nullopt;
+    const std::int64_t video = outputBytes - AviOverheadBytes(run.frames);
+    const auto rate = std::find(run.args.begin(), run.args.end(), "-b:v");
+    if (rate == run.args.end() || rate + 1 == run.args.end()) return std::nullopt;
+    const std::int64_t bits = std::atoll((rate + 1)->c_str());
+    auto corrected = CorrectedBitrate(bits, run.aimBytes, video, run.tolerance);
+    if (!corrected || *corrected <= 0) return std::nullopt;
+    // FFmpeg's size does not follow its bit rate in proportion (its
+    // quantizer bounds and B-frames bend it): the second correction goes
+    // along the line through the two tries.
+    if (run.lastBits > 0 && run.lastBytes != video && run.lastBits != bits) {
+        const double slope = static_cast<double>(video - run.lastBytes) / static_cast<double>(bits - run.lastBits);
+        const double secant = static_cast<double>(bits) + static_cast<double>(run.aimBytes - video) / slope;
+        if (slope > 0 && secant > 0) corrected = static_cast<std::int64_t>(std::llround(secant));
+    }
+    Redo redo{run, {}};
+    redo.run.args[static_cast<std::size_t>(rate + 1 - run.args.begin())] = std::to_string(*corrected);
+    redo.run.what = EndsWith(run.what, ", again") ? run.what : run.what + ", again";
+    redo.run.redosLeft = run.redosLeft - 1;
+    redo.run.lastBits = bits;
+    redo.run.lastBytes = video;
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "%+.1f %%", (static_cast<double>(video) / static_cast<double>(run.aimBytes) - 1) * 100);
+    redo.line = "video: " + std::to_string(video) + " bytes against " + std::to_string(run.aimBytes) + " aimed at (" +
+                percent + "): encoding again at " + std::to_string(*corrected) + " bit/s";
+    return redo;
 }
 
 std::string QuoteArgument(const std::string& argument) {

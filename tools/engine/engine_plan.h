@@ -3,6 +3,7 @@
 // or BeSweet's "-core( ... )" line turned into FFmpeg runs and file steps.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +22,15 @@ struct FfmpegRun {
     // A run that only measures the loudest sample (volumedetect); the later
     // runs' "{gain}" becomes the gain that brings it to full scale.
     bool measuresPeak = false;
+    // A video pass that aims at a size: the video bytes it should write over
+    // the clip's frames into output. When it misses, it is run again at a
+    // corrected bit rate, at most twice (RedoAfter).
+    std::int64_t aimBytes = 0;
+    std::int64_t frames = 0;
+    double tolerance = 0;  // 0.01: within 1 %
+    std::string output;
+    int redosLeft = 2;
+    std::int64_t lastBits = 0, lastBytes = 0;  // the try before, for the second correction
 };
 
 enum class StepKind { Ffmpeg, Delete, Move, Copy };
@@ -59,8 +69,19 @@ using FileReader = std::function<std::optional<std::string>(const std::string&)>
 // lead to the same prefix as the final target.
 std::string PassLogPrefix(std::string_view savedPath);
 
-// The plan of the command line after the program path.
-PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists, const FileReader& reader);
+// The plan of the command line after the program path. headReader gives the
+// first bytes of a source, where its AVI header tells its length (a size the
+// user asked for needs it); without it the bit rates are taken as they are.
+PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists, const FileReader& reader,
+                            const FileReader& headReader = {});
+
+// The run to do again after a video pass wrote outputBytes, when it missed
+// its aim by more than its tolerance, with the log line that says so.
+struct Redo {
+    FfmpegRun run;
+    std::string line;
+};
+std::optional<Redo> RedoAfter(const FfmpegRun& run, std::int64_t outputBytes);
 
 // MSVCRT quoting of one argument, and a whole command line.
 std::string QuoteArgument(const std::string& argument);

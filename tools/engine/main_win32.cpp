@@ -354,7 +354,12 @@ int Run(HINSTANCE instance, int show) {
 
     mb::Win32StandinFiles files;
     const PlanOutcome outcome = PlanCommandLine(
-        mb::ArgumentsOf(commandLine), [&](const std::string& p) { return files.Exists(p); }, ReadWholeFile);
+        mb::ArgumentsOf(commandLine), [&](const std::string& p) { return files.Exists(p); }, ReadWholeFile,
+        [&](const std::string& p) -> std::optional<std::string> {
+            std::string head;  // the AVI header, for the source's length
+            if (!files.ReadStart(p, 64 * 1024, head)) return std::nullopt;
+            return head;
+        });
     if (!outcome.plan) return Fail(outcome.problem, outcome.logPath);
     const EnginePlan& plan = *outcome.plan;
     if (g.dialog != nullptr) {
@@ -396,6 +401,14 @@ int Run(HINSTANCE instance, int show) {
             case StepKind::Ffmpeg: {
                 double measured = 0;
                 ok = RunFfmpeg(ffmpeg, step.run, gain, measured, problem);
+                // A video pass that missed its size is done again at a corrected bit rate.
+                for (FfmpegRun current = step.run; ok && !g.aborted;) {
+                    const auto redo = RedoAfter(current, files.Size(current.output));
+                    if (!redo) break;
+                    g.log.push_back(redo->line);
+                    current = redo->run;
+                    ok = RunFfmpeg(ffmpeg, current, gain, measured, problem);
+                }
                 if (ok && step.run.measuresPeak) gain = plan.gainDb + measured;
                 break;
             }

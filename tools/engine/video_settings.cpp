@@ -1,0 +1,245 @@
+#include "video_settings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace mb::engine {
+
+namespace {
+
+// Measured on FFmpeg's AVI muxer: the headers (with the room kept for an
+// OpenDML index), then per frame an 8-byte chunk header, the padding byte of
+// every odd-sized frame (half of them) and a 16-byte index entry.
+constexpr std::int64_t kAviHeaderBytes = 5762;
+constexpr double kAviBytesPerFrame = 24.5;
+
+std::uint32_t Le32(std::string_view s, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+std::string Real(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+std::int32_t Value(const CodecSettings& c, std::string_view meaning, std::int32_t otherwise = 0) {
+    const auto it = c.values.find(meaning);
+    return it == c.values.end() ? otherwise : it->second;
+}
+
+void Add(std::vector<std::string>& a, std::initializer_list<std::string> more) { a.insert(a.end(), more); }
+
+// A matrix as FFmpeg's -intra_matrix takes it: 64 numbers, comma-separated.
+std::string MatrixText(const std::string& bytes) {
+    std::string out;
+    for (char b : bytes) out += (out.empty() ? "" : ",") + std::to_string(static_cast<unsigned char>(b));
+    return out;
+}
+
+}  // namespace
+
+std::optional<ClipLength> ReadAviLength(std::string_view head) {
+    if (head.size() < 12 || head.substr(0, 4) != "RIFF" || head.substr(8, 4) != "AVI ") return std::nullopt;
+    const std::size_t at = head.find("avih");
+    if (at == std::string_view::npos || at + 8 + 24 > head.size()) return std::nullopt;
+    const std::uint32_t microseconds = Le32(head, at + 8);
+    const std::uint32_t frames = Le32(head, at + 8 + 16);
+    if (microseconds == 0 || frames == 0) return std::nullopt;
+    return ClipLength{frames, 1e6 / microseconds};
+}
+
+std::int64_t AviOverheadBytes(std::int64_t frames) {
+    return kAviHeaderBytes + static_cast<std::int64_t>(std::llround(kAviBytesPerFrame * static_cast<double>(frames)));
+}
+
+std::int64_t BitrateForSize(std::int64_t kbytes, const ClipLength& clip) {
+    const double seconds = clip.Seconds();
+    const std::int64_t videoBytes = kbytes * 1024 - AviOverheadBytes(clip.frames);
+    if (seconds <= 0 || videoBytes <= 0) return 0;
+    return static_cast<std::int64_t>(std::llround(static_cast<double>(videoBytes) * 8 / seconds));
+}
+
+std::int64_t BytesForBitrate(std::int64_t bitsPerSecond, const ClipLength& clip) {
+    return static_cast<std::int64_t>(std::llround(static_cast<double>(bitsPerSecond) * clip.Seconds() / 8));
+}
+
+std::optional<std::int64_t> CorrectedBitrate(std::int64_t bitsPerSecond, std::int64_t aimBytes, std::int64_t gotBytes,
+                                             double tolerance) {
+    if (aimBytes <= 0 || gotBytes <= 0) return std::nullopt;
+    const double ratio = static_cast<double>(aimBytes) / static_cast<double>(gotBytes);
+    if (std::fabs(ratio - 1) <= tolerance) return std::nullopt;
+    return static_cast<std::int64_t>(std::llround(static_cast<double>(bitsPerSecond) * ratio));
+}
+
+std::vector<std::string> EffortOptions(int effort, bool msmpeg4) {
+    std::vector<std::string> a;
+    effort = std::clamp(effort, 0, kBestEffort);
+    if (effort == 0) return {"-motion_est", "zero"};
+    if (effort == 2) Add(a, {"-mbd", "bits"});
+    if (effort >= 3) Add(a, {"-mbd", "rd"});
+    if (effort >= 4) Add(a, {"-trellis", "1", "-cmp", "2", "-subcmp", "2"});
+    // Four motion vectors per macroblock and AC prediction are MPEG-4's own.
+    if (effort >= 5 && !msmpeg4) Add(a, {"-flags", "+mv4+aic"});
+    if (effort >= 6) Add(a, {"-last_pred", "2", "-dia_size", "2"});
+    return a;
+}
+
+SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
+    SettingOptions o;
+    auto& a = o.args;
+    auto notApplied = [&](const std::string& setting, const std::string& why) {
+        o.notApplied.push_back(c.name + " " + setting + ": not applied (" + why + ")");
+    };
+    if (c.maxKeyInterval > 0) Add(a, {"-g", std::to_string(c.maxKeyInterval)});
+    if (c.minKeyInterval > 0) Add(a, {"-keyint_min", std::to_string(c.minKeyInterval)});
+    if (c.minQuantizer > 0) Add(a, {"-qmin", std::to_string(c.minQuantizer)});
+    if (c.maxQuantizer > 0 && c.maxQuantizer >= c.minQuantizer) Add(a, {"-qmax", std::to_string(c.maxQuantizer)});
+
+    int effort = 5;
+    if (c.codec == CodecKind::Xvid) {
+        effort = Value(c, "motion search precision", 5);
+        const std::int32_t quant = Value(c, "quantization type");
+        if (quant == 1 || quant == 2) Add(a, {"-mpeg_quant", "1"});
+        if (quant == 2 && c.intraMatrix.size() == 64 && c.interMatrix.size() == 64)
+            Add(a, {"-intra_matrix", MatrixText(c.intraMatrix), "-inter_matrix", MatrixText(c.interMatrix)});
+        if (quant == 3) notApplied("quantization type Modulated", "FFmpeg switches no quantizer type per frame");
+        // XviD's luminance masking raises the quantizer where the eye sees
+        // least: in very bright and very dark areas.
+        if (Value(c, "luminance masking") != 0) Add(a, {"-lumi_mask", "0.1", "-dark_mask", "0.1"});
+        // The boost is how much better an I-frame is than the P-frames
+        // around it; FFmpeg's I-frame quantizer is the P-frames' times 0.8
+        // by default, which is XviD's 20 %.
+        const std::int32_t boost = Value(c, "I-frame boost", 20);
+        if (boost != 20) Add(a, {"-i_qfactor", Real(-std::max(0.0, 1 - boost / 100.0))});
+        // The curve strength says how far the quantizer follows the scenes'
+        // complexity: FFmpeg's qcomp (0 the same bits everywhere, 1 the same
+        // quantizer everywhere), 50 % being FFmpeg's 0.5.
+        const std::int32_t strength = Value(c, "curve strength", 50);
+        if (strength != 50) Add(a, {"-qcomp", Real(std::clamp(strength / 100.0, 0.0, 1.0))});
+        // The payback delay spreads an overflow over frames: FFmpeg's qblur
+        // smooths the quantizer over time, 240 frames being its 0.5.
+        const std::int32_t payback = Value(c, "bitrate payback delay, frames", 240);
+        if (payback != 240) Add(a, {"-qblur", Real(std::max(0.0, payback / 480.0))});
+        const std::int32_t iMin = Value(c, "minimum I-frame quantizer"), pMin = Value(c, "minimum P-frame quantizer");
+        const std::int32_t iMax = Value(c, "maximum I-frame quantizer"), pMax = Value(c, "maximum P-frame quantizer");
+        if (iMin != pMin || iMax != pMax)
+            o.notApplied.push_back("XviD separate I- and P-frame quantizer bounds: not applied as such (FFmpeg bounds all frames "
+                                   "alike: quantizer " + std::to_string(c.minQuantizer) + " to " +
+                                   std::to_string(c.maxQuantizer) + ")");
+        static constexpr const char* kCurve[][2] = {
+            {"high bitrate scenes, %", "25"},          {"low bitrate scenes, %", "10"},
+            {"alternative curve system", "0"},         {"automatic minimum relative quality", "1"},
+            {"automatic bonus bias", "1"},             {"bonus bias", "50"},
+            {"curve aggression", "1"},                 {"high distance from average", "300"},
+            {"low distance from average", "300"},      {"minimum relative quality", "50"},
+            {"payback method", "0"},
+        };
+        for (const auto& [meaning, usual] : kCurve)
+            if (Value(c, meaning, std::stoi(usual)) != std::stoi(usual))
+                notApplied(std::string(meaning) + " " + std::to_string(Value(c, meaning)),
+                           "FFmpeg's two-pass curve is its qcomp alone");
+        if (Value(c, "hinted motion estimation") != 0) notApplied("hinted motion estimation", "FFmpeg reads no motion hints");
+    } else {
+        // DivX's rate control: the reaction period is how quickly the
+        // quantizer moves (FFmpeg's qblur, 10 frames being its 0.5); the
+        // down/up reaction how far it follows the scenes (qcomp, 20 being
+        // FFmpeg's 0.5). The averaging period has no counterpart: FFmpeg's
+        // bit rate tolerance, tried for it, throws its two passes far off
+        // their bit rate.
+        const std::int32_t average = Value(c, c.codec == CodecKind::Divx5 ? "RC averaging period, frames" : "RC average period", 2000);
+        if (average != 2000)
+            notApplied("RC averaging period " + std::to_string(average),
+                       "FFmpeg averages over the whole file in two passes, by its own tolerance in one");
+        const std::int32_t reaction = Value(c, c.codec == CodecKind::Divx5 ? "RC reaction period, frames" : "RC reaction period", 10);
+        if (reaction != 10) Add(a, {"-qblur", Real(std::max(0.0, reaction / 20.0))});
+        const std::int32_t downUp = Value(c, c.codec == CodecKind::Divx5 ? "RC down/up reaction, frames" : "RC down/up reaction", 20);
+        if (downUp != 20) Add(a, {"-qcomp", Real(std::clamp(downUp / 40.0, 0.0, 1.0))});
+    }
+    if (c.codec == CodecKind::Divx5) {
+        if (c.bFrames) Add(a, {"-bf", "2"});
+        if (c.quarterPixel) Add(a, {"-flags", "+qpel"});
+        if (c.gmc) notApplied("GMC", "FFmpeg's mpeg4 encoder has no global motion compensation");
+        // The scene change threshold in per cent: the higher, the sooner a
+        // keyframe; FFmpeg's threshold is the other way round, 0 at 50 %.
+        const std::int32_t scene = Value(c, "scene change threshold, %", 50);
+        if (scene != 50) Add(a, {"-sc_threshold", std::to_string((50 - scene) * 1000)});
+        // Psychovisual enhancement chooses the effort: none is quick,
+        // light (the window's default) FFmpeg's best by hand, strong more.
+        const std::int32_t pe = Value(c, "psychovisual enhancement on") != 0 ? Value(c, "psychovisual enhancement level", 1) : 0;
+        effort = pe <= 0 ? 3 : pe == 1 ? 5 : kBestEffort;
+        // Pre-processing is a noise filter before the encoder: FFmpeg's
+        // hqdn3d, stronger with each step ("Normal" about its default).
+        const std::int32_t pre = Value(c, "pre-processing level", -1);
+        if (pre > 0) {
+            const double s = 1.5 * pre;
+            Add(a, {"-vf", "hqdn3d=" + Real(s) + ":" + Real(s * 0.75) + ":" + Real(s * 1.5) + ":" + Real(s * 1.125)});
+        }
+    }
+    const std::vector<std::string> e = EffortOptions(effort, false);
+    // One -flags for all: FFmpeg keeps only the last one given.
+    const auto flags = std::find(a.begin(), a.end(), "-flags");
+    const auto effortFlags = std::find(e.begin(), e.end(), "-flags");
+    if (flags != a.end() && effortFlags != e.end()) {
+        *(flags + 1) += *(effortFlags + 1);
+        for (auto it = e.begin(); it != e.end(); ++it)
+            if (it != effortFlags && it != effortFlags + 1) a.push_back(*it);
+    } else {
+        a.insert(a.end(), e.begin(), e.end());
+    }
+    return o;
+}
+
+SettingOptions Divx3LineOptions(const ScriptNumbers& lines, bool analysis) {
+    SettingOptions o;
+    auto& a = o.args;
+    auto line = [&](std::string_view method) -> const std::vector<int>* {
+        const auto it = lines.find(method);
+        return it == lines.end() ? nullptr : &it->second;
+    };
+    auto notApplied = [&](const std::string& what, const std::string& why) {
+        o.notApplied.push_back("DivX 3 " + what + ": not applied (" + why + ")");
+    };
+    // The quantizer range of the main compression levels.
+    if (const auto* l = line("SetCompLevelsMain"); l && l->size() >= 2 && (*l)[0] > 0 && (*l)[1] >= (*l)[0])
+        Add(a, {"-qmin", std::to_string((*l)[0]), "-qmax", std::to_string((*l)[1])});
+    if (analysis) return o;
+    // Nandub's scene change detection: the higher, the sooner a keyframe.
+    if (const auto* l = line("InternalSCD"); l && !l->empty() && (*l)[0] != 100)
+        Add(a, {"-sc_threshold", std::to_string((100 - (*l)[0]) * 1000)});
+    // The lowest bit rate: FFmpeg keeps one only with a rate buffer and a
+    // maximum rate, and its msmpeg4 two-pass encoder breaks down with them.
+    if (const auto* l = line("SetMinKBPS"); l && !l->empty() && (*l)[0] > 0)
+        notApplied("minimum bit rate " + std::to_string((*l)[0]) + " kbit/s",
+                   "FFmpeg's msmpeg4 takes no rate buffer in two passes");
+    // The curve compression in per cent: how far the scenes' bits are drawn
+    // to the average (FFmpeg's qcomp, 0 all alike); the smoother is qblur.
+    if (const auto* l = line("SetCurveCompression"); l && l->size() >= 2) {
+        const bool symmetric = l->size() == 2;
+        const int compression = symmetric ? (*l)[0] : ((*l)[0] + (*l)[1]) / 2;
+        Add(a, {"-qcomp", Real(std::clamp(1 - compression / 50.0, 0.0, 1.0)), "-qblur", Real(l->back() / 6.0)});
+        if (!symmetric) notApplied("asymmetric curve compression", "FFmpeg compresses both ways alike: their mean is used");
+    }
+    // Luminance correction raises the quantizer in bright areas.
+    if (const auto* l = line("SetLumaCorrectionAmp"); l && l->size() >= 3 && (*l)[0] != 0)
+        Add(a, {"-lumi_mask", Real((*l)[2] / 300.0)});
+    if (const auto* l = line("SetQualityControl"); l && !l->empty() && (*l)[0] != 0)
+        notApplied("error prevention", "FFmpeg's rate control keeps no such guard");
+    if (const auto* l = line("SetMotionDetection"); l && l->size() >= 4)
+        notApplied("motion detection and codec switching", "FFmpeg encodes with one encoder throughout");
+    if (const auto* l = line("SetCrispness"); l && !l->empty() && (*l)[0] != 0)
+        notApplied("crispness " + std::to_string((*l)[0]), "FFmpeg's msmpeg4 has no sharpness control");
+    if (const auto* l = line("SetCrispness"); l && l->size() >= 2 && (*l)[1] != 0)
+        notApplied("bits reservoir", "FFmpeg's two-pass plans the whole file at once");
+    if (const auto* l = line("SetCurveMcFactor"); l && !l->empty() && (*l)[0] != 0)
+        notApplied("motion-based curve factor", "FFmpeg weighs motion by its own rate equation");
+    if (const auto* l = line("SetCurveFilter"); l && l->size() >= 2)
+        notApplied("curve filter " + std::to_string((*l)[0]) + " to " + std::to_string((*l)[1]) + " kbit/s",
+                   "FFmpeg bounds frames by quantizer, not by kbit/s");
+    return o;
+}
+
+}  // namespace mb::engine
