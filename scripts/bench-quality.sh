@@ -161,7 +161,7 @@ for c in divx5 divx4 xvid; do
   case=${c}_1pass; want "${cases[@]}" || continue
   off=4; [ $c = divx4 ] && off=0
   job ${c}_1pass/jobpass.vcf ${c}1.vcf ${c}1.avi $off=$kb600; run_engine ${c}1.vcf
-  g=300; [ $c = divx5 ] && g=250
+  g=300
   q=(-qmin 2 -qmax 12); [ $c = xvid ] && q=()
   # DivX 5's window asks for B-frames by default: the hand command has them too.
   [ $c = divx5 ] && q+=(-bf 2)
