@@ -49,9 +49,9 @@ TEST(EngineSettings, EachSettingBecomesItsOptionOrSaysItIsNotApplied) {
         const char* notApplied;  // the start of the log line, or ""
     };
     const Case cases[] = {
-        {&XvidLayout(), nullptr, 0, "-g 300 -keyint_min 1 -qmin 1 -qmax 31 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic", ""},
+        {&XvidLayout(), nullptr, 0, "-g 300 -keyint_min 1 -qmin 1 -qmax 31 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
         {&XvidLayout(), "motion search precision", 0, "-qmax 31 -motion_est zero", ""},
-        {&XvidLayout(), "motion search precision", 6, "+mv4+aic -last_pred 2 -dia_size 2", ""},
+        {&XvidLayout(), "motion search precision", 6, "+mv4+aic -mpv_flags +qp_rd -last_pred 2 -dia_size 2", ""},
         {&XvidLayout(), "quantization type", 1, "-mpeg_quant 1 -mbd", ""},
         {&XvidLayout(), "quantization type", 2, "-mpeg_quant 1 -intra_matrix 8,17,18,19,21,23,25,27,17,", ""},
         {&XvidLayout(), "quantization type", 3, "", "XviD quantization type Modulated: not applied"},
@@ -65,17 +65,17 @@ TEST(EngineSettings, EachSettingBecomesItsOptionOrSaysItIsNotApplied) {
         {&XvidLayout(), "alternative curve system", 1, "", "XviD alternative curve system 1: not applied"},
         {&XvidLayout(), "payback method", 1, "", "XviD payback method 1: not applied"},
         {&XvidLayout(), "hinted motion estimation", 1, "", "XviD hinted motion estimation: not applied"},
-        {&Divx5Layout(), nullptr, 0, "-g 250 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic", ""},
+        {&Divx5Layout(), nullptr, 0, "-g 250 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
         {&Divx5Layout(), "bidirectional encoding", 1, "-bf 2", ""},
         {&Divx5Layout(), "quarter pixel", 1, "-flags +qpel+mv4+aic", ""},
         {&Divx5Layout(), "GMC", 1, "", "DivX 5 GMC: not applied"},
         {&Divx5Layout(), "scene change threshold, %", 70, "-sc_threshold -20000", ""},
-        {&Divx5Layout(), "psychovisual enhancement level", 3, "+mv4+aic -last_pred 2 -dia_size 2", ""},
+        {&Divx5Layout(), "psychovisual enhancement level", 3, "+mv4+aic -mpv_flags +qp_rd -last_pred 2 -dia_size 2", ""},
         {&Divx5Layout(), "pre-processing level", 2, "-vf hqdn3d=3:2.25:4.5:3.375", ""},
         {&Divx5Layout(), "RC reaction period, frames", 30, "-qblur 1.5", ""},
         {&Divx5Layout(), "RC down/up reaction, frames", 10, "-qcomp 0.25", ""},
         {&Divx5Layout(), "RC averaging period, frames", 500, "", "DivX 5 RC averaging period 500: not applied"},
-        {&Divx4Layout(), nullptr, 0, "-g 300 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic", ""},
+        {&Divx4Layout(), nullptr, 0, "-g 300 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
         {&Divx4Layout(), "RC reaction period", 5, "-qblur 0.25", ""},
         {&Divx4Layout(), "RC down/up reaction", 40, "-qcomp 1", ""},
     };
@@ -110,8 +110,8 @@ TEST(EngineSettings, EffortStepsFromQuickestToBest) {
         "-mbd bits",
         "-mbd rd",
         "-mbd rd -trellis 1 -cmp 2 -subcmp 2",
-        "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic",
-        "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -last_pred 2 -dia_size 2",
+        "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd",
+        "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd -last_pred 2 -dia_size 2",
     };
     for (int e = 0; e <= kBestEffort; ++e) EXPECT_EQ(Joined(EffortOptions(e, false)), expected[e]) << e;
     EXPECT_EQ(Joined(EffortOptions(5, true)), "-mbd rd -trellis 1 -cmp 2 -subcmp 2");  // msmpeg4 has no 4MV nor AIC

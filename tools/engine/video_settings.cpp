@@ -82,8 +82,10 @@ std::vector<std::string> EffortOptions(int effort, bool msmpeg4) {
     if (effort == 2) Add(a, {"-mbd", "bits"});
     if (effort >= 3) Add(a, {"-mbd", "rd"});
     if (effort >= 4) Add(a, {"-trellis", "1", "-cmp", "2", "-subcmp", "2"});
-    // Four motion vectors per macroblock and AC prediction are MPEG-4's own.
-    if (effort >= 5 && !msmpeg4) Add(a, {"-flags", "+mv4+aic"});
+    // Four motion vectors per macroblock, AC prediction and the quantizer
+    // chosen per macroblock by rate-distortion are MPEG-4's own: msmpeg4's
+    // pictures break up with the last (it has no quantizer change per block).
+    if (effort >= 5 && !msmpeg4) Add(a, {"-flags", "+mv4+aic", "-mpv_flags", "+qp_rd"});
     if (effort >= 6) Add(a, {"-last_pred", "2", "-dia_size", "2"});
     return a;
 }
