@@ -110,9 +110,17 @@ hand_bits_for() { # name engine-ssim engine-bitrate passes options...
 }
 
 best_mpeg4=(-c:v mpeg4 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd)
-# DivX 5's window asks for B-frames and quarter pixel by default; the hand
-# command has them too (with them FFmpeg needs far fewer bits on this clip).
-divx5_tools=(-bf 2 -flags +mv4+aic+qpel)
+# The hand command has the MPEG-4 tools the DivX 5 job's record asks for:
+# B-frames (the record's field at byte 68) and quarter pixel (byte 84).
+divx5_tools() { # job-file
+  python3 - "$1" <<'PY'
+import base64, re, struct, sys
+m = re.search(r'SetCompData\(\d+,"([^"]*)"\)', open(sys.argv[1]).read())
+b = base64.b64decode(m.group(1) + '=' * (-len(m.group(1)) % 4))
+field = lambda at: struct.unpack_from('<i', b, at)[0]
+print(('-bf 2 ' if field(68) else '') + '-flags +mv4+aic' + ('+qpel' if field(84) else ''))
+PY
+}
 best_msmpeg4=(-c:v msmpeg4 -mbd rd -trellis 1 -cmp 2 -subcmp 2)
 kb600=600000
 printf '%-28s %10s %10s %8s %7s %9s\n' case aim_bytes video_B error SSIM bits_vs_hand
@@ -141,7 +149,7 @@ fi
 case=divx5_2pass; if want "${cases[@]}"; then
   job divx5_2pass/jobpass1.vcf d51.vcf d5_firstpass.avi 4=$kb600; job divx5_2pass/jobpass2.vcf d52.vcf d5_temp.avi 4=$kb600
   run_engine d51.vcf; run_engine d52.vcf
-  report $case $aim600 "$dir/d5_temp.avi" 2 "${best_mpeg4[@]}" -g 250 -qmin 2 -qmax 12 "${divx5_tools[@]}"
+  report $case $aim600 "$dir/d5_temp.avi" 2 "${best_mpeg4[@]}" -g 250 -qmin 2 -qmax 12 $(divx5_tools "$dir/d52.vcf")
 fi
 case=divx4_2pass; if want "${cases[@]}"; then
   job divx4_2pass/jobpass1.vcf d41.vcf d4_firstpass.avi 0=$kb600; job divx4_2pass/jobpass2.vcf d42.vcf d4.avi 0=$kb600
@@ -171,7 +179,7 @@ for c in divx5 divx4 xvid; do
   job ${c}_1pass/jobpass.vcf ${c}1.vcf ${c}1.avi $off=$kb600; run_engine ${c}1.vcf
   g=300
   q=(-qmin 2 -qmax 12); [ $c = xvid ] && q=()
-  [ $c = divx5 ] && q+=("${divx5_tools[@]}")
+  [ $c = divx5 ] && q+=($(divx5_tools "$dir/${c}1.vcf"))
   report $case $aim600 "$dir/${c}1.avi" 1 "${best_mpeg4[@]}" -g $g "${q[@]}"
 done
 

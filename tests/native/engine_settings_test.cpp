@@ -49,20 +49,22 @@ TEST(EngineSettings, EachSettingBecomesItsOptionOrSaysItIsNotApplied) {
         const char* notApplied;  // the start of the log line, or ""
     };
     const Case cases[] = {
-        {&XvidLayout(), nullptr, 0, "-g 300 -keyint_min 1 -qmin 1 -qmax 31 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
-        {&XvidLayout(), "motion search precision", 0, "-qmax 31 -motion_est zero", ""},
+        {&XvidLayout(), nullptr, 0, "-g 300 -keyint_min 1 -qmin 1 -qmax 31 -rc_eq ((tex+1)/(avgTex+1))^qComp-"
+         "(((tex+1)/(avgTex+1))^qComp-1)*(gt(tex,avgTex)*0.25+lte(tex,avgTex)*0.1) -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
+        {&XvidLayout(), "motion search precision", 0, "0.1) -motion_est zero", ""},
         {&XvidLayout(), "motion search precision", 6, "+mv4+aic -mpv_flags +qp_rd -last_pred 2 -dia_size 2", ""},
-        {&XvidLayout(), "quantization type", 1, "-mpeg_quant 1 -mbd", ""},
+        {&XvidLayout(), "quantization type", 1, "-mpeg_quant 1 -rc_eq", ""},
         {&XvidLayout(), "quantization type", 2, "-mpeg_quant 1 -intra_matrix 8,17,18,19,21,23,25,27,17,", ""},
         {&XvidLayout(), "quantization type", 3, "", "XviD quantization type Modulated: not applied"},
         {&XvidLayout(), "luminance masking", 1, "-lumi_mask 0.1 -dark_mask 0.1", ""},
         {&XvidLayout(), "I-frame boost", 50, "-i_qfactor -0.5", ""},
         {&XvidLayout(), "curve strength", 80, "-qcomp 0.8", ""},
         {&XvidLayout(), "bitrate payback delay, frames", 120, "-qblur 0.25", ""},
-        {&XvidLayout(), "minimum I-frame quantizer", 4, "-qmin 1", "XviD separate I- and P-frame quantizer bounds"},
-        {&XvidLayout(), "maximum P-frame quantizer", 20, "-qmax 31", "XviD separate I- and P-frame quantizer bounds"},
+        {&XvidLayout(), "minimum I-frame quantizer", 4, "-qmin 1", "XviD I-frame quantizer 4 to 31: not applied"},
+        {&XvidLayout(), "maximum P-frame quantizer", 20, "-qmax 20", "XviD I-frame quantizer 1 to 31: not applied"},
+        {&XvidLayout(), "high bitrate scenes, %", 40, "*(gt(tex,avgTex)*0.4+lte(tex,avgTex)*0.1)", ""},
+        {&XvidLayout(), "alternative curve system", 1, "-qmax 31 -mbd", "XviD alternative curve system 1: not applied"},
         {&XvidLayout(), "bonus bias", 20, "", "XviD bonus bias 20: not applied"},
-        {&XvidLayout(), "alternative curve system", 1, "", "XviD alternative curve system 1: not applied"},
         {&XvidLayout(), "payback method", 1, "", "XviD payback method 1: not applied"},
         {&XvidLayout(), "hinted motion estimation", 1, "", "XviD hinted motion estimation: not applied"},
         {&Divx5Layout(), nullptr, 0, "-g 250 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
@@ -87,7 +89,6 @@ TEST(EngineSettings, EachSettingBecomesItsOptionOrSaysItIsNotApplied) {
         if (c.meaning && std::string(c.meaning) == "bidirectional encoding") s.bFrames = true;
         if (c.meaning && std::string(c.meaning) == "quarter pixel") s.quarterPixel = true;
         if (c.meaning && std::string(c.meaning) == "GMC") s.gmc = true;
-        if (c.meaning && std::string(c.meaning).find("I-frame quantizer") != std::string::npos) s.minQuantizer = 1;
         const SettingOptions o = Mpeg4SettingOptions(s);
         EXPECT_NE(Joined(o.args).find(c.options), std::string::npos) << Joined(o.args);
         if (*c.notApplied == '\0') {
@@ -125,10 +126,12 @@ TEST(EngineSettings, Divx3LinesBecomeOptionsOrSayTheyAreNotApplied) {
         {"SetCurveFilter", {270, 6000}},
     };
     const SettingOptions o = Divx3LineOptions(lines, false);
-    EXPECT_EQ(Joined(o.args), "-qmin 3 -qmax 15 -sc_threshold 10000 -qcomp 0.5 -qblur 1 "
+    // Asymmetric compression: the low scenes' 24 below the average, the high ones' 27 above.
+    EXPECT_EQ(Joined(o.args), "-qmin 3 -qmax 15 -sc_threshold 10000 "
+                              "-rc_eq ((tex+1)/(avgTex+1))^(gt(tex,avgTex)*0.46+lte(tex,avgTex)*0.52) -qblur 1 "
                               "-lumi_mask 0.1");
     const std::vector<std::string> said = {
-        "DivX 3 minimum bit rate 300 kbit/s: not applied", "DivX 3 asymmetric curve compression: not applied", "DivX 3 error prevention: not applied",
+        "DivX 3 minimum bit rate 300 kbit/s: not applied", "DivX 3 error prevention: not applied",
         "DivX 3 motion detection and codec switching: not applied", "DivX 3 crispness 30: not applied",
         "DivX 3 bits reservoir: not applied", "DivX 3 motion-based curve factor: not applied",
         "DivX 3 curve filter 270 to 6000 kbit/s: not applied",

@@ -66,7 +66,9 @@ TEST(EnginePlan, GoldenJobsBecomeTheCodecsFfmpegRuns) {
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"xvid_2pass/jobpass2.vcf", "VirtualDub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v mpeg4 -vtag XVID -b:v 900000 -g 300 -keyint_min 1 "
-          "-qmin 1 -qmax 31 -lumi_mask 0.1 -dark_mask 0.1 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
+          "-qmin 1 -qmax 31 -lumi_mask 0.1 -dark_mask 0.1 "
+          "-rc_eq ((tex+1)/(avgTex+1))^qComp-(((tex+1)/(avgTex+1))^qComp-1)*(gt(tex,avgTex)*0.25+lte(tex,avgTex)*0.1) "
+          "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd -pass 2 -passlogfile C:\\mbcli\\movie_passlog -f avi C:\\mbcli\\movie.avi.part",
           "move C:\\mbcli\\movie.avi.part -> C:\\mbcli\\movie.avi"}},
         {"divx3_2pass/jobpass1.vcf", "Nandub",
          {"ffmpeg -y -i C:\\mbcli\\movie.avs -map 0:v:0 -an -c:v msmpeg4 -vtag DIV3 -q:v 4 -g 9999 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -pass 1 "

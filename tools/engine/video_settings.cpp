@@ -40,6 +40,19 @@ std::string MatrixText(const std::string& bytes) {
     return out;
 }
 
+// A frame's share of the bits in FFmpeg's two-pass rate equation: its
+// complexity against the average of its kind (one more on both sides, so
+// that a kind without texture divides by no zero), to a power. FFmpeg scales
+// the shares to the file's bit rate; tex^qComp is its own equation.
+std::string Share(const std::string& power) { return "((tex+1)/(avgTex+1))^" + power; }
+
+// The share compressed towards the average: the part above 1 is cut by
+// `high`, the part below by `low` (0.25 is 25 %).
+std::string CompressedCurve(double high, double low) {
+    const std::string share = Share("qComp");
+    return share + "-(" + share + "-1)*(gt(tex,avgTex)*" + Real(high) + "+lte(tex,avgTex)*" + Real(low) + ")";
+}
+
 }  // namespace
 
 std::optional<ClipLength> ReadAviLength(std::string_view head) {
@@ -98,8 +111,13 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
     };
     if (c.maxKeyInterval > 0) Add(a, {"-g", std::to_string(c.maxKeyInterval)});
     if (c.minKeyInterval > 0) Add(a, {"-keyint_min", std::to_string(c.minKeyInterval)});
-    if (c.minQuantizer > 0) Add(a, {"-qmin", std::to_string(c.minQuantizer)});
-    if (c.maxQuantizer > 0 && c.maxQuantizer >= c.minQuantizer) Add(a, {"-qmax", std::to_string(c.maxQuantizer)});
+    // XviD bounds I- and P-frames apart; FFmpeg bounds the P-frames (most of
+    // the file) and takes the I-frames' from them and the I-frame boost.
+    const bool xvid = c.codec == CodecKind::Xvid;
+    const std::int32_t qmin = xvid ? Value(c, "minimum P-frame quantizer", c.minQuantizer) : c.minQuantizer;
+    const std::int32_t qmax = xvid ? Value(c, "maximum P-frame quantizer", c.maxQuantizer) : c.maxQuantizer;
+    if (qmin > 0) Add(a, {"-qmin", std::to_string(qmin)});
+    if (qmax > 0 && qmax >= qmin) Add(a, {"-qmax", std::to_string(qmax)});
 
     int effort = 5;
     if (c.codec == CodecKind::Xvid) {
@@ -126,14 +144,18 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
         // smooths the quantizer over time, 240 frames being its 0.5.
         const std::int32_t payback = Value(c, "bitrate payback delay, frames", 240);
         if (payback != 240) Add(a, {"-qblur", Real(std::max(0.0, payback / 480.0))});
-        const std::int32_t iMin = Value(c, "minimum I-frame quantizer"), pMin = Value(c, "minimum P-frame quantizer");
-        const std::int32_t iMax = Value(c, "maximum I-frame quantizer"), pMax = Value(c, "maximum P-frame quantizer");
-        if (iMin != pMin || iMax != pMax)
-            o.notApplied.push_back("XviD separate I- and P-frame quantizer bounds: not applied as such (FFmpeg bounds all frames "
-                                   "alike: quantizer " + std::to_string(c.minQuantizer) + " to " +
-                                   std::to_string(c.maxQuantizer) + ")");
+        const std::int32_t iMin = Value(c, "minimum I-frame quantizer"), iMax = Value(c, "maximum I-frame quantizer");
+        if (iMin != qmin || iMax != qmax)
+            notApplied("I-frame quantizer " + std::to_string(iMin) + " to " + std::to_string(iMax),
+                       "FFmpeg bounds I-frames as P-frames: quantizer " + std::to_string(qmin) + " to " + std::to_string(qmax));
+        // The second pass compresses the curve: high bitrate scenes lose
+        // the share of their bits above the average, low ones gain the share
+        // below it. The alternative curve replaces these with its own.
+        const std::int32_t high = Value(c, "high bitrate scenes, %", 25), low = Value(c, "low bitrate scenes, %", 10);
+        const bool alternative = Value(c, "alternative curve system") != 0;
+        if (c.pass == PassMode::Second && !alternative && (high != 0 || low != 0))
+            Add(a, {"-rc_eq", CompressedCurve(std::clamp(high, 0, 100) / 100.0, std::clamp(low, 0, 100) / 100.0)});
         static constexpr const char* kCurve[][2] = {
-            {"high bitrate scenes, %", "25"},          {"low bitrate scenes, %", "10"},
             {"alternative curve system", "0"},         {"automatic minimum relative quality", "1"},
             {"automatic bonus bias", "1"},             {"bonus bias", "50"},
             {"curve aggression", "1"},                 {"high distance from average", "300"},
@@ -219,11 +241,17 @@ SettingOptions Divx3LineOptions(const ScriptNumbers& lines, bool analysis) {
                    "FFmpeg's msmpeg4 takes no rate buffer in two passes");
     // The curve compression in per cent: how far the scenes' bits are drawn
     // to the average (FFmpeg's qcomp, 0 all alike); the smoother is qblur.
+    // Low and high scenes apart (the line's first number is the low
+    // scenes', the second the high ones'): the rate equation's power
+    // differs below and above the average, where their shares meet.
     if (const auto* l = line("SetCurveCompression"); l && l->size() >= 2) {
-        const bool symmetric = l->size() == 2;
-        const int compression = symmetric ? (*l)[0] : ((*l)[0] + (*l)[1]) / 2;
-        Add(a, {"-qcomp", Real(std::clamp(1 - compression / 50.0, 0.0, 1.0)), "-qblur", Real(l->back() / 6.0)});
-        if (!symmetric) notApplied("asymmetric curve compression", "FFmpeg compresses both ways alike: their mean is used");
+        auto qcomp = [](int compression) { return Real(std::clamp(1 - compression / 50.0, 0.0, 1.0)); };
+        if (l->size() == 2 || (*l)[0] == (*l)[1]) {
+            Add(a, {"-qcomp", qcomp((*l)[0])});
+        } else {
+            Add(a, {"-rc_eq", Share("(gt(tex,avgTex)*" + qcomp((*l)[1]) + "+lte(tex,avgTex)*" + qcomp((*l)[0]) + ")")});
+        }
+        Add(a, {"-qblur", Real(l->back() / 6.0)});
     }
     // Luminance correction raises the quantizer in bright areas.
     if (const auto* l = line("SetLumaCorrectionAmp"); l && l->size() >= 3 && (*l)[0] != 0)
