@@ -165,7 +165,7 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
         for (const auto& [meaning, usual] : kCurve)
             if (Value(c, meaning, std::stoi(usual)) != std::stoi(usual))
                 notApplied(std::string(meaning) + " " + std::to_string(Value(c, meaning)),
-                           "FFmpeg's two-pass curve is its qcomp alone");
+                           "FFmpeg's rate equation takes the curve compression, not the alternative curve");
         if (Value(c, "hinted motion estimation") != 0) notApplied("hinted motion estimation", "FFmpeg reads no motion hints");
     } else {
         // DivX's rate control: the reaction period is how quickly the
