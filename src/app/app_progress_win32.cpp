@@ -76,8 +76,10 @@ void MarobexApp::NoticeRunEnd() {
 void MarobexApp::NoticeQueueEnd() {
     if (!tray_) return;
     int done = 0, failed = 0, refused = 0;
+    bool stopped = false;
     std::string firstProblem;
     for (const QueuedJob& job : queue_.Jobs()) {
+        stopped = stopped || job.state == QueuedJobState::Stopped || job.state == QueuedJobState::Cancelled;
         if (job.state == QueuedJobState::Done) ++done;
         if (job.state == QueuedJobState::Failed) ++failed;
         if (job.state == QueuedJobState::Refused) ++refused;
@@ -86,7 +88,7 @@ void MarobexApp::NoticeQueueEnd() {
     }
     const std::string counts = std::to_string(done) + " done, " + std::to_string(refused) + " refused, " +
                                std::to_string(failed) + " failed";
-    tray_->ShowNotice(failed + refused > 0 ? "Queue ended" : "Queue done",
+    tray_->ShowNotice(stopped ? "Queue stopped" : failed + refused > 0 ? "Queue ended" : "Queue done",
                       firstProblem.empty() ? counts : counts + "\n" + firstProblem);
 }
 

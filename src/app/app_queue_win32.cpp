@@ -136,6 +136,7 @@ void MarobexApp::StartQueue() {
         bool& flag;
         ~Busy() { flag = false; }
     } busy{busy_ = true};
+    const RunningScope running(*this);
     RunPorts ports = MakeRunPorts();
     const std::string file = QueueFilePath(state_);
     // Written at every change, so that a job cut off by a crash or a power

@@ -70,6 +70,7 @@ MarobexApp::MarobexApp(AppPorts ports)
                    [this](HWND owner, const std::string& filter, const std::string& title,
                           const std::string& folder) { return ports_.dialogs.OpenFile(owner, filter, title, folder); }) {
     progress_.onSaveLog = [this] { SaveLog(); };
+    progress_.onCancel = [this] { CancelRun(); };
     watch_.statusWindowFound = [this](HWND status) { progress_.KeepClearOf(status); };
 }
 
@@ -142,6 +143,7 @@ void MarobexApp::FinishStartup() {
     auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICONSM));
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(main, GCLP_HICON));
     tray_ = std::make_unique<TrayIconW32>(main, icon, [this] { ShowProgressWindow(); });
+    tray_->onCancel = [this] { CancelRun(); };
     // Files dropped on the window go where the source button and the other
     // buttons would put them.
     if (const auto accept = SystemFunction<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles"))
@@ -207,9 +209,16 @@ RunPorts MarobexApp::MakeRunPorts() {
     return ports;
 }
 
+void MarobexApp::CancelRun() {
+    if (!running_) return;
+    ports_.processes.CancelRun();
+    progress_.SetCancelEnabled(false);  // asked once
+}
+
 void MarobexApp::StartEncode() {
     if (busy_ || !tray_) return;
     BusyScope busy(busy_);
+    const RunningScope running(*this);
     RunPorts ports = MakeRunPorts();
     // The External Program Location window stays shown during a run, but
     // its paths are the run's until the end.
@@ -293,7 +302,9 @@ void MarobexApp::ShowMainWindow() {
 // Once the main window is gone the program is ending: a run stopping then
 // brings no progress window back.
 void MarobexApp::ShowProgressWindow() {
-    if (window_.Handle()) ProgressOpened().Show(instance_);
+    if (!window_.Handle()) return;
+    ProgressOpened().Show(instance_);
+    progress_.SetCancelEnabled(running_ && !ports_.processes.RunCancelled());
 }
 void MarobexApp::ClearLog() {
     if (window_.Handle()) ProgressOpened().ClearLog();

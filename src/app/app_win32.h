@@ -120,6 +120,9 @@ public:
     void DropFiles(const std::vector<std::string>& paths, POINT point);
     // "Save Log..." of the progress window: the log as ANSI text with CR LF.
     void SaveLog();
+    // "Cancel" of the progress window and of the tray icon's menu: the run
+    // (or the queue) going on stops; its program is asked to end.
+    void CancelRun();
     // The log each job of the queue left in its last run, in queue order.
     const std::vector<std::vector<std::string>>& JobLogs() const { return jobLogs_; }
 
@@ -163,6 +166,24 @@ private:
     static bool FilterMessage(MSG& message);
     // The ports of a run of the window, the countdown included.
     RunPorts MakeRunPorts();
+    // Marks a run (or a queue) going on, for the time of a scope: it can be
+    // cancelled, and an earlier cancel no longer counts.
+    class RunningScope {
+    public:
+        explicit RunningScope(MarobexApp& app) : app_(app) {
+            app_.ports_.processes.ResetCancel();
+            app_.running_ = true;
+        }
+        ~RunningScope() {
+            app_.running_ = false;
+            app_.progress_.SetCancelEnabled(false);
+        }
+        RunningScope(const RunningScope&) = delete;
+        RunningScope& operator=(const RunningScope&) = delete;
+
+    private:
+        MarobexApp& app_;
+    };
     // The queue: read at start-up, written at every change, shown on its tab.
     void LoadQueue();
     void QueueChanged(int selected);
@@ -179,6 +200,7 @@ private:
     ExternalAppWindow externalApp_;
     std::vector<OtherWindow> opened_;
     bool busy_ = false;  // a codec check or a run is going on
+    bool running_ = false;  // a run or a queue is going on: it can be cancelled
     bool startupCodecCheck_ = false;  // the start-up's codec check is still to come
     RunMutexW32 runLock_;
     AppOptions options_;

@@ -31,6 +31,10 @@ constexpr int kLogHeight = kProgressTop - kMargin - kLogTop;
 constexpr int kCheckWidth = 1695;
 constexpr int kCloseWidth = 1215;
 constexpr int kSaveLogLeft = kMargin + kCheckWidth + 60;
+// "Cancel" at the right of the run's and the queue's lines, which make room.
+constexpr int kCancelWidth = 975;
+constexpr int kCancelTop = kProgressTop + kProgressRow + kBarHeight + 60;
+constexpr int kBesideCancelWidth = kClientWidth - 2 * kMargin - kCancelWidth - 60;
 // Where the window goes when it is created, from the screen's corner.
 constexpr int kPlacedLeft = 110;
 constexpr int kPlacedTop = 100;
@@ -150,6 +154,10 @@ int LogProcessWindow::RunBarPosition() const {
     return window_ ? static_cast<int>(SendDlgItemMessageA(window_, IDC_PrgRun, PBM_GETPOS, 0, 0)) : 0;
 }
 
+void LogProcessWindow::SetCancelEnabled(bool enabled) {
+    if (window_) EnableWindow(GetDlgItem(window_, IDC_CmdCancel), enabled);
+}
+
 void LogProcessWindow::KeepClearOf(HWND status) {
     if (!window_ || !status || !IsWindow(status)) return;
     RECT mine, theirs, work;
@@ -215,6 +223,7 @@ void LogProcessWindow::Load(HINSTANCE instance) {
         {IDC_LbRun, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0},
         {IDC_LbQueueJob, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0},
         {IDC_CmdSaveLog, "BUTTON", "Save Log...", WS_TABSTOP | BS_PUSHBUTTON, 0},
+        {IDC_CmdCancel, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0},
     };
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
@@ -253,9 +262,11 @@ void LogProcessWindow::LayOut() {
         {IDC_CmdClose, kClientWidth - kMargin - kCloseWidth, kButtonTop, kCloseWidth, kButtonHeight},
         {IDC_LbStep, kMargin, kProgressTop, fullWidth, kLabelHeight},
         {IDC_PrgRun, kMargin, kProgressTop + kProgressRow, fullWidth, kBarHeight},
-        {IDC_LbRun, kMargin, kProgressTop + kProgressRow + kBarHeight + 60, fullWidth, kLabelHeight},
-        {IDC_LbQueueJob, kMargin, kProgressTop + 2 * kProgressRow + kBarHeight + 60, fullWidth, kLabelHeight},
+        {IDC_LbRun, kMargin, kCancelTop, kBesideCancelWidth, kLabelHeight},
+        {IDC_LbQueueJob, kMargin, kCancelTop + kProgressRow, kBesideCancelWidth, kLabelHeight},
         {IDC_CmdSaveLog, kSaveLogLeft, kButtonTop, kCloseWidth, kButtonHeight},
+        {IDC_CmdCancel, kClientWidth - kMargin - kCancelWidth, kCancelTop + (kProgressRow + kLabelHeight - kButtonHeight) / 2,
+         kCancelWidth, kButtonHeight},
     };
     for (const Place& p : places) {
         MoveWindow(GetDlgItem(window_, p.id), TwipsToPixelsX(p.left, dpi), TwipsToPixelsY(p.top, dpi),
@@ -318,6 +329,9 @@ LRESULT LogProcessWindow::HandleMessage(HWND window, UINT message, WPARAM wParam
             case IDC_CmdClose: Hide(); return 0;
             case IDC_CmdSaveLog:
                 if (onSaveLog) onSaveLog();
+                return 0;
+            case IDC_CmdCancel:
+                if (onCancel) onCancel();
                 return 0;
             default: break;
             }

@@ -1,9 +1,10 @@
 // The progress window (frmLogProcess, "Loggin Encoding process"): the queue
 // of a run's steps and the encoding log, and below them how far the run has
 // come (the running step and its percent, a bar of the whole run, the time
-// left, the job of a queue) and "Save Log...". One instance serves the whole
-// program: it is created on first use and afterwards only shown and hidden;
-// its "Close" button hides it and both lists keep their lines.
+// left, the job of a queue), "Cancel" of the run and "Save Log...". One
+// instance serves the whole program: it is created on first use and
+// afterwards only shown and hidden; its "Close" button hides it and both
+// lists keep their lines.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,7 @@ public:
         IDC_LbRun = 2009,     // the run's percent and time left
         IDC_LbQueueJob = 2010,  // the job of a queue and the queue's time left
         IDC_CmdSaveLog = 2011,  // "Save Log..."
+        IDC_CmdCancel = 2012,   // "Cancel": stops the run going on
     };
 
     LogProcessWindow() = default;
@@ -75,6 +77,9 @@ public:
 
     // "Save Log...": asks the program for a file and writes the log there.
     std::function<void()> onSaveLog;
+    // "Cancel", enabled only while a run can be cancelled.
+    std::function<void()> onCancel;
+    void SetCancelEnabled(bool enabled);
 
     // An encoder's status window has come up: it is put beside this window,
     // and this one stays above it while "Always On Top" is checked.

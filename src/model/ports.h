@@ -43,7 +43,16 @@ enum class ProgramEnd {
     Ended,       // it ran and has ended
     NotStarted,  // it could not be started (reason in the caller's text)
     Quit,        // the program (Marobex) is quitting: the wait was given up
+    Cancelled,   // the user cancelled the run: the program was asked to end,
+                 // and has ended (or was ended), or was never started
 };
+
+// How a program is asked to end when the user cancels the run: Marobex's
+// engine by its own "Abort" button (it then stops FFmpeg and cleans up), any
+// other program by closing its windows. One still running CancelGraceMs
+// later is ended.
+enum class EndBy { CloseWindows, EngineAbort };
+inline constexpr int CancelGraceMs = 10000;
 
 // Starting outside programs. Window style 0 starts hidden, 1 normal.
 class ProcessPort {
@@ -51,9 +60,10 @@ public:
     virtual ~ProcessPort() = default;
     // Starts the program and returns when it has ended, with its exit
     // status. A program that cannot start returns NotStarted at once, with
-    // the system's reason.
-    virtual ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
-                                    std::uint32_t& exitStatus) = 0;
+    // the system's reason. Once the run is cancelled the program is asked to
+    // end as `endBy` says (or not started at all): Cancelled.
+    virtual ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, EndBy endBy,
+                                    std::string& reason, std::uint32_t& exitStatus) = 0;
     // Starts the program and returns at once; failures are ignored.
     virtual void StartProcess(const ProgramCommand& command, int windowStyle) = 0;
     // The same with a time limit: a program still running after limitMs is
@@ -63,9 +73,15 @@ public:
         (void)limitMs;
         std::string reason;
         std::uint32_t exitStatus = 0;
-        ShellAndWait(command, windowStyle, reason, exitStatus);
+        ShellAndWait(command, windowStyle, EndBy::CloseWindows, reason, exitStatus);
         return true;
     }
+    // The user's "Cancel" of the run going on; safe from any thread (Ctrl+C
+    // comes on one of its own) and at any time. It lasts until ResetCancel:
+    // the wait going on ends its program, and no program starts after it.
+    virtual void CancelRun() {}
+    virtual bool RunCancelled() { return false; }
+    virtual void ResetCancel() {}
 };
 
 // Held by one encoding run at a time, across every program of Marobex that

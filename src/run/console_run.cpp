@@ -91,23 +91,28 @@ private:
     std::ostream& err_;
 };
 
-// Names each program, then starts it unless the run is a dry one.
+// Names each program, then starts it unless the run is a dry one. Ctrl+C
+// cancels dry runs too.
 class ConsoleProcesses : public ProcessPort {
 public:
-    ConsoleProcesses(std::ostream& out, ProcessPort* real) : out_(out), real_(real) {}
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+    ConsoleProcesses(std::ostream& out, ProcessPort& real, bool dryRun) : out_(out), real_(real), dryRun_(dryRun) {}
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, EndBy endBy, std::string& reason,
                             std::uint32_t& exitStatus) override {
         PrintLine(out_, "run: ", command.Text());
-        return real_ ? real_->ShellAndWait(command, windowStyle, reason, exitStatus) : ProgramEnd::Ended;
+        return dryRun_ ? ProgramEnd::Ended : real_.ShellAndWait(command, windowStyle, endBy, reason, exitStatus);
     }
     void StartProcess(const ProgramCommand& command, int windowStyle) override {
         PrintLine(out_, "start: ", command.Text());
-        if (real_) real_->StartProcess(command, windowStyle);
+        if (!dryRun_) real_.StartProcess(command, windowStyle);
     }
+    void CancelRun() override { real_.CancelRun(); }
+    bool RunCancelled() override { return real_.RunCancelled(); }
+    void ResetCancel() override { real_.ResetCancel(); }
 
 private:
     std::ostream& out_;
-    ProcessPort* real_;
+    ProcessPort& real_;
+    bool dryRun_;
 };
 
 class ConsoleRegistry : public RegistryPort {
@@ -167,7 +172,7 @@ private:
     const std::function<bool(int)>& waitCancelled_;
 };
 
-enum class JobResult { Done, Refused, Failed, Unreadable, Stopped };
+enum class JobResult { Done, Refused, Failed, Unreadable, Stopped, Cancelled };
 
 const char* ResultText(JobResult r) {
     switch (r) {
@@ -175,6 +180,7 @@ const char* ResultText(JobResult r) {
         case JobResult::Refused: return "refused";
         case JobResult::Failed: return "failed";
         case JobResult::Stopped: return "stopped";
+        case JobResult::Cancelled: return "cancelled";
         default: return "unreadable";
     }
 }
@@ -184,7 +190,7 @@ struct ConsolePorts {
     ConsolePorts(CliEnvironment& env, bool dryRun)
         : view(env.out, env.err, env.clock, dryRun ? nullptr : env.watch, env.readFacts),
           messages(env.err),
-          processes(env.out, dryRun ? nullptr : &env.processes),
+          processes(env.out, env.processes, dryRun),
           registry(env.out, dryRun ? nullptr : &env.registry),
           shutdown(env.err, dryRun ? nullptr : &env.shutdown),
           countdown(env.err, env.waitCancelled),
@@ -251,6 +257,7 @@ JobResult RunJobFile(const std::string& path, CliEnvironment& env, bool dryRun, 
         case RunOutcome::Finished: return JobResult::Done;
         case RunOutcome::Failed: return JobResult::Failed;
         case RunOutcome::StoppedByUser: return JobResult::Stopped;
+        case RunOutcome::Cancelled: return JobResult::Cancelled;
         default: return JobResult::Refused;
     }
 }
@@ -269,9 +276,10 @@ std::string CliUsage() {
            "Standard output, one line per step: \"registry: \", \"queue: \", \"start: \",\n"
            "\"run: \" and \"log: \". Standard error: \"message: \" and \"warning: \".\n"
            "With several JOBFILEs: \"job: \" before each job, \"summary: \" after the last.\n"
+           "Ctrl+C cancels the run: its program is asked to end, nothing later starts.\n"
            "Exit status: 0 every run went through, 1 a check refused a run or it\n"
-           "stopped, 2 a usage error or a job file that cannot be read, 3 a program\n"
-           "of a run left no result.\n";
+           "stopped (Ctrl+C included), 2 a usage error or a job file that cannot be\n"
+           "read, 3 a program of a run left no result.\n";
 }
 
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
@@ -302,7 +310,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         if (several)
             PrintLine(env.out, "job: ", std::to_string(i + 1) + "/" + std::to_string(jobs.size()) + " " + jobs[i]);
         results.push_back(RunJobFile(jobs[i], env, dryRun, several, wantsShutdown, registryPrepared));
-        if (results.back() == JobResult::Stopped) break;  // the user stopped it: no later job runs
+        // The user stopped it: no later job runs.
+        if (results.back() == JobResult::Stopped || results.back() == JobResult::Cancelled) break;
     }
     const auto any = [&results](JobResult r) { return std::find(results.begin(), results.end(), r) != results.end(); };
     if (several) {
@@ -319,7 +328,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     }
     if (any(JobResult::Unreadable)) return CliExitUsage;
     if (any(JobResult::Failed)) return CliExitFailed;
-    if (any(JobResult::Refused) || any(JobResult::Stopped)) return CliExitRefused;
+    if (any(JobResult::Refused) || any(JobResult::Stopped) || any(JobResult::Cancelled)) return CliExitRefused;
     return CliExitFinished;
 }
 

@@ -20,8 +20,8 @@
 //
 // Several job files run one after another, each after a line
 // "job: <i>/<n> <path>", and end with one "summary: <path>: <result>" line per
-// job (done, refused, failed, stopped, unreadable, or "not run" after a job
-// the user stopped). "Shutdown when done" then
+// job (done, refused, failed, stopped, cancelled, unreadable, or "not run"
+// after a job the user stopped or cancelled). "Shutdown when done" then
 // applies once, after the last job, when every job went through.
 #pragma once
 
@@ -39,7 +39,7 @@ namespace mb {
 
 // Exit statuses.
 inline constexpr int CliExitFinished = 0;  // the run went through
-inline constexpr int CliExitRefused = 1;   // a check refused the run, or it stopped (the user's Abort included)
+inline constexpr int CliExitRefused = 1;   // a check refused the run, or it stopped (Abort and Ctrl+C included)
 inline constexpr int CliExitUsage = 2;     // usage error, or a job file that cannot be read
 inline constexpr int CliExitFailed = 3;    // a program of the run left no result
 

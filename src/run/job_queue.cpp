@@ -11,8 +11,10 @@ namespace mb {
 
 namespace {
 
-constexpr const char* kStateNames[] = {"waiting", "running", "done", "refused", "failed", "interrupted", "stopped"};
-constexpr const char* kStateTexts[] = {"Waiting", "Running", "Done", "Refused", "Failed", "Interrupted", "Stopped"};
+constexpr const char* kStateNames[] = {"waiting", "running",     "done",    "refused",
+                                       "failed",  "interrupted", "stopped", "cancelled"};
+constexpr const char* kStateTexts[] = {"Waiting", "Running",     "Done",    "Refused",
+                                       "Failed",  "Interrupted", "Stopped", "Cancelled"};
 
 std::string JobSection(std::size_t number) { return "Job " + std::to_string(number); }
 
@@ -205,7 +207,8 @@ QueueOutcome RunQueue(JobQueue& queue, const ProgramState& program, RunPorts& po
         RunPorts jobPorts{messages,     ports.processes, ports.registry, ports.files, ports.clock, tray,
                           ports.shutdown, ports.system,  view,           ports.format, ports.fakeAvi};
         jobPorts.dryRun = ports.dryRun;
-        switch (StartEncode(settings, state, jobPorts)) {
+        const RunOutcome ended = StartEncode(settings, state, jobPorts);
+        switch (ended) {
             case RunOutcome::Finished:
                 job.state = QueuedJobState::Done;
                 ++outcome.done;
@@ -215,9 +218,10 @@ QueueOutcome RunQueue(JobQueue& queue, const ProgramState& program, RunPorts& po
                 ++outcome.failed;
                 break;
             case RunOutcome::StoppedByUser:
+            case RunOutcome::Cancelled:
                 // The user stopped it: the jobs after it wait for the
                 // queue to be started again.
-                job.state = QueuedJobState::Stopped;
+                job.state = ended == RunOutcome::Cancelled ? QueuedJobState::Cancelled : QueuedJobState::Stopped;
                 ++outcome.stopped;
                 break;
             default:

@@ -16,9 +16,10 @@
 
 namespace mb {
 
-enum class QueuedJobState { Waiting, Running, Done, Refused, Failed, Interrupted, Stopped };
+enum class QueuedJobState { Waiting, Running, Done, Refused, Failed, Interrupted, Stopped, Cancelled };
 
-// "Waiting", "Running", "Done", "Refused", "Failed", "Interrupted", "Stopped".
+// "Waiting", "Running", "Done", "Refused", "Failed", "Interrupted", "Stopped",
+// "Cancelled".
 const char* QueuedJobStateText(QueuedJobState state);
 
 struct QueuedJob {
@@ -74,13 +75,14 @@ EncodeSettings LoadQueuedJob(const SavedJob& job, const ProgramState& program, P
                              std::vector<std::string>& warnings);
 
 struct QueueOutcome {
-    int done = 0, refused = 0, failed = 0, stopped = 0;
+    int done = 0, refused = 0, failed = 0, stopped = 0;  // stopped: by Abort or Cancel
 };
 
 // Runs every job not yet done, in order: each is marked running, run as
 // "&Start Encode" would run it (its own "Shutdown when done" held back), and
 // marked done, refused or failed with the reason, and the next one runs. A
-// job the user stopped is marked stopped and ends the queue there.
+// job the user stopped is marked stopped (cancelled, when by "Cancel") and
+// ends the queue there.
 // The main window is hidden and the tray icon shown once for the whole
 // queue; the progress window shows which job of how many runs. Messages of
 // a job are kept in its note instead of stopping the queue. `changed` is

@@ -9,6 +9,41 @@ namespace {
 
 MessageFilter g_filter = nullptr;
 
+// The engine's "Abort" button on its status window (tools/engine/engine_ids.h:
+// IDC_ABORT).
+constexpr int kEngineAbortId = 1109;
+// While a cancelled program shows no window to ask, it is looked for again
+// this often.
+constexpr DWORD kAskAgainMs = 250;
+
+struct EndRequest {
+    DWORD processId;
+    EndBy endBy;
+    bool asked;
+};
+
+BOOL CALLBACK AskWindowToEnd(HWND window, LPARAM param) {
+    auto* request = reinterpret_cast<EndRequest*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != request->processId) return TRUE;
+    if (request->endBy == EndBy::EngineAbort) {
+        // Pressed as a click would: the engine stops FFmpeg, removes what it
+        // was writing and ends with its abort status.
+        HWND abort = GetDlgItem(window, kEngineAbortId);
+        if (!abort) return TRUE;
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(kEngineAbortId, BN_CLICKED), reinterpret_cast<LPARAM>(abort));
+        request->asked = true;
+        return FALSE;
+    }
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, "IME") == 0) return TRUE;  // the system's own helper window
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    request->asked = true;
+    return TRUE;
+}
+
 // Starts the program; the caller owns the returned process handle. Null,
 // with the system's reason, when the program cannot start.
 HANDLE Start(const ProgramCommand& command, int windowStyle, std::string& reason) {
@@ -61,18 +96,53 @@ std::string SystemCommandLine(const ProgramCommand& command) {
     return "\"" + command.program + "\"" + command.arguments;
 }
 
+bool AskToEnd(DWORD processId, EndBy endBy) {
+    EndRequest request{processId, endBy, false};
+    EnumWindows(AskWindowToEnd, reinterpret_cast<LPARAM>(&request));
+    return request.asked;
+}
+
 ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
-                        std::uint32_t& exitStatus) {
+                        std::uint32_t& exitStatus, const CancelWatch& cancel) {
     exitStatus = 0;
+    if (cancel.cancelled && WaitForSingleObject(cancel.cancelled, 0) == WAIT_OBJECT_0) return ProgramEnd::Cancelled;
     HANDLE process = Start(command, windowStyle, reason);
     if (!process) return ProgramEnd::NotStarted;
+    HANDLE waits[2] = {process, cancel.cancelled};
+    DWORD count = cancel.cancelled ? 2 : 1;
     ProgramEnd end = ProgramEnd::Ended;
+    bool asked = false;
+    ULONGLONG deadline = 0;  // once cancelled: when the program is ended
     for (;;) {
+        DWORD timeout = INFINITE;
+        if (end == ProgramEnd::Cancelled) {
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline) {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, 5000);
+                break;
+            }
+            timeout = static_cast<DWORD>(deadline - now);
+            if (!asked && timeout > kAskAgainMs) timeout = kAskAgainMs;
+        }
         // MWMO_INPUTAVAILABLE: messages that were already queued (seen but
         // not removed by the caller's handler) wake the wait too.
-        const DWORD woke =
-            MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke != WAIT_OBJECT_0 + 1) break;  // the program has ended, or the wait failed
+        const DWORD woke = MsgWaitForMultipleObjectsEx(count, waits, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_TIMEOUT) {
+            if (!asked) asked = AskToEnd(GetProcessId(process), cancel.endBy);
+            continue;
+        }
+        if (count == 2 && woke == WAIT_OBJECT_0 + 1) {
+            // Cancelled: asked once (again while it shows no window to ask),
+            // and ended when the grace is over. The event stays set, so it
+            // is watched no more.
+            end = ProgramEnd::Cancelled;
+            count = 1;
+            deadline = GetTickCount64() + cancel.graceMs;
+            asked = AskToEnd(GetProcessId(process), cancel.endBy);
+            continue;
+        }
+        if (woke != WAIT_OBJECT_0 + count) break;  // the program has ended, or the wait failed
         int quitCode = 0;
         if (!PumpPendingMessages(quitCode)) {
             // Marobex is closing: the program finishes its job on its own,
@@ -83,9 +153,16 @@ ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::str
         }
     }
     DWORD code = 0;
-    if (end == ProgramEnd::Ended && GetExitCodeProcess(process, &code)) exitStatus = code;
+    if (end != ProgramEnd::Quit && GetExitCodeProcess(process, &code)) exitStatus = code;
     CloseHandle(process);
     return end;
+}
+
+ProcessesW32::ProcessesW32(DWORD cancelGraceMs)
+    : cancelled_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), graceMs_(cancelGraceMs) {}
+
+ProcessesW32::~ProcessesW32() {
+    if (cancelled_) CloseHandle(cancelled_);
 }
 
 bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, DWORD limitMs) {

@@ -29,18 +29,34 @@ bool PumpPendingMessages(int& quitCode);
 // extension gets ".exe" from the system, as typed at a prompt.
 std::string SystemCommandLine(const ProgramCommand& command);
 
+// What a wait watches besides its program: an event set when the user
+// cancels the run (null: none), how the program is then asked to end, and
+// how long it has to go before it is ended.
+struct CancelWatch {
+    HANDLE cancelled = nullptr;
+    EndBy endBy = EndBy::CloseWindows;
+    DWORD graceMs = CancelGraceMs;
+};
+
 // Starts the program (window style: SW_HIDE 0, SW_SHOWNORMAL 1, ...) and
 // returns when it has ended, delivering window messages meanwhile. A
 // program that cannot start returns NotStarted at once, with the system's
 // reason. A WM_QUIT received during the wait gives the wait up (the program
 // goes on alone) and is posted again, so the program's own loop ends:
-// Quit. exitStatus gets the program's exit status when it has ended.
+// Quit. exitStatus gets the program's exit status when it has ended. Once
+// the cancel event is set the program is not started, or is asked to end
+// (AskToEnd) and ended after the grace: Cancelled.
 ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
-                        std::uint32_t& exitStatus);
+                        std::uint32_t& exitStatus, const CancelWatch& cancel = {});
 inline ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason) {
     std::uint32_t exitStatus = 0;
     return ShellAndWait(command, windowStyle, reason, exitStatus);
 }
+
+// Asks a running program to end: presses the "Abort" button of the engine's
+// status window, or sends WM_CLOSE to the program's top-level windows.
+// False when it has no such window (yet).
+bool AskToEnd(DWORD processId, EndBy endBy);
 
 // ShellAndWait with a time limit: a program still running after limitMs is
 // ended (it is one of Marobex's own helpers, hung) and the answer is false.
@@ -51,16 +67,29 @@ void StartProcess(const ProgramCommand& command, int windowStyle);
 
 class ProcessesW32 : public ProcessPort {
 public:
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, std::string& reason,
+    explicit ProcessesW32(DWORD cancelGraceMs = CancelGraceMs);
+    ~ProcessesW32() override;
+    ProcessesW32(const ProcessesW32&) = delete;
+    ProcessesW32& operator=(const ProcessesW32&) = delete;
+
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int windowStyle, EndBy endBy, std::string& reason,
                             std::uint32_t& exitStatus) override {
-        return mb::ShellAndWait(command, windowStyle, reason, exitStatus);
+        return mb::ShellAndWait(command, windowStyle, reason, exitStatus, {cancelled_, endBy, graceMs_});
     }
+    // A manual-reset event: setting it from another thread is safe.
+    void CancelRun() override { SetEvent(cancelled_); }
+    bool RunCancelled() override { return WaitForSingleObject(cancelled_, 0) == WAIT_OBJECT_0; }
+    void ResetCancel() override { ResetEvent(cancelled_); }
     void StartProcess(const ProgramCommand& command, int windowStyle) override {
         mb::StartProcess(command, windowStyle);
     }
     bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int limitMs) override {
         return mb::ShellAndWaitFor(command, windowStyle, static_cast<DWORD>(limitMs < 0 ? 0 : limitMs));
     }
+
+private:
+    HANDLE cancelled_;
+    DWORD graceMs_;
 };
 
 }  // namespace mb

@@ -231,10 +231,14 @@ public:
             if (Status st = EncodeAudioSteps(s_, state_, tools_, ports_, failure_); !st) return st;
             if (failure_) return LogFailure();
             if (Status st = VideoPlan(); !st || failure_) return st;
-            if (s_.ChkMux == 1) return Mux();
+            if (s_.ChkMux == 1)
+                if (Status st = Mux(); !st || failure_) return st;
+            // A cancel after the last program still holds the shutdown back.
+            if (ports_.processes.RunCancelled()) throw CancelStop();
         } catch (const RunStop& stop) {
             ports_.view.AppendLog(stop.logLine);
             stoppedByUser_ = stop.byUser;
+            cancelled_ = stop.cancelled;
             return Status::Failure(stop.message);
         }
         return Status::Ok();
@@ -242,6 +246,7 @@ public:
 
     const std::optional<StepFailure>& Failure() const { return failure_; }
     bool StoppedByUser() const { return stoppedByUser_; }
+    bool Cancelled() const { return cancelled_; }
 
 private:
     // Starts a job (Priority.exe first) and judges what it left; false when
@@ -249,6 +254,7 @@ private:
     // kbps: the bitrate the step aims at, for the size its progress expects.
     bool Step(const char* step, int app, const std::string& programPath, const char* literal,
               const std::string& result, std::int64_t kbps = 0) {
+        if (ports_.processes.RunCancelled()) throw CancelStop();
         ports_.view.StepStarted({step, state_.SourceFilePath, result, static_cast<double>(kbps)});
         SetVdubPriority(app, s_, state_, ports_.processes);
         failure_ = RunStep(ports_, step, {programPath, literal}, 0, result);
@@ -421,6 +427,7 @@ private:
     std::string PassMode_, CodecUsed_;
     std::optional<StepFailure> failure_;
     bool stoppedByUser_ = false;
+    bool cancelled_ = false;
 };
 
 }  // namespace
@@ -482,6 +489,7 @@ Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunT
             Status st = WriteFakeAvi(ports.files, ports.fakeAvi.empty() ? FakeAviBytes() : ports.fakeAvi);
             if (st) st = WriteVCFwav2wma(audio, wma, ports.files);
             if (!st) return st;
+            if (ports.processes.RunCancelled()) throw CancelStop();
             SetVdubPriority(1, s, state, ports.processes);
             if ((failure = RunStep(ports, step + " WMA", {tools.virtualDub, " /r /x /sc:\\wav2wma.vcf"}, 0, wma)))
                 return Status::Ok();
@@ -494,10 +502,11 @@ Status EncodeAudioSteps(const EncodeSettings& s, ProgramState& state, const RunT
 }  // namespace
 
 std::uint32_t RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle,
-                         const std::string& step) {
+                         const std::string& step, EndBy endBy) {
+    if (processes.RunCancelled()) throw CancelStop();
     std::string reason;
     std::uint32_t status = 0;
-    switch (processes.ShellAndWait(command, windowStyle, reason, status)) {
+    switch (processes.ShellAndWait(command, windowStyle, endBy, reason, status)) {
     case ProgramEnd::Ended: return status;
     case ProgramEnd::NotStarted:
         // A program without a path is named by the step that needs it.
@@ -509,12 +518,19 @@ std::uint32_t RunProgram(ProcessPort& processes, const ProgramCommand& command, 
         throw RunStop{" >> Encoding stopped: cannot start " + command.program + " <<",
                       "Cannot start " + command.program + (reason.empty() ? "" : ": " + reason)};
     case ProgramEnd::Quit: throw RunStop{" >> Encoding stopped: Marobex is closing <<", ""};
+    case ProgramEnd::Cancelled: throw CancelStop();
     }
     return status;
 }
 
 RunStop UserStop(const std::string& reason) {
     return RunStop{" >> Encoding stopped: " + reason + " <<", "The encoding was stopped: " + reason + ".", true};
+}
+
+RunStop CancelStop() {
+    RunStop stop = UserStop("cancelled");
+    stop.cancelled = true;
+    return stop;
 }
 
 std::optional<StepFailure> RunStep(RunPorts& ports, const std::string& step, const ProgramCommand& command,
@@ -534,7 +550,20 @@ std::optional<StepFailure> RunStep(RunPorts& ports, const std::string& step, con
     }
     const FileMark before = MarkOf(result, ports.files);
 
-    const std::uint32_t status = RunProgram(ports.processes, command, windowStyle, step);
+    std::uint32_t status = 0;
+    try {
+        status = RunProgram(ports.processes, command, windowStyle, step,
+                            engine ? EndBy::EngineAbort : EndBy::CloseWindows);
+    } catch (const RunStop& stop) {
+        if (stop.cancelled) {
+            // Only what this step wrote: a file it left as it was (an
+            // earlier run's) stays.
+            if (const FileMark after = MarkOf(result, ports.files); after.size >= 0 && !(after == before))
+                ports.files.DeleteFile(result);
+            if (engine && ports.files.FileExists(result + ".part")) ports.files.DeleteFile(result + ".part");
+        }
+        throw;
+    }
 
     EngineReport report;
     for (const auto& [log, mark] : logs)
@@ -694,7 +723,7 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
 
     Status result;
     std::optional<StepFailure> failure;
-    bool stoppedByUser = false;
+    bool stoppedByUser = false, cancelled = false;
     {
         const WindowsBackAtTheEnd windowsBack(ports);
         ports.view.HideMainWindow();
@@ -706,12 +735,13 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
         result = run.Execute();
         failure = run.Failure();
         stoppedByUser = run.StoppedByUser();
+        cancelled = run.Cancelled();
     }
     if (stoppedByUser) {
         // A stop is no failure: said once the windows are back; no later
         // step and no shutdown.
         ports.messages.ShowMessage(result.message, MessageIcon::Information);
-        return RunOutcome::StoppedByUser;
+        return cancelled ? RunOutcome::Cancelled : RunOutcome::StoppedByUser;
     }
     if (!result) {
         // The user is told why the run stopped; the machine stays on to show it.

@@ -75,10 +75,14 @@ struct RunStop {
     std::string logLine;
     std::string message;
     bool byUser = false;
+    bool cancelled = false;  // by "Cancel" (or Ctrl+C): a user stop of its own
 };
 // The user stopped the run; reason says how and where ("aborted in
 // C:\Marobex\marobex-engine.exe"): " >> Encoding stopped: <reason> <<".
 RunStop UserStop(const std::string& reason);
+// The user cancelled the run (ProcessPort::CancelRun): " >> Encoding
+// stopped: cancelled <<".
+RunStop CancelStop();
 
 // The exit status of Marobex's engine when its "Abort" button stopped it.
 inline constexpr std::uint32_t EngineAbortedStatus = 2;
@@ -91,6 +95,8 @@ enum class RunOutcome {
     Failed,    // a program left no result (or an empty one, or one of an
                // earlier run), or the engine said it failed; the run stopped there
     StoppedByUser,  // the user stopped it (UserStop) between or during steps
+    Cancelled,      // the user cancelled it (CancelStop): the step's partial
+                    // result is gone, nothing later ran
 };
 
 // A step whose program left no result file, an empty one or one that it did
@@ -136,9 +142,10 @@ Status EncodeAudio(const EncodeSettings& s, ProgramState& state, const RunTools&
 
 // Starts a program and waits for it, answering its exit status; throws
 // RunStop when it cannot start (naming it by its path, or by the step when
-// it has none) or Marobex is quitting meanwhile.
+// it has none) or Marobex is quitting meanwhile, and CancelStop once the run
+// is cancelled (the program then asked to end as endBy says).
 std::uint32_t RunProgram(ProcessPort& processes, const ProgramCommand& command, int windowStyle,
-                         const std::string& step = {});
+                         const std::string& step = {}, EndBy endBy = EndBy::CloseWindows);
 
 // Runs one step's program and judges what it left: its result must be there,
 // not empty, and written by this step (its size and last-write time noted
@@ -146,7 +153,9 @@ std::uint32_t RunProgram(ProcessPort& processes, const ProgramCommand& command, 
 // version resource), its exit status decides as well, its log gives the
 // cause of a failure, and its warnings go into the encoding log; the engine
 // stopped by its "Abort" button throws UserStop. Nothing when the result
-// counts (or in a dry run).
+// counts (or in a dry run). Cancelled during the step, what the step wrote
+// goes (its result, unless it is still the file of before the step, and the
+// engine's "<result>.part") and CancelStop is thrown.
 std::optional<StepFailure> RunStep(RunPorts& ports, const std::string& step, const ProgramCommand& command,
                                    int windowStyle, const std::string& result);
 

@@ -85,6 +85,27 @@ void TrayIconW32::EndNotice() {
     notice_ = false;
 }
 
+UINT TrayIconW32::ChooseFromMenu() {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return 0;
+    AppendMenuA(menu, MF_STRING, TrayCancelItem, TrayCancelText);
+    UINT chosen = 0;
+    if (chooseFromMenu) {
+        chosen = chooseFromMenu(menu);
+    } else {
+        // The window comes forward first, or the menu would not close when
+        // the user clicks elsewhere.
+        POINT at = {};
+        GetCursorPos(&at);
+        SetForegroundWindow(data_.hWnd);
+        chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                                  data_.hWnd, nullptr));
+        PostMessageA(data_.hWnd, WM_NULL, 0, 0);
+    }
+    DestroyMenu(menu);
+    return chosen;
+}
+
 bool TrayIconW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kNoticeTimer) {
         if (notice_) EndNotice();
@@ -93,6 +114,13 @@ bool TrayIconW32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == data_.uCallbackMessage) {
         if (wParam != data_.uID) return true;
         if (notice_ && (LOWORD(lParam) == kBalloonTimeout || LOWORD(lParam) == kBalloonClick)) EndNotice();
+        if (!busy_ && shown_ && LOWORD(lParam) == WM_RBUTTONUP && onCancel) {
+            busy_ = true;
+            const UINT chosen = ChooseFromMenu();
+            busy_ = false;
+            if (chosen == TrayCancelItem && shown_ && onCancel) onCancel();
+            return true;
+        }
         if (!busy_ && LOWORD(lParam) == WM_LBUTTONDBLCLK && showProgress_) {
             busy_ = true;
             try {

@@ -1,5 +1,6 @@
 // The notification-area icon shown while a run lasts. A double-click on it
-// with the left button shows the progress window; nothing else reacts. When
+// with the left button shows the progress window; a right click opens its
+// menu ("Cancel" of the run); nothing else reacts. When
 // Explorer restarts (the registered "TaskbarCreated" message) an icon that
 // was shown is added again.
 #pragma once
@@ -49,11 +50,19 @@ public:
     // Takes a notice's icon away now (the program is ending).
     void EndNotice();
 
+    // The menu's "Cancel" while the icon is shown for a run; null: no menu.
+    std::function<void()> onCancel;
+    // Where the menu's choice is asked: opens the menu and answers the chosen
+    // item's id (TrayCancelItem, or 0); tests put themselves in its place.
+    std::function<UINT(HMENU menu)> chooseFromMenu;
+
     bool IsShown() const { return shown_; }
     UINT CallbackMessage() const { return data_.uCallbackMessage; }
     UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
 
 private:
+    UINT ChooseFromMenu();
+
     NOTIFYICONDATAA data_;
     UINT taskbarCreated_;
     std::function<void()> showProgress_;
@@ -61,6 +70,9 @@ private:
     bool busy_ = false;  // a notification is being handled
     bool notice_ = false;  // the icon is there for a notice only
 };
+
+inline constexpr UINT TrayCancelItem = 1;
+inline constexpr char TrayCancelText[] = "Cancel";
 
 // How long a notice's icon stays when no run shows it.
 inline constexpr UINT TrayNoticeMs = 15000;

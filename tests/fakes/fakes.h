@@ -93,9 +93,15 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     Lines silent;
     // The exit status of the programs whose command line holds the key.
     std::vector<std::pair<std::string, std::uint32_t>> exitStatuses;
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, std::string& reason,
+    // The run is cancelled while the program whose command line holds
+    // cancelDuring runs (after it has done what `programs` says).
+    std::string cancelDuring;
+    bool cancelled = false;
+    EndBy lastEndBy = EndBy::CloseWindows;
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, EndBy endBy, std::string& reason,
                             std::uint32_t& exitStatus) override {
         const std::string line = command.Text();
+        lastEndBy = endBy;
         events.push_back("run(" + std::to_string(style) + "): " + line);
         exitStatus = 0;
         for (const std::string& missing : missingPrograms)
@@ -119,8 +125,12 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
         for (const auto& [key, status] : exitStatuses)
             if (line.find(key) != std::string::npos) exitStatus = status;
         if (!quitDuring.empty() && line.find(quitDuring) != std::string::npos) return ProgramEnd::Quit;
-        return ProgramEnd::Ended;
+        if (!cancelDuring.empty() && line.find(cancelDuring) != std::string::npos) cancelled = true;
+        return cancelled ? ProgramEnd::Cancelled : ProgramEnd::Ended;
     }
+    void CancelRun() override { cancelled = true; }
+    bool RunCancelled() override { return cancelled; }
+    void ResetCancel() override { cancelled = false; }
     void Touch(const std::string& path) { written[path] = ++writeClock; }
     // The file a program leaves: BeSweet's -output, or what the VirtualDub
     // or Nandub job saves (Nandub's first pass only its statistics).

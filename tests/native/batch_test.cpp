@@ -253,8 +253,18 @@ TEST(Batch, SeveralJobFilesOnTheCommandLine) {
         EXPECT_EQ(std::count(world.events.begin(), world.events.end(), "shutdown 17"), all ? 1 : 0);
         if (all) EXPECT_EQ(world.events.back(), "shutdown 17");
     }
-    // A failed run tells why on standard error.
+    // Ctrl+C during the first job: it is cancelled and the next one never runs.
     std::string out, err;
+    world.cancelDuring = "jobpass.vcf";
+    EXPECT_EQ(run({"good.ini", "good.ini"}, out, err), CliExitRefused);
+    const Lines outLines = SplitLines(out);
+    EXPECT_EQ(Lines(outLines.end() - 3, outLines.end()),
+              (Lines{"log:  >> Encoding stopped: cancelled <<", "summary: good.ini: cancelled", "summary: good.ini: not run"}));
+    EXPECT_EQ(SplitLines(err), (Lines{"message: The encoding was stopped: cancelled.",
+                                      "warning: the system is not shut down: not every job went through"}));
+    world.cancelDuring.clear();
+    world.cancelled = false;
+    // A failed run tells why on standard error.
     run({"failing.ini"}, out, err);
     EXPECT_EQ(SplitLines(err).back(),
               "message: The encoding failed at the step \"First Pass\": D:\\v\\crash.avi was not written.");
@@ -277,23 +287,31 @@ TEST(Batch, TheConsoleCountdownCanBeCancelled) {
     }
 }
 
-TEST(Batch, AJobTheUserStoppedEndsTheQueueThere) {
-    World w;
-    w.files["D:\\v\\good.avs"] = "source";
-    w.files["C:\\vd\\VirtualDub.exe"] = "MZ";
-    w.products["C:\\vd\\VirtualDub.exe"] = "Marobex Engine";  // the engine in VirtualDub's place
-    w.exitStatuses.push_back({"jobpass.vcf", EngineAbortedStatus});
-    JobQueue queue;
-    for (int i = 0; i < 2; ++i) queue.Add(ReadJob("[Paths]\nSourceFilePath=D:\\v\\good.avs\n[Settings]\nchkShutdown=1\n"));
-    RunPorts ports = w.Ports();
-    const QueueOutcome outcome = RunQueue(queue, Tools(), ports, true, [] {});
-    EXPECT_EQ(outcome.stopped, 1);
-    EXPECT_EQ(queue.Jobs()[0].state, QueuedJobState::Stopped);
-    EXPECT_EQ(queue.Jobs()[0].note, "The encoding was stopped: aborted in C:\\vd\\VirtualDub.exe.");
-    EXPECT_EQ(queue.Jobs()[1].state, QueuedJobState::Waiting);  // until the queue is started again
-    EXPECT_EQ(w.Events({"run("}).size(), 1u);
-    EXPECT_EQ(w.Events({"shutdown"}), Lines{});
-    EXPECT_EQ(w.messages, Lines{"The queue was stopped: 0 done, 0 refused, 0 failed. The jobs not done run when the "
-                                "queue is started again. The computer is not shut down."});
-    EXPECT_EQ(JobQueue::FromLines(SplitLines(queue.FileText())).Jobs()[0].state, QueuedJobState::Stopped);
+TEST(Batch, AJobTheUserStoppedOrCancelledEndsTheQueueThere) {
+    for (const bool cancel : {false, true}) {
+        World w;
+        w.files["D:\\v\\good.avs"] = "source";
+        w.files["C:\\vd\\VirtualDub.exe"] = "MZ";
+        w.products["C:\\vd\\VirtualDub.exe"] = "Marobex Engine";  // the engine in VirtualDub's place
+        if (cancel)
+            w.cancelDuring = "jobpass.vcf";
+        else
+            w.exitStatuses.push_back({"jobpass.vcf", EngineAbortedStatus});
+        JobQueue queue;
+        for (int i = 0; i < 2; ++i) queue.Add(ReadJob("[Paths]\nSourceFilePath=D:\\v\\good.avs\n[Settings]\nchkShutdown=1\n"));
+        RunPorts ports = w.Ports();
+        const QueueOutcome outcome = RunQueue(queue, Tools(), ports, true, [] {});
+        EXPECT_EQ(outcome.stopped, 1);
+        const QueuedJobState stopped = cancel ? QueuedJobState::Cancelled : QueuedJobState::Stopped;
+        EXPECT_EQ(queue.Jobs()[0].state, stopped);
+        EXPECT_EQ(DescribeJob(queue.Jobs()[0], Tools()).state,
+                  cancel ? "Cancelled: The encoding was stopped: cancelled."
+                         : "Stopped: The encoding was stopped: aborted in C:\\vd\\VirtualDub.exe.");
+        EXPECT_EQ(queue.Jobs()[1].state, QueuedJobState::Waiting);  // until the queue is started again
+        EXPECT_EQ(w.Events({"run("}).size(), 1u);
+        EXPECT_EQ(w.Events({"shutdown"}), Lines{});
+        EXPECT_EQ(w.messages, Lines{"The queue was stopped: 0 done, 0 refused, 0 failed. The jobs not done run when the "
+                                    "queue is started again. The computer is not shut down."});
+        EXPECT_EQ(JobQueue::FromLines(SplitLines(queue.FileText())).Jobs()[0].state, stopped);
+    }
 }

@@ -426,3 +426,55 @@ TEST(RunVerdict, AProgramWithoutAPathIsNamedByItsStep) {
     EXPECT_EQ(r.w.messages, Lines{"Cannot start the program of the step \"First Pass\": no path is set for it "
                                   "(\"Change Application Path\" on the Input tab). The system cannot find the file specified."});
 }
+
+// ---------------------------------------------------------------------------
+// "Cancel" (the progress window, the tray icon's menu, Ctrl+C): the program
+// running is asked to end, nothing later starts, only what the cancelled
+// step wrote goes, and the machine stays on.
+
+TEST(RunCancel, StopsTheRunRemovesOnlyWhatTheStepWroteAndHoldsTheShutdown) {
+    const std::string engine = "C:\\Marobex\\marobex-engine.exe";
+    const std::string firstPass = "D:\\v\\film_firstpass.avi", temp = "D:\\v\\film_temp.avi";
+    struct Case {
+        const char* name;
+        bool isEngine;
+        const char* cancelDuring;  // the command that runs (or starts) when Cancel comes
+        bool writes;               // the second pass writes its result before it ends
+        std::size_t runs;          // programs waited for
+        bool tempStays;            // the second pass's result, an earlier run's before this one
+    };
+    const Case cases[] = {
+        {"engine, during the second pass", true, "jobpass2.vcf", true, 2, false},
+        {"engine, before it wrote", true, "jobpass2.vcf", false, 2, true},
+        {"another program", false, "jobpass2.vcf", true, 2, false},
+        {"between two steps", true, "WI00:Nandub Status", true, 2, true},
+    };
+    for (const Case& c : cases) {
+        Encode r(With(kTwoPasses, {"ChkMux=1", "TxtStream1=D:\\a\\a.ac3", "OptAudioFormat1=0"}));
+        r.st.VirtualDubPath = engine;
+        if (c.isEngine) {
+            r.w.files[engine] = "MZ";
+            r.w.products[engine] = "Marobex Engine";
+        }
+        r.w.files["D:\\a\\a.ac3"] = "ac3";
+        r.w.files[firstPass] = r.w.files[temp] = "an earlier run's";
+        r.w.files[temp + ".part"] = "partial";
+        if (!c.writes) r.w.silent.push_back("jobpass2.vcf");
+        if (std::string(c.cancelDuring).rfind("WI00", 0) == 0)
+            r.w.programs.push_back({c.cancelDuring, [&r] { r.w.cancelled = true; }});
+        else
+            r.w.cancelDuring = c.cancelDuring;
+
+        EXPECT_EQ(r.Go(), RunOutcome::Cancelled) << c.name;
+        EXPECT_EQ(r.w.log.back(), " >> Encoding stopped: cancelled <<") << c.name;
+        EXPECT_EQ(r.w.messages, Lines{"The encoding was stopped: cancelled."}) << c.name;
+        EXPECT_EQ(r.w.icons, std::vector<MessageIcon>{MessageIcon::Information}) << c.name;
+        EXPECT_EQ(r.w.Events({"run("}).size(), c.runs) << c.name;  // never the mux
+        EXPECT_EQ(r.w.Events({"shutdown"}), Lines{}) << c.name;
+        EXPECT_EQ(r.w.lastEndBy, c.isEngine ? EndBy::EngineAbort : EndBy::CloseWindows) << c.name;
+        EXPECT_EQ(r.w.files.count(firstPass), 1u) << c.name;  // an earlier step's result stays
+        EXPECT_EQ(r.w.files.count(temp), c.tempStays ? 1u : 0u) << c.name;
+        const bool partGoes = c.isEngine && std::string(c.cancelDuring) == "jobpass2.vcf";
+        EXPECT_EQ(r.w.files.count(temp + ".part"), partGoes ? 0u : 1u) << c.name;
+    }
+}

@@ -21,7 +21,7 @@ struct AppWorld : mb::fakes::World {
     bool ShellAndWaitFor(const ProgramCommand& command, int windowStyle, int) override {
         std::string reason;
         std::uint32_t exitStatus = 0;
-        ShellAndWait(command, windowStyle, reason, exitStatus);
+        ShellAndWait(command, windowStyle, EndBy::CloseWindows, reason, exitStatus);
         return !codecHangs;
     }
 };

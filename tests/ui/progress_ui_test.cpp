@@ -4,13 +4,16 @@
 // with the sizes the codec panels give; then a real encode with the engine,
 // its status window put beside the progress window. Screenshots of the
 // progress window mid-run, the Input tab and a codec panel go to the build's
-// screenshots folder.
+// screenshots folder. "Cancel" of a run, on the window (a queue's job, with
+// a real engine stand-in) and on the tray icon's menu.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <functional>
+#include <thread>
 
 #include "../win32/win32_test_support.h"
+#include "jobs/job_scripts.h"
 #include "env/files_win32.h"
 #include "env/system_win32.h"
 #include "main_test_support.h"
@@ -226,6 +229,144 @@ TEST(RunProgressWindow, ARealEncodeWithTheEngineIsFollowedFrameByFrame) {
     EXPECT_EQ(progress.RunBarPosition(), 100);
     DestroyWindow(app.Window().Handle());
     TakeQuitMessage();
+}
+
+TEST(RunCancel, TheWaitAsksTheProgramToEndAndEndsItWhenItStays) {
+    mb::testing::ScratchFolder folder("C:\\marobex_ui_cancel_wait");
+    std::string reason;
+    const std::string job = folder / "job.vcf", out = folder / "out.avi";
+    mb::testing::WriteWholeFile(job, "VirtualDub.SaveAVI(\"" + DoubleBackslash(out) + "\");\r\n");
+    const struct {
+        const char* name;
+        const char* program;
+        EndBy endBy;
+        bool ignoresClose;
+        DWORD graceMs;
+        std::uint32_t status;
+    } cases[] = {
+        {"the engine, by its Abort", "slow_engine.exe", EndBy::EngineAbort, false, CancelGraceMs, 2},
+        {"another program, by its window", "slow_encoder.exe", EndBy::CloseWindows, false, CancelGraceMs, 0},
+        {"one that stays, ended after the grace", "slow_encoder.exe", EndBy::CloseWindows, true, 1500, 1},
+    };
+    for (const auto& c : cases) {
+        SetEnvironmentVariableA("MAROBEX_SLOW_IGNORE_CLOSE", c.ignoresClose ? "1" : nullptr);
+        ProcessesW32 processes(c.graceMs);
+        // From a thread of its own, as Ctrl+C comes.
+        std::thread cancel([&processes] {
+            Sleep(700);
+            processes.CancelRun();
+        });
+        const ULONGLONG before = GetTickCount64();
+        std::uint32_t status = 99;
+        EXPECT_EQ(processes.ShellAndWait({mb::testing::TestProgram(c.program), " /r /x /s" + job}, 0, c.endBy, reason, status),
+                  ProgramEnd::Cancelled)
+            << c.name;
+        const ULONGLONG took = GetTickCount64() - before;
+        cancel.join();
+        EXPECT_EQ(status, c.status) << c.name;
+        EXPECT_GE(took, c.ignoresClose ? 700u + c.graceMs : 700u) << c.name;
+        EXPECT_LT(took, 700u + c.graceMs + 2000u) << c.name;
+        // Cancelled stays cancelled: the next program does not start.
+        DeleteFileA(out.c_str());
+        EXPECT_TRUE(processes.RunCancelled()) << c.name;
+        EXPECT_EQ(processes.ShellAndWait({mb::testing::TestProgram(c.program), " /r /x /s" + job}, 0, c.endBy, reason, status),
+                  ProgramEnd::Cancelled);
+        EXPECT_FALSE(mb::testing::PathExists(out)) << c.name;
+        processes.ResetCancel();
+        EXPECT_FALSE(processes.RunCancelled()) << c.name;
+    }
+    SetEnvironmentVariableA("MAROBEX_SLOW_IGNORE_CLOSE", nullptr);
+}
+
+// The state column of the Queue tab, as the user reads it.
+std::string QueueState(MarobexApp& app, int row) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = 4;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(app.QueuePage().Item(QueuePageW32::IDC_QueueList), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+TEST(RunCancel, CancelMidRunEndsTheEngineStopsTheQueueAndMarksTheJobCancelled) {
+    mb::testing::ScratchFolder dir("C:\\marobex_ui_cancel");
+    const std::string source = dir / "film.avs", target = dir / "film.avi";
+    ASSERT_TRUE(mb::testing::WriteWholeFile(source, "Version()\r\n"));
+    // The real processes and files; an engine that runs until it is aborted.
+    fakes::World world;
+    ScriptedDialogs dialogs;
+    ProcessesW32 processes;
+    FilesW32 files;
+    ClockW32 clock;
+    MarobexApp app(AppPorts{world, processes, world, world, files, world, clock, world, world, dialogs});
+    AppOptions options;
+    options.programFolder = dir.path();
+    options.showCommand = SW_HIDE;
+    ASSERT_TRUE(app.Start(GetModuleHandleA(nullptr), options));
+    Pump();
+    app.State().VirtualDubPath = mb::testing::TestProgram("slow_engine.exe");
+    dialogs.answers = {source};
+    app.Window().BrowseSource();
+    const SavedJob job = JobFromForm(app.Model(), app.State());
+    app.Queue().Add(job);
+    app.Queue().Add(job);
+
+    const auto cancel = [&app] { return GetDlgItem(app.Progress().Handle(), LogProcessWindow::IDC_CmdCancel); };
+    bool enabled = false, partial = false;
+    Looking looking([&] {
+        if (!FindEncoderStatusWindow()) return false;
+        enabled = IsWindowEnabled(cancel()) != FALSE;
+        partial = mb::testing::PathExists(target + ".part");
+        SendMessageA(cancel(), BM_CLICK, 0, 0);
+        return true;
+    });
+    const ULONGLONG before = GetTickCount64();
+    app.StartQueue();
+    EXPECT_LT(GetTickCount64() - before, 8000u);  // through the engine's Abort, not its end after the grace
+    EXPECT_TRUE(looking.seen);
+    EXPECT_TRUE(enabled);
+    EXPECT_TRUE(partial);
+    EXPECT_FALSE(IsWindowEnabled(cancel()));
+    EXPECT_EQ(app.Progress().LogLines().back(), " >> Encoding stopped: cancelled <<");
+    EXPECT_FALSE(mb::testing::PathExists(target + ".part"));
+    EXPECT_FALSE(mb::testing::PathExists(target));
+    EXPECT_EQ(QueueState(app, 0), "Cancelled: The encoding was stopped: cancelled.");
+    EXPECT_EQ(QueueState(app, 1), "Waiting");
+    EXPECT_EQ(world.messages.back().rfind("The queue was stopped: 0 done", 0), 0u) << world.messages.back();
+    DestroyWindow(app.Window().Handle());
+    TakeQuitMessage();
+}
+
+TEST(RunCancel, TheTrayIconsMenuCancelsTheRunAndNoShutdownFollows) {
+    Program p;
+    p.env.files["C:\\v\\movie.avs"] = "";
+    p.dialogs.answers = {"C:\\v\\movie.avs"};
+    p.Click(IDC_cmdBrowseSrc);
+    p.app->Model().SelectListEntry(Ctl::CmbNumPass, 1);
+    p.app->Model().SetCheck(Ctl::chkShutdown, 1);
+    TrayIconW32& tray = *p.app->Tray();
+    std::string item;
+    tray.chooseFromMenu = [&](HMENU menu) {
+        char text[32] = "";
+        GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
+        item = text;
+        return TrayCancelItem;
+    };
+    p.env.programs.push_back({"jobpass1.vcf", [&] {
+                                  SendMessageA(p.Main(), tray.CallbackMessage(), 1, WM_RBUTTONUP);
+                              }});
+    p.Click(IDC_cmdStartEncode);
+    EXPECT_EQ(item, "Cancel");
+    EXPECT_EQ(p.env.Events({"run("}).size(), 1u);
+    EXPECT_EQ(p.app->Progress().LogLines().back(), " >> Encoding stopped: cancelled <<");
+    EXPECT_EQ(p.env.messages, Lines{"The encoding was stopped: cancelled."});
+    EXPECT_EQ(p.env.Events({"shutdown"}), Lines{});
+    // Without a run the icon's right click opens nothing.
+    item.clear();
+    SendMessageA(p.Main(), tray.CallbackMessage(), 1, WM_RBUTTONUP);
+    EXPECT_EQ(item, "");
 }
 
 TEST(RunProgressWindow, SaveLogWritesTheLogAsTextWithCrLf) {

@@ -22,23 +22,22 @@
 
 namespace {
 
-// Set by Ctrl+C (or Ctrl+Break) while the shutdown counts down.
+// Set by Ctrl+C (or Ctrl+Break): cancels the shutdown's countdown, and the
+// run going on (the processes' own cancel, which its wait watches).
 HANDLE g_cancelled = nullptr;
+mb::ProcessPort* g_processes = nullptr;
 
+// The system calls it on a thread of its own.
 BOOL WINAPI OnConsoleBreak(DWORD type) {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    if (g_processes) g_processes->CancelRun();
     SetEvent(g_cancelled);
-    return TRUE;  // the program goes on: Ctrl+C only cancels the shutdown
+    return TRUE;  // the program goes on to end the run as cancelled
 }
 
 // The countdown's wait: about `ms`, cut short by Ctrl+C.
 bool WaitCancelled(int ms) {
-    if (!g_cancelled) {
-        g_cancelled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (!g_cancelled) return false;
-        SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
-    }
-    return WaitForSingleObject(g_cancelled, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
+    return g_cancelled && WaitForSingleObject(g_cancelled, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
 }
 
 }  // namespace
@@ -59,6 +58,9 @@ int main(int argc, char** argv) {
         mb::SystemShutdown shutdown(platform, programPath);
         mb::RunMutexW32 runLock;
         mb::StepWatchW32 watch;
+        g_processes = &processes;
+        g_cancelled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
         mb::CliEnvironment env{std::cout,
                                std::cerr,
@@ -77,7 +79,10 @@ int main(int argc, char** argv) {
                                WaitCancelled,
                                &watch,
                                mb::ReadSourceFacts};
-        return mb::RunCli(args, env);
+        const int status = mb::RunCli(args, env);
+        SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
+        g_processes = nullptr;
+        return status;
     } catch (const std::exception& e) {
         std::cerr << "error: " << e.what() << std::endl;
     } catch (...) {
