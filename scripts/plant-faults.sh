@@ -73,6 +73,8 @@ src/model/rules.cpp|"None", "Light", "Normal", "Strong", "Extreme" ==> "None", "
 src/model/rules.cpp|SetCheck(Ctl::ChkBitsReservoir, 0); ==> SetCheck(Ctl::ChkBitsReservoir, 1);
 src/model/rules.cpp|SetText(Ctl::TxtGain, "30"); ==> SetText(Ctl::TxtGain, "31");
 src/model/browse.cpp|(avi ? "_1" : "") ==> (avi ? "_2" : "")
+src/model/text.cpp|c == '"' || c == '*' || c == '?' ==> c == '"' || c == '?'
+src/model/text.cpp|if (c == ':' && i != 1) return true; ==> if (c == ':' && i > 1) return true;
 src/model/numbers.cpp|if (pos >= text.size() || (text[pos] != 'e' && text[pos] != 'E')) return pos; ==> if (pos >= text.size() || text[pos] != 'e') return pos;
 src/model/saved_job.cpp|"]: unknown section, ignored" ==> "]: unknown section"
 src/env/codec_detection.cpp|{"DivX Pro 5", "\t(Supported)", CodecMark::Divx5Pro}, ==> {"DivX Pro 5", "\t\t(Supported)", CodecMark::Divx5Pro},
