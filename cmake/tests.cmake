@@ -7,6 +7,8 @@
 #   tests/data/         golden files: saved jobs with what they print and write,
 #                       the form's recorded scenarios
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+# The folder of the job-script reader, whose test includes it by its name.
+set(JOB_SCRIPT_DIR ${CMAKE_SOURCE_DIR}/tools/standins/standin)
 
 # Includes go one way, down the layers of src/.
 add_test(NAME layers_include_downwards COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh ${CMAKE_SOURCE_DIR})
@@ -17,7 +19,7 @@ if(NOT WIN32)
   add_executable(core_tests ${CORE_TEST_SOURCES})
   target_link_libraries(core_tests PRIVATE marobex_core marobex_standin marobex_engine GTest::gtest GTest::gtest_main)
   target_compile_definitions(core_tests PRIVATE MAROBEX_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
-  target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${JOB_SCRIPT_DIR})
   gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
   return()
 endif()
@@ -54,6 +56,7 @@ function(marobex_wine_test name)
 endfunction()
 
 marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core marobex_standin marobex_engine)
+target_include_directories(core_tests PRIVATE ${JOB_SCRIPT_DIR})
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)

@@ -29,6 +29,36 @@ src/jobs/job_scripts.cpp|s.TxtStartGauge + "," + s.TxtMinGauge ==> s.TxtMinGauge
 src/jobs/besweet.cpp|"--abr 96 -mj -h -b32 -Z --lowpass 19.5 )" ==> "--abr 96 -mj -h -b32 -Z --lowpass 19 )"
 src/jobs/besweet.cpp|"\\Stream2.MP3" ==> "\\stream2.MP3"
 src/jobs/besweet.cpp|path.compare(point, std::string::npos, ".mpa") == 0 ==> path.compare(point, 4, ".mpa") == 0
+tools/engine/job_script.cpp|case 't': out.push_back('\t'); break; ==> case 't': out.push_back('\v'); break;
+tools/engine/job_script.cpp|out.push_back(static_cast<char>(hi * 16 + lo)); ==> out.push_back(static_cast<char>(hi * 10 + lo));
+tools/engine/job_script.cpp|const unsigned base = s_[pos_] == '0' ? 8 : 10; ==> const unsigned base = s_[pos_] == '0' ? 10 : 10;
+tools/engine/job_script.cpp|if (value > 0xFFFFFFFFull) tooLarge = true; ==> if (value > 0x7FFFFFFFull) tooLarge = true;
+tools/engine/job_script.cpp|v.number = static_cast<std::int32_t>(0u - t.value); ==> v.number = static_cast<std::int32_t>(t.value);
+tools/engine/job_script.cpp|s_[pos_ + 1] == 'x') { ==> (s_[pos_ + 1] | 0x20) == 'x') {
+tools/engine/job_script.cpp|{"VirtualDub.video", "SetCompData", "is"}, ==> {"VirtualDub.video", "SetCompData", "si"},
+tools/engine/job_script.cpp|if (dialect == ScriptDialect::Nandub && scan(kNandubForms)) return {}; ==> if (scan(kNandubForms)) return {};
+tools/engine/job_script.cpp|if (dialect == ScriptDialect::Nandub && object == "VirtualDub.audio2") ==> if (object == "VirtualDub.audio2")
+tools/engine/engine_plan.cpp|"-b:v", std::to_string(c.bitsPerSecond)}); ==> "-maxrate", std::to_string(c.bitsPerSecond)});
+tools/engine/engine_plan.cpp|{"-pass", firstPass ? "1" : "2", ==> {"-pass", firstPass ? "1" : "3",
+tools/engine/engine_plan.cpp|{"-b:v", std::to_string(kbps * 1000)}); ==> {"-b:v", std::to_string(kbps * 1024)});
+tools/engine/engine_plan.cpp|{"-b:a:" + n, std::to_string(t.bytesPerSecond * 8)}); ==> {"-b:a:" + n, std::to_string(t.bytesPerSecond)});
+tools/engine/engine_plan.cpp|{"-itsoffset", Number(t.delayMs / 1000.0)}); ==> {"-itsoffset", Number(t.delayMs / 100.0)});
+tools/engine/engine_plan.cpp|case kTagWma: encoder = "wmav2"; break; ==> case kTagWma: encoder = "wmav1"; break;
+tools/engine/engine_plan.cpp|lowpassHz = f < 100 ? f * 1000 : f; ==> lowpassHz = f < 100 ? f * 100 : f;
+tools/engine/engine_plan.cpp|const int mean = (kbps + maxKbps) / 2; ==> const int mean = maxKbps;
+tools/engine/video_settings.cpp|Add(a, {"-g", std::to_string(c.maxKeyInterval)}); ==> Add(a, {"-g", std::to_string(c.minKeyInterval)});
+tools/engine/video_settings.cpp|Real(std::max(0.0, reaction / 20.0)) ==> Real(std::max(0.0, reaction / 10.0))
+tools/engine/video_settings.cpp|std::to_string((50 - scene) * 1000) ==> std::to_string((scene - 50) * 1000)
+tools/engine/video_settings.cpp|Real(std::clamp(1 - compression / 50.0, 0.0, 1.0)) ==> Real(std::clamp(compression / 50.0, 0.0, 1.0))
+tools/engine/video_settings.cpp|if (c.bFrames) Add(a, {"-bf", "2"}); ==> if (c.bFrames) Add(a, {"-bf", "1"});
+src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Seconde / 3600 % 24;
+src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Seconde / 3601;
+src/run/encode_log.cpp|const std::int64_t m = rest / 60; ==> const std::int64_t m = rest / 60 % 24;
+src/jobs/source_facts.cpp|static_cast<long long>(total / 60 % 60) ==> static_cast<long long>(total / 60)
+tools/engine/ffmpeg_progress.cpp|total / 3600, total / 60 % 60, total % 60 ==> total / 3600 % 24, total / 60 % 60, total % 60
+src/run/run_driver.cpp|double quotient = std::trunc(plan_.divx4Bitrate ==> double quotient = std::round(plan_.divx4Bitrate
+src/run/run_driver.cpp|std::trunc(plan_.overSizePercent / 100.0 ==> std::round(plan_.overSizePercent / 100.0
+src/run/run_driver.cpp|return bytes < 0 ? 0 : bytes / 1024; ==> return bytes < 0 ? 0 : (bytes + 512) / 1024;
 src/run/run_driver.cpp|v.AddQueueEntry(" - Bitrate Recalculation"); ==> v.AddQueueEntry(" - Bitrate recalculation");
 src/run/run_driver.cpp|FirstSize > DesiredSize_ + OverSizeError_ ==> FirstSize >= DesiredSize_ + OverSizeError_
 src/run/run_driver.cpp|FirstSize < DesiredSize_ - OverSizeError_ ==> FirstSize <= DesiredSize_ - OverSizeError_
@@ -43,6 +73,8 @@ src/model/rules.cpp|"None", "Light", "Normal", "Strong", "Extreme" ==> "None", "
 src/model/rules.cpp|SetCheck(Ctl::ChkBitsReservoir, 0); ==> SetCheck(Ctl::ChkBitsReservoir, 1);
 src/model/rules.cpp|SetText(Ctl::TxtGain, "30"); ==> SetText(Ctl::TxtGain, "31");
 src/model/browse.cpp|(avi ? "_1" : "") ==> (avi ? "_2" : "")
+src/model/text.cpp|c == '"' || c == '*' || c == '?' ==> c == '"' || c == '?'
+src/model/text.cpp|if (c == ':' && i != 1) return true; ==> if (c == ':' && i > 1) return true;
 src/model/numbers.cpp|if (pos >= text.size() || (text[pos] != 'e' && text[pos] != 'E')) return pos; ==> if (pos >= text.size() || text[pos] != 'e') return pos;
 src/model/saved_job.cpp|"]: unknown section, ignored" ==> "]: unknown section"
 src/env/codec_detection.cpp|{"DivX Pro 5", "\t(Supported)", CodecMark::Divx5Pro}, ==> {"DivX Pro 5", "\t\t(Supported)", CodecMark::Divx5Pro},
@@ -79,6 +111,12 @@ n=0 caught=0 missed=0 broken=0
 while IFS= read -r line; do
     [[ -z "$line" ]] && continue
     file=${line%%|*} rest=${line#*|}
+    # A line may name a file by where it is going: until it has moved there,
+    # the one file of that name under tools/ is taken.
+    if [[ ! -f $file ]]; then
+        moved=$(find tools -name "$(basename "$file")" -type f)
+        [[ $(wc -l <<<"$moved") -eq 1 && -n $moved ]] && file=$moved
+    fi
     old=${rest%% ==> *} new=${rest#* ==> }
     n=$((n + 1))
     [[ -n "$wanted" && "$wanted" != *" $n "* ]] && continue

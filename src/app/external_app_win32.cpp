@@ -9,6 +9,7 @@
 #include "env/message_box_win32.h"
 #include "env/tool_paths.h"
 #include "env/window_text_win32.h"
+#include "model/text.h"
 
 namespace mb {
 
@@ -59,20 +60,10 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
-// A character that no file or folder name may hold (the wildcards * and ?
-// are fine: the lookup takes the first match).
-bool HasForbiddenCharacter(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 32 || c == '"' || c == '<' || c == '>' || c == '|')
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 std::string VirtualDubDialogFolder(const std::string& boxText, const std::string& programFolder) {
-    if (boxText.empty() || HasForbiddenCharacter(boxText)) return programFolder;
+    if (boxText.empty() || HasForbiddenPathCharacter(boxText)) return programFolder;
     WIN32_FIND_DATAA found = {};
     HANDLE search = FindFirstFileA(boxText.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {

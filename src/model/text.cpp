@@ -47,4 +47,13 @@ std::vector<std::string> SplitAt(std::string_view text, char separator) {
     }
 }
 
+bool HasForbiddenPathCharacter(std::string_view path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c < 32 || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|') return true;
+        if (c == ':' && i != 1) return true;
+    }
+    return false;
+}
+
 }  // namespace mb

@@ -26,4 +26,10 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // an empty text has none.
 std::vector<std::string> SplitAt(std::string_view text, char separator);
 
+// True when the path holds a character that no Windows file or folder name
+// may: a control character, '"', '*', '?', '<', '>' or '|', or a ':' other
+// than the drive's (the second character). In a job script or a command line
+// such a path would end its quotes early or name other files.
+bool HasForbiddenPathCharacter(std::string_view path);
+
 }  // namespace mb

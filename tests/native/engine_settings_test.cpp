@@ -121,14 +121,14 @@ TEST(EngineSettings, EffortStepsFromQuickestToBest) {
 TEST(EngineSettings, Divx3LinesBecomeOptionsOrSayTheyAreNotApplied) {
     const ScriptNumbers lines = {
         {"SetCompLevelsMain", {3, 15}}, {"InternalSCD", {90}},           {"SetMinKBPS", {300}},
-        {"SetCurveCompression", {24, 27, 6}}, {"SetLumaCorrectionAmp", {1, 13, 30}}, {"SetQualityControl", {2, 5, 0, 0}},
+        {"SetCurveCompression", {20, 41, 6}}, {"SetLumaCorrectionAmp", {1, 13, 30}}, {"SetQualityControl", {2, 5, 0, 0}},
         {"SetMotionDetection", {8, 10, 300, 300}}, {"SetCrispness", {30, 1}}, {"SetCurveMcFactor", {5}},
         {"SetCurveFilter", {270, 6000}},
     };
     const SettingOptions o = Divx3LineOptions(lines, false);
-    // Asymmetric compression: the low scenes' 24 below the average, the high ones' 27 above.
+    // Asymmetric compression: the low scenes' 20 below the average, the high ones' 41 above.
     EXPECT_EQ(Joined(o.args), "-qmin 3 -qmax 15 -sc_threshold 10000 "
-                              "-rc_eq ((tex+1)/(avgTex+1))^(gt(tex,avgTex)*0.46+lte(tex,avgTex)*0.52) -qblur 1 "
+                              "-rc_eq ((tex+1)/(avgTex+1))^(gt(tex,avgTex)*0.18+lte(tex,avgTex)*0.6) -qblur 1 "
                               "-lumi_mask 0.1");
     const std::vector<std::string> said = {
         "DivX 3 minimum bit rate 300 kbit/s: not applied", "DivX 3 error prevention: not applied",

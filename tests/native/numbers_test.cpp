@@ -1,4 +1,5 @@
 #include "model/numbers.h"
+#include "model/text.h"
 
 #include <gtest/gtest.h>
 
@@ -68,4 +69,13 @@ TEST(RoundHalfEven32, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
         {-2147483648.5, INT32_MIN}, {-2147483648.6, none}, {-kInf, none}, {std::nan(""), none},
     };
     for (const auto& c : cases) EXPECT_EQ(RoundHalfEven32(c.value), c.whole) << c.value;
+}
+
+TEST(HasForbiddenPathCharacter, NamesNoFileCanHave) {
+    const std::pair<const char*, bool> cases[] = {
+        {"", false}, {"D:\\v\\film (1).avi", false}, {"\\\\nas\\films/a b.avi", false}, {"C:", false},
+        {"D:\\v\\a\"b.avi", true}, {"D:\\v\\*.avi", true}, {"D:\\v\\a?.avi", true}, {"D:\\<v>", true},
+        {"D:\\a|b", true}, {"D:\\v\tx", true}, {"D:\\v:x", true}, {":D\\v", true},
+    };
+    for (const auto& [path, forbidden] : cases) EXPECT_EQ(HasForbiddenPathCharacter(path), forbidden) << path;
 }

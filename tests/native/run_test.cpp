@@ -12,6 +12,7 @@
 #include "jobs/besweet.h"
 #include "fakes/fakes.h"
 #include "model/form_model.h"
+#include "run/encode_log.h"
 #include "run/run_driver.h"
 
 using namespace mb;
@@ -161,6 +162,7 @@ TEST(Run, ThirdPassRunsAtTheBitrateTheSecondPassLeavesRoomFor) {
         std::int64_t kb;
         const char* bitrate;  // of the third pass; null: not required
         Lines logged;
+        const char* size = "570000";
     } cases[] = {
         {600000, "741", {" New BitRate Used : 741 Kbt/s", " Final Size File : 600000 Kbt", " Oversize More or less : 28500 Kybt"}},
         {70000, "6000", {" New BitRate Used : 6000 Kbt/s"}},
@@ -168,10 +170,13 @@ TEST(Run, ThirdPassRunsAtTheBitrateTheSecondPassLeavesRoomFor) {
         {598500, nullptr, {" Final Size File : 598500 Kbt", " More or less : 28500 Kbt", " >> Third Pass is not Requiered <<"}},
         {541499, "821", {}},
         {541500, nullptr, {" >> Third Pass is not Requiered <<"}},
+        // 728.85 and a tolerance of 28500.95 KB: both cut off, not rounded.
+        {610000, "728", {" New BitRate Used : 728 Kbt/s"}},
+        {598519, nullptr, {" More or less : 28500 Kbt"}, "570019"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kb);
-        Encode r(kThreePasses);
+        Encode r(With(kThreePasses, {std::string("TxtDivx4Size=") + c.size}));
         r.SecondPassLeaves(c.kb);
         EXPECT_EQ(r.Go(), RunOutcome::Finished);
         for (const std::string& line : c.logged) EXPECT_TRUE(r.Logged(line)) << line;
@@ -211,6 +216,12 @@ TEST(Run, DurationsAndSizesInTheLog) {
         EXPECT_TRUE(r.Logged(c.duration));
         EXPECT_TRUE(r.Logged(c.size));
     }
+    const std::pair<std::int64_t, const char*> durations[] = {
+        {0, "00:00:00"},      {59, "00:00:59"},      {3599, "00:59:59"},   {3600, "01:00:00"},
+        {3725, "01:02:05"},   {86399, "23:59:59"},   {86400, "24:00:00"},  {90061, "25:01:01"},
+        {360000, "100:00:00"},
+    };
+    for (const auto& [seconds, text] : durations) EXPECT_EQ(SecondInHour(seconds), text) << seconds;
 }
 
 TEST(Run, WindowsAroundTheRunShutdownLastAndFailedWritesStop) {

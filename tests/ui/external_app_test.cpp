@@ -209,6 +209,7 @@ TEST_F(ExternalAppTest, VirtualDubDialogOpensWhereTheCurrentFileIs) {
         {std::string(400, 'x') + ".exe", folder.path()},
         {"C:\\vd\\Virtual<Dub>|.exe", folder.path()},
         {folder.path() + "\\a\"b.exe", folder.path()},
+        {folder.path() + "\\Virtual*.exe", folder.path()},  // no name the dialog could start in
     };
     for (const auto& c : cases)
         EXPECT_EQ(mb::VirtualDubDialogFolder(c.box, folder.path()), c.initialFolder) << c.box;
