@@ -35,9 +35,9 @@ std::vector<std::string> Runs(const EnginePlan& plan) {
 
 struct Fixture {
     std::map<std::string, std::string> files;
-    PlanOutcome Plan(const std::string& arguments) {
+    PlanOutcome Plan(const std::string& arguments, EngineRole role = EngineRole::Any) {
         return PlanCommandLine(
-            arguments, [&](const std::string& p) { return files.count(p) > 0 || (p.rfind("C:\\mbcli\\", 0) == 0 && !p.ends_with(".log")); },
+            arguments, role, [&](const std::string& p) { return files.count(p) > 0 || (p.rfind("C:\\mbcli\\", 0) == 0 && !p.ends_with(".log")); },
             [&](const std::string& p) -> std::optional<std::string> {
                 auto it = files.find(p);
                 if (it == files.end()) return std::nullopt;
@@ -118,24 +118,39 @@ TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {
     struct Case {
         std::string script;
         std::string problem;
+        EngineRole role = EngineRole::Any;
     };
     const Case cases[] = {
         {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0)\r\n", "job file \"c:\\job.vcf\": line 1: expected ';'"},
         {"VirtualDub.Open(\"D:\\\\none.avi\",0,0);\r\n", "cannot open the source \"D:\\none.avi\": there is no such file"},
-        {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0);\r\nVirtualDub.SaveAVI(\"C:\\\\mbcli\\\\b.avi\");\r\n",
-         "the job chooses no video codec (VirtualDub.video.SetCompression and SetCompData)"},
+        // Asked to be VirtualDub, the engine knows none of Nandub's statements.
+        {Golden("divx3_2pass/jobpass1.vcf"),
+         "job file \"c:\\job.vcf\": line 9: VirtualDub.audio2.SetSource is not a method the program knows",
+         EngineRole::VirtualDub},
         {second, "no statistics of a first pass for \"C:\\mbcli\\out\\film_temp.avi\" (C:\\mbcli\\out\\film_passlog-0.log)"},
         {std::string(state).replace(state.find("0x78766964"), 10, "0x64697678"), "the codec \"xvid\" takes no DivX 5 state"},
     };
     for (const Case& c : cases) {
         Fixture f;
         f.files["c:\\job.vcf"] = c.script;
-        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf");
+        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf", c.role);
         EXPECT_FALSE(out.plan);
         EXPECT_EQ(out.problem.substr(0, c.problem.size()), c.problem);
     }
     Fixture f;
     EXPECT_EQ(f.Plan(" /r /x /sc:\\missing.vcf").problem, "cannot open the job file \"c:\\missing.vcf\"");
+    // Each program takes only its own command line.
+    EXPECT_EQ(f.Plan(" /r /x /sc:\\job.vcf", EngineRole::BeSweet).problem,
+              "BeSweet command line: unexpected /r outside an option group");
+    EXPECT_EQ(f.Plan("-core( -input a -output b )", EngineRole::Nandub).problem.substr(0, 45),
+              "command line: a BeSweet line, but this is Nan");
+    // No codec chosen: VirtualDub saves the frames uncompressed.
+    f.files["c:\\job.vcf"] = "VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0);\r\nVirtualDub.SaveAVI(\"C:\\\\mbcli\\\\b.avi\");\r\n";
+    const PlanOutcome raw = f.Plan(" /r /x /sc:\\job.vcf", EngineRole::VirtualDub);
+    ASSERT_TRUE(raw.plan) << raw.problem;
+    EXPECT_NE(Runs(*raw.plan).at(0).find(" -c:v rawvideo -pix_fmt bgr24 -f avi C:\\mbcli\\b.avi.part"), std::string::npos);
+    EXPECT_EQ(RoleOfProgram("Z:\\x\\NANDUB.EXE"), EngineRole::Nandub);
+    EXPECT_EQ(RoleOfProgram("C:\\marobex-engine.exe"), EngineRole::Any);
 }
 
 TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
