@@ -232,7 +232,7 @@ void Deliver(DWORD ms, bool untilAbort) {
 // The log beside the target, BeSweet's own log where its line names one,
 // and the simulation's trace.
 void WriteLogs(const PlanOutcome& outcome) {
-    WriteLog(outcome);
+    WriteLog(outcome.logPath);
     if (!outcome.programLog.empty()) WriteLog(outcome.programLog);
     if (g.simulation.on) WriteLog(g.simulation.trace);
 }

@@ -113,11 +113,9 @@ public:
 
     Simulated Run() {
         Simulated s;
+        if (Option(a_, "-pass") == "1") s.passLog = PassLog();
         const std::string format = Option(a_, "-f");
-        if (a_.empty() || a_.back() == "-" || format == "null") {
-            if (Option(a_, "-pass") == "1") s.passLog = PassLog();
-            return s;
-        }
+        if (a_.empty() || a_.back() == "-" || format == "null") return s;
         s.output.path = a_.back();
         std::int64_t size = 0;
         if (format == "avi") {
