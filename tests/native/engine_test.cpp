@@ -11,6 +11,8 @@
 #include "env/engine_paths.h"
 #include "fakes/fakes.h"
 #include "ffmpeg_progress.h"
+#include "media_files.h"
+#include "simulation.h"
 
 using namespace mb;
 using namespace mb::engine;
@@ -366,4 +368,50 @@ TEST(EngineResult, TheOutputsFramesComeFromItsAviHeader) {
     EXPECT_EQ(AviFrameCount(head + "dmlh" + le(248) + le(120000)), 120000);  // OpenDML: the total of every part
     EXPECT_EQ(AviFrameCount("RIFF" + le(0) + "WAVE"), -1);
     EXPECT_EQ(AviFrameCount(""), -1);
+}
+
+// The simulation writes what each run would: the planned fourcc and sizes
+// over the source's length (here 2 s: 50 frames, or 96,000 bytes of AC3).
+TEST(EngineSimulation, WritesThePlannedSizes) {
+    AviSpec source;
+    source.frames = 50;
+    const std::map<std::string, std::string> files = {{"v.avi", AviBytes(source)}, {"a.ac3", std::string(96000, '\x0B')}};
+    const FileReader heads = [&](const std::string& p) -> std::optional<std::string> { return files.at(p); };
+    const FileSizer sizes = [&](const std::string& p) { return static_cast<std::int64_t>(files.at(p).size()); };
+    const auto simulate = [&](std::vector<std::string> args, std::int64_t aim = 0) {
+        FfmpegRun run;
+        run.args = std::move(args);
+        run.aimBytes = aim;
+        return SimulateRun(run, heads, sizes);
+    };
+    const auto avi = [](const Simulated& s) {
+        AviSummary summary;
+        std::string problem;
+        EXPECT_TRUE(ReadAvi(s.output.bytes, summary, problem)) << problem;
+        std::vector<std::int64_t> streams{summary.totalFrames};
+        for (const AviStreamInfo& i : summary.streamInfo) streams.push_back(i.indexedBytes);
+        return streams;
+    };
+    const std::vector<std::string> video = {"-i", "v.avi", "-map", "0:v:0", "-c:v", "mpeg4", "-vtag", "DX50", "-b:v", "800000"};
+    auto with = [](std::vector<std::string> a, const std::vector<std::string>& more) {
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    };
+    EXPECT_EQ(avi(simulate(with(video, {"-an", "-f", "avi", "o.part"}))), (std::vector<std::int64_t>{50, 200000}));
+    EXPECT_EQ(avi(simulate(with(video, {"-an", "-f", "avi", "o.part"}), 123457)), (std::vector<std::int64_t>{50, 123457}));
+    EXPECT_EQ(avi(simulate({"-i", "v.avi", "-i", "a.ac3", "-i", "a.ac3", "-map", "0:v:0", "-map", "1:a:0", "-map", "2:a:0",
+                            "-c:v", "copy", "-c:a:0", "libmp3lame", "-b:a:0", "128000", "-c:a:1", "copy", "-f", "avi", "m"})),
+              (std::vector<std::int64_t>{50, static_cast<std::int64_t>(files.at("v.avi").size()), 32000, 96000}));
+    EXPECT_EQ(simulate({"-i", "a.ac3", "-map", "0:a:0", "-c:a", "libmp3lame", "-b:a", "128k", "-f", "mp3", "s.part"}).output.bytes,
+              Mp3Bytes(48000, 128, 128, 2));
+    WavSummary wav;
+    std::string problem;
+    ASSERT_TRUE(ReadWavHeader(simulate({"-i", "a.ac3", "-map", "0:a:0", "-ac", "2", "-ar", "44100", "-c:a", "pcm_s16le", "-f",
+                                        "wav", "w.part"}).output.bytes, wav, problem));
+    EXPECT_EQ(wav.dataBytes, 2 * 44100 * 4);
+    const Simulated first = simulate(with(video, {"-pass", "1", "-passlogfile", "C:\\p", "-f", "null", "-"}));
+    EXPECT_TRUE(first.output.path.empty());
+    ASSERT_TRUE(first.passLog);
+    EXPECT_EQ(first.passLog->path, "C:\\p-0.log");
+    EXPECT_FALSE(simulate(with(video, {"-b:v", "99999999999", "-f", "avi", "o"})).problem.empty());
 }
