@@ -6,7 +6,7 @@
 #
 # Only what is named here goes into the zip: the programs are installed in a
 # component of their own, and CPack packs that component alone, so helper
-# programs of the tests (encoder stand-ins, fake codecs) stay out even when
+# programs of the tests (the codec stand-in, the demo sample maker) stay out even when
 # they have install rules of their own.
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   return()

@@ -7,8 +7,6 @@
 #   tests/data/         golden files: saved jobs with what they print and write,
 #                       the form's recorded scenarios
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-# The folder of the job-script reader, whose test includes it by its name.
-set(JOB_SCRIPT_DIR ${CMAKE_SOURCE_DIR}/tools/standins/standin)
 
 # Includes go one way, down the layers of src/.
 add_test(NAME layers_include_downwards COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh ${CMAKE_SOURCE_DIR})
@@ -17,9 +15,9 @@ if(NOT WIN32)
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(core_tests ${CORE_TEST_SOURCES})
-  target_link_libraries(core_tests PRIVATE marobex_core marobex_standin marobex_engine GTest::gtest GTest::gtest_main)
+  target_link_libraries(core_tests PRIVATE marobex_core marobex_engine GTest::gtest GTest::gtest_main)
   target_compile_definitions(core_tests PRIVATE MAROBEX_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
-  target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${JOB_SCRIPT_DIR})
+  target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
   return()
 endif()
@@ -55,19 +53,18 @@ function(marobex_wine_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
 endfunction()
 
-marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core marobex_standin marobex_engine)
-target_include_directories(core_tests PRIVATE ${JOB_SCRIPT_DIR})
+marobex_wine_test(core_tests SOURCES ${CORE_TEST_SOURCES} LIBS marobex_core marobex_engine)
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)
-  marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
+  marobex_wine_test(win32_tests SOURCES ${WIN32_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_engine)
   # FFmpeg for Windows, for the engine's end-to-end runs (scripts/install-deps.sh).
   target_compile_definitions(win32_tests PRIVATE MAROBEX_FFMPEG_DIR="Z:${CMAKE_SOURCE_DIR}/build/ffmpeg")
 endif()
 
 file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*.cpp)
 if(UI_TEST_SOURCES)
-  marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_standin)
+  marobex_wine_test(ui_tests DISPLAY SOURCES ${UI_TEST_SOURCES} ${MAROBEX_RC_FILES} LIBS marobex_win32 marobex_engine)
   target_compile_definitions(ui_tests PRIVATE MAROBEX_FFMPEG_DIR="Z:${CMAKE_SOURCE_DIR}/build/ffmpeg")
 endif()
 

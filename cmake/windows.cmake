@@ -25,14 +25,12 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp)
   install(TARGETS marobex RUNTIME DESTINATION .)
 endif()
 
-# Each folder under tools/ with a CMakeLists.txt is one helper program, but
-# for the stand-ins' folder, which the top level adds in every build.
+# Each folder under tools/ with a CMakeLists.txt is one helper program (the
+# test kit's folder holds two).
 file(GLOB MAROBEX_TOOL_LISTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/CMakeLists.txt)
 foreach(l IN LISTS MAROBEX_TOOL_LISTS)
   get_filename_component(d ${l} DIRECTORY)
-  if(NOT d STREQUAL "${CMAKE_SOURCE_DIR}/tools/standins")
-    add_subdirectory(${d})
-  endif()
+  add_subdirectory(${d})
 endforeach()
 
 # The release package (i686 build only).

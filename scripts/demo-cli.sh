@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a sample job through the console runner (marobex-cli.exe) with the
-# programs of build/win64/Marobex.ini (Marobex's engine with FFmpeg, or the
-# stand-in encoders; see scripts/setup-demo.sh), in the build's Wine prefix, and prints what the progress
+# programs of build/win64/Marobex.ini (Marobex's engine with FFmpeg, or its
+# simulation; see scripts/setup-demo.sh), in the build's Wine prefix, and prints what the progress
 # window would show: the queue and the encoding log, with the programs the
 # run started. The job: the demonstration sample (see scripts/setup-demo.sh)
 # as a two-pass DivX 5 encode, its AC3 audio converted to MP3 and muxed.
@@ -22,16 +22,16 @@ fi
 "$root/scripts/setup-demo.sh" --setup-only "$build" >/dev/null
 
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The stand-ins are short: 10 s of video. Without a display the encoders have
-# no status window for Priority.exe to find, so it need not look for long.
-export MAROBEX_STANDIN_SECONDS=${MAROBEX_STANDIN_SECONDS:-10}
+# Without a display the encoders have no status window for Priority.exe to
+# find, so it need not look for long.
 if [ -z "${DISPLAY:-}" ]; then
   export MAROBEX_PRIORITY_TIMEOUT_MS=${MAROBEX_PRIORITY_TIMEOUT_MS:-2000}
 fi
 
 # Marobex marks VirtualDub's welcome notice as seen when it starts; the
 # console runner leaves the registry alone, so a prefix where Marobex has
-# never run needs it here, or the encoder would wait on its welcome dialog.
+# never run needs it here, or the encoder would wait on its welcome dialog
+# (and its simulation refuses to run).
 if ! grep -qi '"SeenWelcome"=dword:00000001' "$WINEPREFIX/user.reg" 2>/dev/null; then
   "$root/cmake/wine-run.sh" reg add 'HKCU\Software\Freeware\VirtualDub' /v SeenWelcome /t REG_DWORD /d 1 /f \
     >/dev/null 2>&1
@@ -57,7 +57,7 @@ trap 'rm -f "$out" "$err"' EXIT
 if grep -qi 'marobex-engine.exe' "$build/Marobex.ini" 2>/dev/null; then
   echo "marobex-cli \"C:\\Marobex Sample\\demo-job.ini\" (the encoder is Marobex's engine: FFmpeg encodes for real)"
 else
-  echo "marobex-cli \"C:\\Marobex Sample\\demo-job.ini\" (the encoders are the stand-ins of docs/standins.md)"
+  echo "marobex-cli \"C:\\Marobex Sample\\demo-job.ini\" (the encoders are the engine's simulation of docs/simulation.md)"
 fi
 status=0
 "$root/cmake/wine-run.sh" "$cli" 'C:\Marobex Sample\demo-job.ini' >"$out" 2>"$err" || status=$?

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/win64/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-dll="$PWD/build/win64/standins/StandinCodec.dll"
+dll="$PWD/build/win64/testkit/StandinCodec.dll"
 [ -f "$dll" ] || { echo "StandinCodec.dll is not built" >&2; exit 1; }
 winpath="Z:$(echo "$dll" | tr '/' '\\')"
 key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'

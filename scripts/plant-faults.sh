@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Plants one-line faults in the core, one at a time, and checks that the
+# Plants one-line faults in the core and the engine, one at a time, and checks that the
 # native suite catches each: edit the file (the text to replace must occur
 # exactly once), rebuild core_tests (native preset, ASan as configured), run
 # it, restore the file. Prints each fault as caught or MISSED and a total;
@@ -83,8 +83,23 @@ src/env/tool_paths.cpp|return "VirtualDub v" + version.substr(0, 6) + "\t\tFound
 src/env/tool_paths.cpp|return state.ProgramFolder + "\\Marobex.ini"; ==> return state.ProgramFolder + "\\marobex.ini";
 src/env/os_version.cpp|if (minor == 90) return "Windows ME"; ==> if (minor == 90) return "Windows Me";
 src/run/run_driver.cpp|return " >> " + failure.step + " FAILED : " ==> return " >> " + failure.step + " FAILED: "
-src/env/priority_commands.h|kShowInputVideoId = 1027; ==> kShowInputVideoId = 1028;
+src/model/status_window.h|#define IDC_SHOW_INPUT 1027 ==> #define IDC_SHOW_INPUT 1028
 src/jobs/fake_avi.cpp|AVIIF_KEYFRAME = 0x10; ==> AVIIF_KEYFRAME = 0x11;
+EOF
+)
+
+# The engine's simulation: the sizes of the files it writes for a plan.
+FAULTS+=$'\n'$(cat <<'EOF'
+tools/engine/simulation.cpp|avi.videoBytes = run_.aimBytes > 0 ? run_.aimBytes ==> avi.videoBytes = run_.aimBytes > 0 ? run_.aimBytes + 1
+tools/engine/simulation.cpp|Number(Option(a_, "-b:v")) * seconds_ / 8 ==> Number(Option(a_, "-b:v")) * seconds_ / 7
+tools/engine/simulation.cpp|a_[i + 1].find(":a:") != std::string::npos) avi.audio ==> a_[i + 1].find(":v:") != std::string::npos) avi.audio
+tools/engine/simulation.cpp|{0x2000, 6, 48000, 48000, 1, 0, {}} ==> {0x2000, 6, 48000, 44100, 1, 0, {}}
+tools/engine/simulation.cpp|t.bytes = in.bytes; ==> t.bytes = in.bytes - 1;
+tools/engine/simulation.cpp|std::max<std::int64_t>(bits / 8, 1) ==> std::max<std::int64_t>(bits / 10, 1)
+tools/engine/simulation.cpp|Mp3BitrateAtMost(static_cast<int>(bits / 1000)) ==> Mp3BitrateAtMost(static_cast<int>(bits / 1024))
+tools/engine/simulation.cpp|clip->Seconds() > 0) seconds_ = clip->Seconds(); ==> clip->Seconds() > 0) seconds_ = clip->Seconds() + 1;
+tools/engine/simulation.cpp|if (size > kSimulatedMaxBytes) ==> if (size < 0)
+tools/engine/simulation.cpp|Option(a_, "-passlogfile") + "-0.log" ==> Option(a_, "-passlogfile") + "-1.log"
 EOF
 )
 

@@ -3,7 +3,9 @@
 # real encoders and codecs:
 # - Marobex.ini beside marobex.exe, pointing at Marobex's engine with FFmpeg
 #   from build/ffmpeg (a real encode), or where FFmpeg is missing at the
-#   stand-in VirtualDub, Nandub and BeSweet (docs/standins.md);
+#   engine's simulation: copies of the engine named VirtualDub.exe,
+#   NanDub.exe and BeSweet.exe in <build>/simulation, whose own Marobex.ini
+#   tells them to simulate (docs/simulation.md);
 # - the stand-in video codecs registered in the build's Wine prefix, so that
 #   codec detection offers every codec;
 # - a small sample source in that prefix, "C:\Marobex Sample\sample.avi",
@@ -27,10 +29,10 @@ fi
 build=${1:-build/win64}
 case $build in /*) ;; *) build=$root/$build ;; esac
 
-standins=$build/standins
-for exe in VirtualDub.exe NanDub.exe BeSweet.exe MakeDemoSample.exe; do
-  if [ ! -f "$standins/$exe" ]; then
-    echo "setup-demo: $standins/$exe is not built yet." >&2
+engine=$build/marobex-engine.exe
+for exe in "$engine" "$build/testkit/MakeDemoSample.exe"; do
+  if [ ! -f "$exe" ]; then
+    echo "setup-demo: $exe is not built yet." >&2
     exit 1
   fi
 done
@@ -38,18 +40,28 @@ done
 # A Linux path as Wine's drive Z: shows it.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
+# The simulation: the engine under the three programs' names, kept as new as
+# the engine, told by the Marobex.ini beside them to write the files of each
+# plan itself, each run shown for 1.5 s.
+simulation=$build/simulation
+mkdir -p "$simulation"
+for exe in VirtualDub.exe NanDub.exe BeSweet.exe; do
+  cp -u "$engine" "$simulation/$exe"
+done
+printf '[SIMULATION]\r\nTRACE=%s\r\nSTEPMS=1500\r\n' "$(winpath "$simulation/trace.txt")" >"$simulation/Marobex.ini"
+
 # Marobex's engine encodes for real when FFmpeg for Windows is there
-# (scripts/install-deps.sh puts it in build/ffmpeg); otherwise the stand-ins.
-engine=$build/marobex-engine.exe
+# (scripts/install-deps.sh puts it in build/ffmpeg); otherwise the simulation.
 ffmpeg=$root/build/ffmpeg/ffmpeg.exe
 use_engine=0
-[ -f "$engine" ] && [ -f "$ffmpeg" ] && use_engine=1
+[ -f "$ffmpeg" ] && use_engine=1
 
 ini=$build/Marobex.ini
-# A settings file this script wrote for the stand-ins moves on to the engine
-# once it can; one the user changed is left alone.
-if [ $use_engine = 1 ] && [ -f "$ini" ] &&
-   grep -qF "VIRTUALDUBPATH=$(winpath "$standins/VirtualDub.exe")" "$ini"; then
+# A settings file this script wrote for the simulation (or for the stand-in
+# programs of earlier builds, which are gone) moves on to the engine once it
+# can; one the user changed is left alone.
+if [ -f "$ini" ] && { grep -qF "VIRTUALDUBPATH=$(winpath "$build/standins/VirtualDub.exe")" "$ini" ||
+   { [ $use_engine = 1 ] && grep -qF "VIRTUALDUBPATH=$(winpath "$simulation/VirtualDub.exe")" "$ini"; }; }; then
   rm -f "$ini"
 fi
 if [ ! -f "$ini" ]; then
@@ -65,11 +77,11 @@ if [ ! -f "$ini" ]; then
   else
     {
       printf '[PATH]\r\n'
-      printf 'VIRTUALDUBPATH=%s\r\n' "$(winpath "$standins/VirtualDub.exe")"
-      printf 'NANDUBPATH=%s\r\n' "$(winpath "$standins/NanDub.exe")"
-      printf 'BESWEETPATH=%s\r\n' "$(winpath "$standins/BeSweet.exe")"
+      printf 'VIRTUALDUBPATH=%s\r\n' "$(winpath "$simulation/VirtualDub.exe")"
+      printf 'NANDUBPATH=%s\r\n' "$(winpath "$simulation/NanDub.exe")"
+      printf 'BESWEETPATH=%s\r\n' "$(winpath "$simulation/BeSweet.exe")"
     } >"$ini"
-    echo "setup-demo: wrote $ini (the stand-in encoders)"
+    echo "setup-demo: wrote $ini (the engine's simulation: FFmpeg is not in build/ffmpeg)"
   fi
 fi
 
@@ -101,7 +113,7 @@ if [ $use_engine = 1 ] && [ ! -f "$made_by_ffmpeg" ]; then
 fi
 if [ ! -f "$sample/sample.avi" ] || [ ! -f "$sample/sample.ac3" ]; then
   # The first start of Wine also creates the prefix.
-  "$root/cmake/wine-run.sh" "$standins/MakeDemoSample.exe" 'C:\Marobex Sample' >/dev/null
+  "$root/cmake/wine-run.sh" "$build/testkit/MakeDemoSample.exe" 'C:\Marobex Sample' >/dev/null
   echo "setup-demo: wrote the sample source C:\\Marobex Sample\\sample.avi and sample.ac3"
 fi
 

@@ -12,7 +12,7 @@
 # MAROBEX_START_TIMEOUT: seconds to wait for the main window (default 120).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup-demo.sh || echo "start: the stand-in demonstration could not be set up." >&2
+scripts/setup-demo.sh || echo "start: the demonstration could not be set up." >&2
 root=$PWD
 export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 exe="$root/build/win64/marobex.exe"

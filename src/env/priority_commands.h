@@ -1,9 +1,9 @@
 // The command language of Priority.exe, which sets the preview check boxes
 // and the process priority on an encoder's status window:
 //   "WI00:<title>"  the window whose title begins with <title>
-//   "BT01:"         turn "Show input video" off  (check box 1027)
-//   "BT02:"         turn "Show output video" off (check box 1028)
-//   "CB00:<text>"   select <text> in the priority list (combo box 1080)
+//   "BT01:"         turn "Show input video" off  (IDC_SHOW_INPUT)
+//   "BT02:"         turn "Show output video" off (IDC_SHOW_OUTPUT)
+//   "CB00:<text>"   select <text> in the priority list (IDC_PRIORITY)
 //   "QU00:"         end of the commands
 // Tokens are separated by blanks; double quotes keep blanks inside a token.
 #pragma once
@@ -13,11 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace mb {
+#include "model/status_window.h"
 
-inline constexpr int kShowInputVideoId = 1027;
-inline constexpr int kShowOutputVideoId = 1028;
-inline constexpr int kProcessPriorityId = 1080;
+namespace mb {
 
 // How long Priority.exe waits for the window and its controls, and how
 // often it looks.

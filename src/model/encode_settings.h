@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/status_window.h"
+
 namespace mb {
 
 enum class ControlKind { Text, Check, Option, List, Slider };

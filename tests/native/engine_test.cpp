@@ -11,6 +11,8 @@
 #include "env/engine_paths.h"
 #include "fakes/fakes.h"
 #include "ffmpeg_progress.h"
+#include "media_files.h"
+#include "simulation.h"
 
 using namespace mb;
 using namespace mb::engine;
@@ -35,9 +37,9 @@ std::vector<std::string> Runs(const EnginePlan& plan) {
 
 struct Fixture {
     std::map<std::string, std::string> files;
-    PlanOutcome Plan(const std::string& arguments) {
+    PlanOutcome Plan(const std::string& arguments, EngineRole role = EngineRole::Any) {
         return PlanCommandLine(
-            arguments, [&](const std::string& p) { return files.count(p) > 0 || (p.rfind("C:\\mbcli\\", 0) == 0 && !p.ends_with(".log")); },
+            arguments, role, [&](const std::string& p) { return files.count(p) > 0 || (p.rfind("C:\\mbcli\\", 0) == 0 && !p.ends_with(".log")); },
             [&](const std::string& p) -> std::optional<std::string> {
                 auto it = files.find(p);
                 if (it == files.end()) return std::nullopt;
@@ -120,24 +122,39 @@ TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {
     struct Case {
         std::string script;
         std::string problem;
+        EngineRole role = EngineRole::Any;
     };
     const Case cases[] = {
         {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0)\r\n", "job file \"c:\\job.vcf\": line 1: expected ';'"},
         {"VirtualDub.Open(\"D:\\\\none.avi\",0,0);\r\n", "cannot open the source \"D:\\none.avi\": there is no such file"},
-        {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0);\r\nVirtualDub.SaveAVI(\"C:\\\\mbcli\\\\b.avi\");\r\n",
-         "the job chooses no video codec (VirtualDub.video.SetCompression and SetCompData)"},
+        // Asked to be VirtualDub, the engine knows none of Nandub's statements.
+        {Golden("divx3_2pass/jobpass1.vcf"),
+         "job file \"c:\\job.vcf\": line 9: VirtualDub.audio2.SetSource is not a method the program knows",
+         EngineRole::VirtualDub},
         {second, "no statistics of a first pass for \"C:\\mbcli\\out\\film_temp.avi\" (C:\\mbcli\\out\\film_passlog-0.log)"},
         {std::string(state).replace(state.find("0x78766964"), 10, "0x64697678"), "the codec \"xvid\" takes no DivX 5 state"},
     };
     for (const Case& c : cases) {
         Fixture f;
         f.files["c:\\job.vcf"] = c.script;
-        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf");
+        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf", c.role);
         EXPECT_FALSE(out.plan);
         EXPECT_EQ(out.problem.substr(0, c.problem.size()), c.problem);
     }
     Fixture f;
     EXPECT_EQ(f.Plan(" /r /x /sc:\\missing.vcf").problem, "cannot open the job file \"c:\\missing.vcf\"");
+    // Each program takes only its own command line.
+    EXPECT_EQ(f.Plan(" /r /x /sc:\\job.vcf", EngineRole::BeSweet).problem,
+              "BeSweet command line: unexpected /r outside an option group");
+    EXPECT_EQ(f.Plan("-core( -input a -output b )", EngineRole::Nandub).problem.substr(0, 45),
+              "command line: a BeSweet line, but this is Nan");
+    // No codec chosen: VirtualDub saves the frames uncompressed.
+    f.files["c:\\job.vcf"] = "VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0);\r\nVirtualDub.SaveAVI(\"C:\\\\mbcli\\\\b.avi\");\r\n";
+    const PlanOutcome raw = f.Plan(" /r /x /sc:\\job.vcf", EngineRole::VirtualDub);
+    ASSERT_TRUE(raw.plan) << raw.problem;
+    EXPECT_NE(Runs(*raw.plan).at(0).find(" -c:v rawvideo -pix_fmt bgr24 -f avi C:\\mbcli\\b.avi.part"), std::string::npos);
+    EXPECT_EQ(RoleOfProgram("Z:\\x\\NANDUB.EXE"), EngineRole::Nandub);
+    EXPECT_EQ(RoleOfProgram("C:\\marobex-engine.exe"), EngineRole::Any);
 }
 
 TEST(EnginePlan, BesweetLinesBecomeMp3OrWav) {
@@ -354,4 +371,50 @@ TEST(EngineResult, TheOutputsFramesComeFromItsAviHeader) {
     EXPECT_EQ(AviFrameCount(head + "dmlh" + le(248) + le(120000)), 120000);  // OpenDML: the total of every part
     EXPECT_EQ(AviFrameCount("RIFF" + le(0) + "WAVE"), -1);
     EXPECT_EQ(AviFrameCount(""), -1);
+}
+
+// The simulation writes what each run would: the planned fourcc and sizes
+// over the source's length (here 2 s: 50 frames, or 96,000 bytes of AC3).
+TEST(EngineSimulation, WritesThePlannedSizes) {
+    AviSpec source;
+    source.frames = 50;
+    const std::map<std::string, std::string> files = {{"v.avi", AviBytes(source)}, {"a.ac3", std::string(96000, '\x0B')}};
+    const FileReader heads = [&](const std::string& p) -> std::optional<std::string> { return files.at(p); };
+    const FileSizer sizes = [&](const std::string& p) { return static_cast<std::int64_t>(files.at(p).size()); };
+    const auto simulate = [&](std::vector<std::string> args, std::int64_t aim = 0) {
+        FfmpegRun run;
+        run.args = std::move(args);
+        run.aimBytes = aim;
+        return SimulateRun(run, heads, sizes);
+    };
+    const auto avi = [](const Simulated& s) {
+        AviSummary summary;
+        std::string problem;
+        EXPECT_TRUE(ReadAvi(s.output.bytes, summary, problem)) << problem;
+        std::vector<std::int64_t> streams{summary.totalFrames};
+        for (const AviStreamInfo& i : summary.streamInfo) streams.push_back(i.indexedBytes);
+        return streams;
+    };
+    const std::vector<std::string> video = {"-i", "v.avi", "-map", "0:v:0", "-c:v", "mpeg4", "-vtag", "DX50", "-b:v", "800000"};
+    auto with = [](std::vector<std::string> a, const std::vector<std::string>& more) {
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    };
+    EXPECT_EQ(avi(simulate(with(video, {"-an", "-f", "avi", "o.part"}))), (std::vector<std::int64_t>{50, 200000}));
+    EXPECT_EQ(avi(simulate(with(video, {"-an", "-f", "avi", "o.part"}), 123457)), (std::vector<std::int64_t>{50, 123457}));
+    EXPECT_EQ(avi(simulate({"-i", "v.avi", "-i", "a.ac3", "-i", "a.ac3", "-map", "0:v:0", "-map", "1:a:0", "-map", "2:a:0",
+                            "-c:v", "copy", "-c:a:0", "libmp3lame", "-b:a:0", "128000", "-c:a:1", "copy", "-f", "avi", "m"})),
+              (std::vector<std::int64_t>{50, static_cast<std::int64_t>(files.at("v.avi").size()), 32000, 96000}));
+    EXPECT_EQ(simulate({"-i", "a.ac3", "-map", "0:a:0", "-c:a", "libmp3lame", "-b:a", "128k", "-f", "mp3", "s.part"}).output.bytes,
+              Mp3Bytes(48000, 128, 128, 2));
+    WavSummary wav;
+    std::string problem;
+    ASSERT_TRUE(ReadWavHeader(simulate({"-i", "a.ac3", "-map", "0:a:0", "-ac", "2", "-ar", "44100", "-c:a", "pcm_s16le", "-f",
+                                        "wav", "w.part"}).output.bytes, wav, problem));
+    EXPECT_EQ(wav.dataBytes, 2 * 44100 * 4);
+    const Simulated first = simulate(with(video, {"-pass", "1", "-passlogfile", "C:\\p", "-f", "null", "-"}));
+    EXPECT_TRUE(first.output.path.empty());
+    ASSERT_TRUE(first.passLog);
+    EXPECT_EQ(first.passLog->path, "C:\\p-0.log");
+    EXPECT_FALSE(simulate(with(video, {"-b:v", "99999999999", "-f", "avi", "o"})).problem.empty());
 }

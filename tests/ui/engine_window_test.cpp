@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "../win32/standin_process.h"
+#include "../win32/simulation.h"
 #include "../win32/win32_test_support.h"
-#include "standin/status_ids.h"
+#include "engine_ids.h"
 
 #ifndef MAROBEX_FFMPEG_DIR
 #error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../win32/win32_test_support.h"
+#include "model/status_window.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ constexpr int kInputId = 1027;
 constexpr int kOutputId = 1028;
 constexpr int kPriorityId = 1080;
 constexpr char kStatusTitle[] = "VirtualDub Status - [movie.avs]";
-const char* const kPriorities[] = {"Idle",   "Lowest", "Even lower",  "Lower",
-                                   "Normal", "Higher", "Even higher", "Highest"};
 
 std::string ComboText(HWND combo) {
     const auto index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
@@ -57,7 +56,8 @@ public:
         SendMessageA(output, BM_SETCHECK, BST_CHECKED, 0);
         if (withPriorityList) {
             combo = child("COMBOBOX", "", WS_VSCROLL | CBS_DROPDOWNLIST, kPriorityId, 70);
-            for (const char* entry : kPriorities) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+            for (int i = 0; i < mb::kPriorityEntryCount; ++i)
+                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::string(mb::PriorityEntry(i)).c_str()));
             SendMessageA(combo, CB_SETCURSEL, 4, 0);  // "Normal"
         }
         notices.clear();

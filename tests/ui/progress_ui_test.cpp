@@ -19,7 +19,7 @@
 #include "main_test_support.h"
 #include "model/saved_job_write.h"
 #include "run/process_win32.h"
-#include "standin/media_files.h"
+#include "engine/media_files.h"
 
 #ifndef MAROBEX_FFMPEG_DIR
 #error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "../win32/standin_process.h"
+#include "../win32/simulation.h"
 #include "../win32/win32_test_support.h"
 #include "codecstate/codec_state_reader.h"
 #include "jobs/source_facts.h"
 #include "run/step_watch_win32.h"
-#include "standin/job_script.h"
-#include "standin/media_files.h"
+#include "engine/job_script.h"
+#include "engine/media_files.h"
 
 #ifndef MAROBEX_FFMPEG_DIR
 #error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"

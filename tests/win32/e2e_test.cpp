@@ -1,5 +1,5 @@
-// Saved jobs run for real by marobex-cli.exe against the stand-ins of
-// VirtualDub, Nandub and BeSweet: every golden job that goes through does
+// Saved jobs run for real by marobex-cli.exe against the engine's simulation
+// of VirtualDub, Nandub and BeSweet: every golden job that goes through does
 // what its dry run prints, each program finishes its part (a three-pass job
 // with a third pass at the bitrate its second pass leaves room for), and
 // the queue is the expected one; the demonstration's sample goes through as
@@ -10,13 +10,13 @@
 
 #include <filesystem>
 
+#include "engine/media_files.h"
 #include "fakes/fakes.h"
-#include "standin/media_files.h"
-#include "standin/trace.h"
-#include "standin_process.h"
+#include "simulation.h"
 #include "win32_test_support.h"
 
 using namespace mb;
+using mb::standin_test::TraceRecord;
 using mb::fakes::Lines;
 using mb::fakes::SplitLines;
 using mb::testing::RunProgram;
@@ -46,28 +46,22 @@ protected:
         standin_test::WriteBytes(kDir + "\\a.ac3", std::string(96000, '\x0B'));
         standin_test::WriteBytes(kDir + "\\b.ac3", std::string(48000, '\x0B'));
         standin_test::WriteBytes(kDir + "\\a.mpa", Mp3Bytes(48000, 192, 192, 2));
-        SetEnvironmentVariableA("MAROBEX_STANDIN_TRACE", trace_.c_str());
-        SetEnvironmentVariableA("MAROBEX_STANDIN_SECONDS", "2");
-        SetEnvironmentVariableA("MAROBEX_STANDIN_WINDOW_MS", "0");
         SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "200");
-        standin_test::SetSeenWelcome(1);
     }
     void TearDown() override {
-        for (const char* v : {"MAROBEX_STANDIN_TRACE", "MAROBEX_STANDIN_SECONDS", "MAROBEX_STANDIN_WINDOW_MS",
-                              "MAROBEX_PRIORITY_TIMEOUT_MS"})
-            SetEnvironmentVariableA(v, nullptr);
+        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(kDir, ignored);
     }
-    // Runs the job with the stand-ins as its tools; the records of the run.
+    // Runs the job with the simulated programs as its tools; the records of the run.
     std::vector<TraceRecord> RunJob(const std::string& job, mb::testing::ProgramResult& result) {
-        DeleteFileA(trace_.c_str());
+        sim_.ClearTrace();
         const std::string path = kDir + "\\job.ini";
-        standin_test::WriteBytes(path, "[Tools]\r\nVirtualDubPath=" + standin_test::StandinExe("VirtualDub.exe") +
-                                           "\r\nNanDubPath=" + standin_test::StandinExe("NanDub.exe") +
-                                           "\r\nBesweetPath=" + standin_test::StandinExe("BeSweet.exe") + "\r\n" + job);
+        standin_test::WriteBytes(path, "[Tools]\r\nVirtualDubPath=" + sim_.Exe("VirtualDub.exe") +
+                                           "\r\nNanDubPath=" + sim_.Exe("NanDub.exe") +
+                                           "\r\nBesweetPath=" + sim_.Exe("BeSweet.exe") + "\r\n" + job);
         result = RunProgram("\"" + TestProgram("marobex-cli.exe") + "\" " + path, kDir);
-        return ReadTraceRecords(standin_test::ReadBytes(trace_));
+        return sim_.Records();
     }
     // Each program did its whole job, on the command line the runner printed.
     static void ExpectDone(const std::vector<TraceRecord>& records, const std::string& out) {
@@ -79,7 +73,7 @@ protected:
         EXPECT_EQ(commandLines, Tagged(out, "run: "));
         EXPECT_NE(out.find("log:  Status Encoding : FINISH"), std::string::npos) << out;
     }
-    const std::string trace_ = kDir + "\\sample\\trace.txt";
+    standin_test::Simulation sim_;
 };
 
 }  // namespace
@@ -121,16 +115,16 @@ TEST_F(RealRuns, EveryGoldenJobThatGoesThrough) {
         ASSERT_FALSE(records.empty());
         AviSummary avi;
         std::string problem;
-        const auto wrote = records.back().Values("wrote");
-        ASSERT_FALSE(wrote.empty());
-        EXPECT_TRUE(ReadAvi(standin_test::ReadBytes(ParseWrittenEntry(wrote.back())->path), avi, problem)) << problem;
+        const std::string saved = records.back().Value("saved");
+        ASSERT_FALSE(saved.empty());
+        EXPECT_TRUE(ReadAvi(standin_test::ReadBytes(saved.substr(0, saved.rfind(" ("))), avi, problem)) << problem;
     }
     EXPECT_GE(runs, 10);
 }
 
 TEST_F(RealRuns, TheDemonstrationsSample) {
     const std::string sample = kDir + "\\sample";
-    ASSERT_EQ(standin_test::RunCommand(standin_test::StandinExe("MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
+    ASSERT_EQ(standin_test::RunCommand(TestProgram("testkit\\MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
     mb::testing::ProgramResult result;
     const auto records = RunJob("[Paths]\r\nSourceFilePath=" + sample + "\\sample.avi\r\nStream1FilePath=" + sample +
                              "\\sample.ac3\r\n[Settings]\r\nCmbNumPass=1\r\n", result);
@@ -154,7 +148,7 @@ TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
                                            "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + encoder + "\r\n");
         return "\"" + TestProgram("marobex-cli.exe") + "\" " + (dry ? "--dry-run \"" : "\"") + path + "\"";
     };
-    const std::string vdub = standin_test::StandinExe("VirtualDub.exe");
+    const std::string vdub = sim_.Exe("VirtualDub.exe");
     const std::string dryRun = job("dry.ini", kDir + "\\out\\a.avi", vdub);
 
     DeleteFileA(jobpass.c_str());

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "../win32/standin_process.h"
+#include "../win32/simulation.h"
 #include "../win32/win32_test_support.h"
 
 #ifndef MAROBEX_FFMPEG_DIR

@@ -6,14 +6,17 @@
 #include <cstdio>
 
 #include "codecstate/codec_state_reader.h"
-#include "standin/besweet_job.h"
-#include "standin/encoder_job.h"
-#include "standin/standin_common.h"
+#include "program_lines.h"
 #include "video_settings.h"
 
 namespace mb::engine {
 
 namespace {
+
+// FOURCCs as the job scripts write them (first character in the low byte).
+constexpr std::uint32_t kFourccDivx = 0x78766964;  // "divx"
+constexpr std::uint32_t kFourccDvx4 = 0x34787664;  // "dvx4"
+constexpr std::uint32_t kFourccXvid = 0x64697678;  // "xvid"
 
 constexpr std::uint32_t kTagPcm = 1;
 constexpr std::uint32_t kTagMp3 = 0x55;
@@ -237,7 +240,10 @@ private:
         } else if (codec_) {
             if (!VideoMpeg4(target, run)) return false;
         } else {
-            return Fail("the job chooses no video codec (VirtualDub.video.SetCompression and SetCompData)");
+            // No codec chosen: the encoders save the frames uncompressed.
+            a.insert(a.end(), {"-c:v", "rawvideo", "-pix_fmt", "bgr24"});
+            run.what = "video, uncompressed";
+            plan_.settings.push_back("video: uncompressed RGB (no codec chosen)");
         }
         for (std::size_t i = 0; i < tracks.size(); ++i)
             if (!AudioCodec(*tracks[i], a, std::to_string(i))) return false;
@@ -495,6 +501,7 @@ PlanOutcome PlanBesweet(std::string_view arguments, const FileExists& exists) {
     std::string problem;
     const bool parsed = ParseBesweetArguments(arguments, o, problem);
     out.logPath = !o.output.empty() ? o.output + ".log" : o.logFile;
+    out.programLog = o.logFile;
     if (!parsed) {
         out.problem = "BeSweet command line: " + problem;
         return out;
@@ -622,13 +629,27 @@ std::string PassLogPrefix(std::string_view savedPath) {
     return stem + "_passlog";
 }
 
-PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists, const FileReader& reader,
-                            const FileReader& headReader) {
-    std::size_t start = arguments.find_first_not_of(' ');
-    if (start != std::string_view::npos && arguments.substr(start).rfind("-core(", 0) == 0)
-        return PlanBesweet(arguments, exists);
+EngineRole RoleOfProgram(std::string_view programPath) {
+    std::string name = FileNameOf(programPath);
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (name == "virtualdub.exe") return EngineRole::VirtualDub;
+    if (name == "nandub.exe") return EngineRole::Nandub;
+    if (name == "besweet.exe") return EngineRole::BeSweet;
+    return EngineRole::Any;
+}
 
+PlanOutcome PlanCommandLine(std::string_view arguments, EngineRole role, const FileExists& exists,
+                            const FileReader& reader, const FileReader& headReader) {
     PlanOutcome out;
+    std::size_t start = arguments.find_first_not_of(' ');
+    const bool besweetLine = start != std::string_view::npos && arguments.substr(start).rfind("-core(", 0) == 0;
+    if (role == EngineRole::BeSweet || (role == EngineRole::Any && besweetLine)) return PlanBesweet(arguments, exists);
+    if (besweetLine) {
+        out.problem = "command line: a BeSweet line, but this is " +
+                      std::string(role == EngineRole::Nandub ? "Nandub" : "VirtualDub") + " (expected \" /r /x /s<job file>\")";
+        return out;
+    }
+
     EncoderArguments args;
     std::string problem;
     if (!ParseEncoderArguments(arguments, args, problem)) {
@@ -642,9 +663,14 @@ PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists
         out.problem = "cannot open the job file \"" + args.jobFile + "\"";
         return out;
     }
-    // VirtualDub's reading first; Nandub knows more statements.
-    JobScriptReading reading = ReadJobScript(*text, ScriptDialect::VirtualDub);
-    ScriptDialect dialect = ScriptDialect::VirtualDub;
+    // Asked to be one program, the engine reads the job as that program
+    // does; else VirtualDub's reading first, and Nandub knows more statements.
+    ScriptDialect dialect = role == EngineRole::Nandub ? ScriptDialect::Nandub : ScriptDialect::VirtualDub;
+    JobScriptReading reading = ReadJobScript(*text, dialect);
+    if (reading.error && role != EngineRole::Any) {
+        out.problem = "job file \"" + args.jobFile + "\": " + FormatScriptError(*reading.error);
+        return out;
+    }
     if (reading.error) {
         JobScriptReading nandub = ReadJobScript(*text, ScriptDialect::Nandub);
         if (nandub.error) {
@@ -654,7 +680,8 @@ PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists
         reading = std::move(nandub);
         dialect = ScriptDialect::Nandub;
     }
-    if (UsesNandubStatements(reading.statements) || IsMuxJob(reading.statements)) dialect = ScriptDialect::Nandub;
+    if (role == EngineRole::Any && (UsesNandubStatements(reading.statements) || IsMuxJob(reading.statements)))
+        dialect = ScriptDialect::Nandub;
     JobPlanner planner(dialect, exists);
     planner.secondPass_ = SecondPassOf(args.jobFile, reading.statements, reader);
     for (const ScriptStatement& st : reading.statements)

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "standin/job_script.h"
+#include "job_script.h"
 
 namespace mb::engine {
 
@@ -56,7 +56,15 @@ struct PlanOutcome {
     std::optional<EnginePlan> plan;
     std::string problem;   // when there is no plan: one line saying why
     std::string logPath;   // where the log goes (beside the target, or the job file)
+    std::string programLog;  // BeSweet's own log, named on its command line (-logfile)
 };
+
+// Which program the engine is asked to be: a copy named VirtualDub.exe,
+// NanDub.exe or BeSweet.exe takes only that program's command line and
+// reads a job only as that program does; under its own name it takes any
+// of the three, as the command line and the job tell.
+enum class EngineRole { Any, VirtualDub, Nandub, BeSweet };
+EngineRole RoleOfProgram(std::string_view programPath);
 
 // Tells whether a file exists (the real file system, or a test's).
 using FileExists = std::function<bool(const std::string&)>;
@@ -72,8 +80,8 @@ std::string PassLogPrefix(std::string_view savedPath);
 // The plan of the command line after the program path. headReader gives the
 // first bytes of a source, where its AVI header tells its length (a size the
 // user asked for needs it); without it the bit rates are taken as they are.
-PlanOutcome PlanCommandLine(std::string_view arguments, const FileExists& exists, const FileReader& reader,
-                            const FileReader& headReader = {});
+PlanOutcome PlanCommandLine(std::string_view arguments, EngineRole role, const FileExists& exists,
+                            const FileReader& reader, const FileReader& headReader = {});
 
 // The run to do again after a video pass wrote outputBytes, when it missed
 // its aim by more than its tolerance, with the log line that says so.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "standin/standin_common.h"
+#include "program_lines.h"
 
 namespace mb::engine {
 

@@ -1,6 +1,6 @@
 #include "ffmpeg_run_win32.h"
 
-#include "standin/standin_win32.h"
+#include "env/api_error_win32.h"
 
 namespace mb::engine {
 
@@ -77,7 +77,7 @@ bool FfmpegProcess::Start(const std::string& commandLine, DWORD priorityClass, R
     HANDLE outOurs = nullptr, outTheirs = nullptr, errOurs = nullptr, errTheirs = nullptr, inTheirs = nullptr;
     if (!MakePipe(input_, inTheirs, true) || !MakePipe(outOurs, outTheirs, false) ||
         !MakePipe(errOurs, errTheirs, false)) {
-        reason = SystemErrorText(GetLastError());
+        reason = ApiErrorReason(GetLastError());
         return false;
     }
     STARTUPINFOA si{};
@@ -107,7 +107,7 @@ bool FfmpegProcess::Start(const std::string& commandLine, DWORD priorityClass, R
     if (!started) {
         CloseHandle(outOurs);
         CloseHandle(errOurs);
-        reason = SystemErrorText(error);
+        reason = ApiErrorReason(error);
         return false;
     }
     contained_ = job_ != nullptr && AssignProcessToJobObject(job_, pi.hProcess);

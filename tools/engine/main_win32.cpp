@@ -4,7 +4,10 @@
 // shows a status window shaped like the encoders' own with FFmpeg's real
 // progress, and writes a log beside the file it makes. It never waits on a
 // dialog: a failure is one line in the log and the window, and a non-zero
-// exit code.
+// exit code. A copy named VirtualDub.exe, NanDub.exe or BeSweet.exe is that
+// program only (RoleOfProgram). With a [SIMULATION] section in Marobex.ini
+// beside it, it runs no FFmpeg and writes the files of the plan itself
+// (simulation.h), appending each run's log to the trace file named there.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,13 +18,13 @@
 
 #include "engine_ids.h"
 #include "engine_plan.h"
+#include "env/api_error_win32.h"
 #include "env/engine_paths.h"
 #include "env/files_win32.h"
 #include "env/profile_win32.h"
 #include "ffmpeg_run_win32.h"
-#include "standin/standin_common.h"
-#include "standin/standin_win32.h"
-#include "standin/status_ids.h"
+#include "program_lines.h"
+#include "simulation.h"
 
 namespace {
 
@@ -35,23 +38,18 @@ constexpr DWORD kFailureShownMs = 3000;   // a failure stays on screen this long
 
 enum ExitCode { kDone = 0, kFailed = 1, kAborted = 2 };
 
-// The entries of the priority list, as the encoders list them, and the
-// priority class each gives FFmpeg's process.
-struct PriorityEntry {
-    const char* text;
-    DWORD priorityClass;
+// The priority class each entry of the priority list gives FFmpeg's process.
+constexpr DWORD kPriorityClasses[mb::kPriorityEntryCount] = {
+    IDLE_PRIORITY_CLASS,         IDLE_PRIORITY_CLASS,  BELOW_NORMAL_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS,
+    NORMAL_PRIORITY_CLASS,       ABOVE_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS,  HIGH_PRIORITY_CLASS,
 };
-constexpr PriorityEntry kPriorities[] = {
-    {"Idle", IDLE_PRIORITY_CLASS},
-    {"Lowest", IDLE_PRIORITY_CLASS},
-    {"Even lower", BELOW_NORMAL_PRIORITY_CLASS},
-    {"Lower", BELOW_NORMAL_PRIORITY_CLASS},
-    {"Normal", NORMAL_PRIORITY_CLASS},
-    {"Higher", ABOVE_NORMAL_PRIORITY_CLASS},
-    {"Even higher", HIGH_PRIORITY_CLASS},
-    {"Highest", HIGH_PRIORITY_CLASS},
+
+// The simulation's settings: [SIMULATION] in Marobex.ini beside the engine.
+struct SimulationSettings {
+    bool on = false;
+    std::string trace;     // TRACE: the file each run's log is appended to
+    DWORD stepMs = 0;      // STEPMS: how long each simulated FFmpeg run is shown
 };
-constexpr int kNormalPriority = 4;
 
 // The engine's one run, shared with the status window's procedure.
 struct Engine {
@@ -62,6 +60,7 @@ struct Engine {
     DWORD stepStarted = 0;
     bool aborted = false;
     std::vector<std::string> log;
+    SimulationSettings simulation;
 };
 Engine g;
 
@@ -120,9 +119,10 @@ INT_PTR CALLBACK StatusProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
         case WM_INITDIALOG:
             CheckDlgButton(dlg, IDC_SHOW_INPUT, BST_CHECKED);
             CheckDlgButton(dlg, IDC_SHOW_OUTPUT, BST_CHECKED);
-            for (const PriorityEntry& e : kPriorities)
-                SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.text));
-            SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_SETCURSEL, kNormalPriority, 0);
+            for (int i = 0; i < mb::kPriorityEntryCount; ++i)
+                SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_ADDSTRING, 0,
+                                    reinterpret_cast<LPARAM>(std::string(mb::PriorityEntry(i)).c_str()));
+            SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_SETCURSEL, mb::kNormalPriorityEntry, 0);
             SendDlgItemMessageA(dlg, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
             SetTimer(dlg, kClockTimer, kClockMs, nullptr);
             return TRUE;
@@ -135,10 +135,10 @@ INT_PTR CALLBACK StatusProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
                            on ? SW_SHOW : SW_HIDE);
             } else if (id == IDC_PRIORITY && code == CBN_SELCHANGE) {
                 const LRESULT sel = SendDlgItemMessageA(dlg, IDC_PRIORITY, CB_GETCURSEL, 0, 0);
-                if (sel >= 0 && sel < static_cast<LRESULT>(std::size(kPriorities))) {
-                    g.priorityClass = kPriorities[sel].priorityClass;
+                if (sel >= 0 && sel < mb::kPriorityEntryCount) {
+                    g.priorityClass = kPriorityClasses[sel];
                     if (g.ffmpeg != nullptr) g.ffmpeg->SetPriority(g.priorityClass);
-                    g.log.push_back(std::string("priority: ") + kPriorities[sel].text);
+                    g.log.push_back("priority: " + std::string(mb::PriorityEntry(static_cast<int>(sel))));
                 }
             } else if ((id == IDC_ABORT || id == IDCANCEL) && code == BN_CLICKED) {
                 Abort();
@@ -170,17 +170,32 @@ std::string ModulePath() {
 }
 
 std::string PathVariable() {
-    const auto v = mb::EnvironmentValue("PATH");
-    return v ? *v : std::string();
+    std::string value(32767, '\0');
+    const DWORD n = GetEnvironmentVariableA("PATH", value.data(), static_cast<DWORD>(value.size()));
+    value.resize(n < value.size() ? n : 0);
+    return value;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    mb::Win32StandinFiles files;
-    const std::int64_t size = files.Size(path);
-    std::string text;
-    if (size < 0 || !files.ReadStart(path, static_cast<std::size_t>(size), text)) return std::nullopt;
-    return text;
+// At most maxBytes from the start of a file; nullopt when it cannot be read.
+std::optional<std::string> ReadStart(const std::string& path, std::size_t maxBytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (bytes.size() < maxBytes &&
+           ReadFile(h, buffer, static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, maxBytes - bytes.size())), &got,
+                    nullptr) &&
+           got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(h);
+    return bytes;
 }
+
+std::optional<std::string> ReadWholeFile(const std::string& path) { return ReadStart(path, 16u << 20); }
+// The first bytes of a file, where its headers are.
+std::optional<std::string> HeadOf(const std::string& path) { return ReadStart(path, 64 * 1024); }
 
 // Appends the run's block to the log beside the target.
 void WriteLog(const std::string& path) {
@@ -196,12 +211,14 @@ void WriteLog(const std::string& path) {
     CloseHandle(h);
 }
 
-// Keeps a failure on screen for a moment, delivering messages meanwhile;
-// never waits for the user.
-void HoldFailure() {
+// Delivers messages for a while (until an abort, when asked); never waits
+// for the user.
+void Deliver(DWORD ms, bool untilAbort) {
     if (g.dialog == nullptr) return;
-    const DWORD until = GetTickCount() + kFailureShownMs;
-    for (DWORD now = GetTickCount(); static_cast<LONG>(until - now) > 0; now = GetTickCount()) {
+    const DWORD until = GetTickCount() + ms;
+    for (DWORD now = GetTickCount(); static_cast<LONG>(until - now) > 0 && !(untilAbort && g.aborted); now = GetTickCount()) {
+        if (untilAbort)
+            SendDlgItemMessageA(g.dialog, IDC_PROGRESS, PBM_SETPOS, 100 - (until - now) * 100 / ms, 0);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, until - now, QS_ALLINPUT);
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -212,13 +229,21 @@ void HoldFailure() {
     }
 }
 
+// The log beside the target, BeSweet's own log where its line names one,
+// and the simulation's trace.
+void WriteLogs(const PlanOutcome& outcome) {
+    WriteLog(outcome.logPath);
+    if (!outcome.programLog.empty()) WriteLog(outcome.programLog);
+    if (g.simulation.on) WriteLog(g.simulation.trace);
+}
+
 // Ends the log with the one line naming the cause, which Marobex shows.
-int Fail(const std::string& line, const std::string& logPath) {
+int Fail(const std::string& line, const PlanOutcome& outcome) {
     g.log.push_back("error: " + line);
     g.log.push_back("result: failed: " + line);
     ShowMessage(line);
-    WriteLog(logPath);
-    HoldFailure();
+    WriteLogs(outcome);
+    Deliver(kFailureShownMs, false);  // the failure stays on screen a moment
     return kFailed;
 }
 
@@ -229,19 +254,6 @@ bool WritesAvi(const std::vector<std::string>& args) {
     for (std::size_t i = args.size(); i-- > 1;)
         if (args[i - 1] == "-f") return args[i] == "avi";
     return false;
-}
-
-// The first bytes of a file, where its headers are.
-std::string HeadOf(const std::string& path) {
-    std::string head(64 * 1024, '\0');
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    DWORD got = 0;
-    if (!ReadFile(h, head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) got = 0;
-    CloseHandle(h);
-    head.resize(got);
-    return head;
 }
 
 // Less room left on the path's disk than a write needs: the reason a write
@@ -306,7 +318,7 @@ bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, d
     end.expectedFrames = ExpectedFrames(shared.errors);
     end.expectedSeconds = shared.errors.durationSeconds();
     end.decodeErrors = shared.errors.decodeErrors();
-    if (end.sawEnd && code == 0 && WritesAvi(args)) end.outputFrames = AviFrameCount(HeadOf(output));
+    if (end.sawEnd && code == 0 && WritesAvi(args)) end.outputFrames = AviFrameCount(HeadOf(output).value_or(""));
     problem = IncompleteRun(end, shared.errors.lastLines(), run.input, output);
     if (!problem.empty()) {
         if (code != 0)
@@ -330,7 +342,34 @@ bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, d
 // `named` is the file the message names, `written` the one being written.
 std::string WriteProblem(const std::string& what, const std::string& named, const std::string& written, DWORD error) {
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL || DiskFull(written)) return DiskFullLine(written);
-    return what + " \"" + named + "\": " + mb::SystemErrorText(error);
+    return what + " \"" + named + "\": " + mb::ApiErrorReason(error);
+}
+
+// A run of the plan simulated: shown for its time, then its files written.
+bool SimulateFfmpeg(const FfmpegRun& run, std::string& problem) {
+    g.log.push_back("simulated: " + CommandLineOf("ffmpeg", run.args));
+    SetText(IDC_STEP, run.what);
+    Deliver(g.simulation.stepMs, true);
+    if (g.aborted) return false;
+    mb::FilesW32 files;
+    const Simulated s = SimulateRun(run, HeadOf, [&](const std::string& p) { return files.FileSize(p); });
+    problem = s.problem;
+    for (const SimulatedFile* f : {s.passLog ? &*s.passLog : nullptr, &s.output}) {
+        if (!problem.empty() || f == nullptr || f->path.empty()) continue;
+        std::string reason;
+        if (!files.WriteFile(f->path, f->bytes, reason)) problem = WriteProblem("cannot write", f->path, f->path, GetLastError());
+        g.log.push_back("wrote: " + f->path + " (" + std::to_string(f->bytes.size()) + " bytes)");
+    }
+    return problem.empty();
+}
+
+// VirtualDub stops on its welcome dialog until "SeenWelcome" under
+// HKCU\Software\Freeware\VirtualDub is the DWORD 1; so does its simulation.
+bool SeenWelcomeIsSet() {
+    DWORD value = 0, size = sizeof value;
+    return RegGetValueA(HKEY_CURRENT_USER, "Software\\Freeware\\VirtualDub", "SeenWelcome", RRF_RT_REG_DWORD, nullptr,
+                        &value, &size) == ERROR_SUCCESS &&
+           value == 1;
 }
 
 void RemoveParts(const EnginePlan& plan) {
@@ -352,15 +391,22 @@ int Run(HINSTANCE instance, int show) {
         ShowWindow(g.dialog, show == SW_HIDE ? SW_SHOWNOACTIVATE : show);
     }
 
-    mb::Win32StandinFiles files;
+    mb::FilesW32 files;
+    mb::ProfileW32 profile;
+    const std::string ini = mb::FolderOfPath(ModulePath()) + "\\Marobex.ini";
+    g.simulation.trace = profile.ReadIniValue("SIMULATION", "TRACE", ini);
+    g.simulation.on = !g.simulation.trace.empty();
+    g.simulation.stepMs = static_cast<DWORD>(std::atoi(profile.ReadIniValue("SIMULATION", "STEPMS", ini).c_str()));
+    const EngineRole role = RoleOfProgram(ModulePath());
     const PlanOutcome outcome = PlanCommandLine(
-        mb::ArgumentsOf(commandLine), [&](const std::string& p) { return files.Exists(p); }, ReadWholeFile,
-        [&](const std::string& p) -> std::optional<std::string> {
-            std::string head;  // the AVI header, for the source's length
-            if (!files.ReadStart(p, 64 * 1024, head)) return std::nullopt;
-            return head;
-        });
-    if (!outcome.plan) return Fail(outcome.problem, outcome.logPath);
+        mb::ArgumentsOf(commandLine), role, [&](const std::string& p) { return files.FileExists(p); }, ReadWholeFile,
+        HeadOf);
+    if (g.simulation.on) g.log.push_back("simulation: no FFmpeg runs; the files written are filler of the planned sizes");
+    if (!outcome.plan) return Fail(outcome.problem, outcome);
+    if (g.simulation.on && role != EngineRole::Any && role != EngineRole::BeSweet && !SeenWelcomeIsSet())
+        return Fail("SeenWelcome under HKCU\\Software\\Freeware\\VirtualDub is not 1: the welcome dialog would wait "
+                    "for the user",
+                    outcome);
     const EnginePlan& plan = *outcome.plan;
     if (g.dialog != nullptr) {
         const std::string title = plan.program + " Status - [" + plan.sourceName + "]";
@@ -371,14 +417,13 @@ int Run(HINSTANCE instance, int show) {
     }
     for (const std::string& s : plan.settings) g.log.push_back(s);
 
-    mb::FilesW32 fileport;
-    mb::ProfileW32 profile;
-    const std::string ffmpeg = mb::FindFfmpeg(mb::FolderOfPath(ModulePath()), PathVariable(), profile, fileport);
-    if (ffmpeg.empty())
+    const std::string ffmpeg =
+        g.simulation.on ? std::string() : mb::FindFfmpeg(mb::FolderOfPath(ModulePath()), PathVariable(), profile, files);
+    if (ffmpeg.empty() && !g.simulation.on)
         return Fail("FFmpeg not found: put ffmpeg.exe beside marobex-engine.exe, name it as FFMPEGPATH in "
                     "section [PATH] of Marobex.ini there, or add its folder to the PATH",
-                    outcome.logPath);
-    g.log.push_back("ffmpeg: " + ffmpeg);
+                    outcome);
+    if (!g.simulation.on) g.log.push_back("ffmpeg: " + ffmpeg);
 
     double gain = plan.gainDb;
     for (const PlanStep& step : plan.steps) {
@@ -388,7 +433,7 @@ int Run(HINSTANCE instance, int show) {
             case StepKind::Delete:
                 ok = DeleteFileA(step.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
                      GetLastError() == ERROR_PATH_NOT_FOUND;
-                if (!ok) problem = "cannot replace \"" + step.path + "\": " + mb::SystemErrorText(GetLastError());
+                if (!ok) problem = "cannot replace \"" + step.path + "\": " + mb::ApiErrorReason(GetLastError());
                 break;
             case StepKind::Move:
                 ok = MoveFileExA(step.path.c_str(), step.to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
@@ -399,11 +444,11 @@ int Run(HINSTANCE instance, int show) {
                 if (!ok) problem = WriteProblem("cannot copy", step.path, step.to, GetLastError());
                 break;
             case StepKind::Ffmpeg: {
-                double measured = 0;
-                ok = RunFfmpeg(ffmpeg, step.run, gain, measured, problem);
+                double measured = 0;  // a simulated loudness is full scale
+                ok = g.simulation.on ? SimulateFfmpeg(step.run, problem) : RunFfmpeg(ffmpeg, step.run, gain, measured, problem);
                 // A video pass that missed its size is done again at a corrected bit rate.
-                for (FfmpegRun current = step.run; ok && !g.aborted;) {
-                    const auto redo = RedoAfter(current, files.Size(current.output));
+                for (FfmpegRun current = step.run; ok && !g.aborted && !g.simulation.on;) {
+                    const auto redo = RedoAfter(current, files.FileSize(current.output));
                     if (!redo) break;
                     g.log.push_back(redo->line);
                     current = redo->run;
@@ -416,19 +461,18 @@ int Run(HINSTANCE instance, int show) {
         if (g.aborted) {
             RemoveParts(plan);
             g.log.push_back("result: aborted; nothing saved");
-            WriteLog(outcome.logPath);
+            WriteLogs(outcome);
             return kAborted;
         }
         if (!ok) {
             RemoveParts(plan);
-            return Fail(problem, outcome.logPath);
+            return Fail(problem, outcome);
         }
     }
-    mb::Win32StandinFiles sizes;
-    if (!plan.target.empty() && sizes.Exists(plan.target))
-        g.log.push_back("saved: " + plan.target + " (" + std::to_string(sizes.Size(plan.target)) + " bytes)");
+    if (!plan.target.empty() && files.FileExists(plan.target))
+        g.log.push_back("saved: " + plan.target + " (" + std::to_string(files.FileSize(plan.target)) + " bytes)");
     g.log.push_back("result: done");
-    WriteLog(outcome.logPath);
+    WriteLogs(outcome);
     return kDone;
 }
 

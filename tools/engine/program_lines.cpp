@@ -1,12 +1,57 @@
-#include "standin/besweet_job.h"
-
-#include <cmath>
-#include <cstdio>
+#include "program_lines.h"
 
 #include "model/text.h"
-#include "standin/media_files.h"
 
 namespace mb {
+
+bool ParseEncoderArguments(std::string_view args, EncoderArguments& out, std::string& problem) {
+    out = EncoderArguments{};
+    bool haveJob = false;
+    std::size_t pos = 0;
+    while (true) {
+        while (pos < args.size() && (args[pos] == ' ' || args[pos] == '\t')) ++pos;
+        if (pos >= args.size()) break;
+        std::size_t end = pos;
+        while (end < args.size() && args[end] != ' ' && args[end] != '\t') ++end;
+        const std::string_view token = args.substr(pos, end - pos);
+        const char sw = token.size() >= 2 && token[0] == '/' ? token[1] : '\0';
+        if ((sw == 'r' || sw == 'R') && token.size() == 2) {
+            out.runJob = true;
+        } else if ((sw == 'x' || sw == 'X') && token.size() == 2) {
+            out.exitWhenDone = true;
+        } else if (sw == 's' || sw == 'S') {
+            if (token.size() > 2 && token[2] == '"') {
+                const std::size_t close = args.find('"', pos + 3);
+                if (close == std::string_view::npos) {
+                    problem = "the job file after /s has no closing '\"'";
+                    return false;
+                }
+                out.jobFile = std::string(args.substr(pos + 3, close - pos - 3));
+                end = close + 1;
+            } else {
+                out.jobFile = std::string(token.substr(2));
+            }
+            if (out.jobFile.empty()) {
+                problem = "expected the job file right after /s";
+                return false;
+            }
+            haveJob = true;
+        } else {
+            problem = "unknown argument \"" + std::string(token) + "\" (expected /r /x /s<job file>)";
+            return false;
+        }
+        pos = end;
+    }
+    if (!haveJob) {
+        problem = "no job file: expected /s<job file>";
+        return false;
+    }
+    if (!out.exitWhenDone) {
+        problem = "no /x: without it the program would stay open after the job";
+        return false;
+    }
+    return true;
+}
 
 namespace {
 
@@ -132,9 +177,6 @@ bool ParseBesweetArguments(std::string_view arguments, BesweetOptions& o, std::s
             problem = open.text + " is not closed with ')'";
             return false;
         }
-        std::string written = open.text;
-        for (const Token& t : body) written += " " + Written(t);
-        written += " )";
         const std::string name = open.text.substr(1, open.text.size() - 2);
         bool repeated = false;
         if (name == "core") {
@@ -164,7 +206,6 @@ bool ParseBesweetArguments(std::string_view arguments, BesweetOptions& o, std::s
             problem = open.text + " given twice";
             return false;
         }
-        o.groups.push_back(written);
         i = j + 1;
     }
     if (!haveCore) {
@@ -182,130 +223,30 @@ bool ParseBesweetArguments(std::string_view arguments, BesweetOptions& o, std::s
     return true;
 }
 
-bool PlanMp3(const BesweetOptions& o, Mp3Plan& plan, std::string& problem) {
-    plan = Mp3Plan{};
-    long low = -1, high = -1, average = -1;
-    bool vbr = false;
-    for (std::size_t i = 0; i < o.lame.size(); ++i) {
-        const std::string& t = o.lame[i];
-        const bool takesNumber = t == "-b" || t == "-B" || t == "--abr" || t == "--alt-preset";
-        if (takesNumber) {
-            long v = 0;
-            if (i + 1 >= o.lame.size() || !ParseNumber(o.lame[i + 1], v) || v <= 0) {
-                problem = "LAME option " + t + " needs a bitrate in kbit/s";
-                return false;
-            }
-            ++i;
-            if (t == "-b") low = v;
-            else if (t == "-B") high = v;
-            else average = v;
-        } else if (t == "-v" || t.starts_with("--vbr-")) {
-            vbr = true;
-        }
+std::string_view ArgumentsOf(std::string_view commandLine) {
+    std::size_t pos = 0;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        const std::size_t close = commandLine.find('"', 1);
+        pos = close == std::string_view::npos ? commandLine.size() : close + 1;
     }
-    if (vbr) {
-        plan.mode = "VBR";
-        plan.kbpsLow = Mp3BitrateAtMost(low > 0 ? static_cast<int>(low) : 32);
-        plan.kbpsHigh = Mp3BitrateAtMost(high > 0 ? static_cast<int>(high) : 320);
-    } else if (average > 0) {
-        plan.mode = "ABR";
-        plan.kbpsLow = plan.kbpsHigh = Mp3BitrateAtMost(static_cast<int>(average));
-    } else {
-        plan.mode = "CBR";
-        plan.kbpsLow = plan.kbpsHigh = Mp3BitrateAtMost(low > 0 ? static_cast<int>(low) : 128);
-    }
-    if (o.resampleRate != 0) {
-        if (o.resampleRate != 32000 && o.resampleRate != 44100 && o.resampleRate != 48000) {
-            problem = "MPEG-1 audio has no rate of " + std::to_string(o.resampleRate) + " Hz";
-            return false;
-        }
-        plan.samplesPerSec = o.resampleRate;
-    }
-    return true;
+    while (pos < commandLine.size() && commandLine[pos] != ' ' && commandLine[pos] != '\t') ++pos;
+    while (pos < commandLine.size() && (commandLine[pos] == ' ' || commandLine[pos] == '\t')) ++pos;
+    return commandLine.substr(pos);
 }
 
-bool RunBesweet(std::string_view commandLine, double seconds, StandinFiles& files, TraceRecord& trace) {
-    const std::string_view arguments = ArgumentsOf(commandLine);
-    std::vector<std::string> log;
-    log.push_back("BeSweet stand-in");
-    log.push_back("Command line: " + std::string(arguments));
+std::string FileNameOf(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
 
-    BesweetOptions o;
-    std::string problem;
-    std::string output;
-    const bool parsed = ParseBesweetArguments(arguments, o, problem);
-    if (!o.input.empty()) trace.Add("input", o.input);
-    if (!o.output.empty()) trace.Add("output", o.output);
-    if (!o.logFile.empty()) trace.Add("log file", o.logFile);
-    for (const std::string& g : o.groups) trace.Add("group", g);
-
-    if (parsed && !files.Exists(o.input)) problem = "cannot open the input file \"" + o.input + "\"";
-    if (parsed && problem.empty()) {
-        log.push_back("Input: " + o.input);
-        log.push_back("Output: " + o.output);
-        for (const std::string& g : o.groups) log.push_back("Options: " + g);
-        const std::string ext = LowerExtension(o.output);
-        if (ext == ".mp3") {
-            Mp3Plan plan;
-            if (PlanMp3(o, plan, problem)) {
-                const std::string what = std::to_string(plan.samplesPerSec) + " Hz, " + plan.mode + " " +
-                                         std::to_string(plan.kbpsLow) +
-                                         (plan.kbpsHigh != plan.kbpsLow
-                                              ? " to " + std::to_string(plan.kbpsHigh)
-                                              : std::string()) +
-                                         " kbit/s";
-                trace.Add("mp3", what);
-                log.push_back("LAME: " + what);
-                const auto estimate = static_cast<std::int64_t>(seconds * plan.kbpsHigh * 125) + 1440;
-                if (estimate > kStandinMaxFileBytes)
-                    problem = TooLargeText(o.output, estimate);
-                else
-                    output = Mp3Bytes(plan.samplesPerSec, plan.kbpsLow, plan.kbpsHigh, seconds);
-            }
-        } else if (ext == ".wav") {
-            const AudioFormat f = PcmFormat(o.resampleRate ? o.resampleRate : 48000, 2, 16);
-            log.push_back("WAV: " + std::to_string(f.samplesPerSec) + " Hz, 2 channels, 16 bits");
-            std::int64_t bytes = std::llround(seconds * f.avgBytesPerSec);
-            bytes -= bytes % f.blockAlign;
-            if (bytes > kStandinMaxFileBytes)
-                problem = TooLargeText(o.output, bytes);
-            else
-                output = WavBytes(f, bytes);
-        } else {
-            problem = "no encoder for the output \"" + o.output + "\" (MP3 or WAV only)";
-        }
-    }
-
-    bool ok = problem.empty();
-    if (ok) {
-        std::string reason;
-        if (files.Write(o.output, output, reason)) {
-            trace.Add("wrote", WrittenEntry(o.output, static_cast<std::int64_t>(output.size())));
-            char duration[32];
-            std::snprintf(duration, sizeof duration, "Duration: %g s", seconds);
-            log.push_back(duration);
-            log.push_back("Wrote " + std::to_string(output.size()) + " bytes");
-            log.push_back("Conversion completed");
-        } else {
-            problem = "cannot write \"" + o.output + "\": " + reason;
-            ok = false;
-        }
-    }
-    if (!ok) {
-        trace.Add("error", problem);
-        log.push_back("Error: " + problem);
-        log.push_back("Nothing was converted");
-    }
-    if (!o.logFile.empty()) {
-        std::string text;
-        for (const std::string& line : log) text += line + "\r\n";
-        std::string reason;
-        if (files.Write(o.logFile, text, reason))
-            trace.Add("wrote", WrittenEntry(o.logFile, static_cast<std::int64_t>(text.size())));
-        else
-            trace.Add("error", "cannot write the log file \"" + o.logFile + "\": " + reason);
-    }
-    return ok;
+std::string LowerExtension(std::string_view path) {
+    const std::string name = FileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return {};
+    std::string ext = name.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
 }
 
 }  // namespace mb

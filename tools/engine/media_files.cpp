@@ -1,4 +1,4 @@
-#include "standin/media_files.h"
+#include "media_files.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,17 +1,17 @@
 // MakeDemoSample.exe [folder]: writes a small sample source into the folder
 // (by default "C:\Marobex Sample"), so that a new user can pick it in
-// Marobex and watch a whole run against the stand-in encoders:
+// Marobex and watch a whole run against the engine's simulation:
 //   sample.avi  10 s of uncompressed 64 x 48 video at 25 frames per second
 //   sample.ac3  10 s of AC3-framed audio at 384 kbit/s (silent frames)
-// The stand-ins only look at a source's headers and length, so neither file
-// needs real pictures or sound.
+// The simulation only looks at a source's headers and length, so neither
+// file needs real pictures or sound.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 #include "env/files_win32.h"
-#include "standin/media_files.h"
+#include "engine/media_files.h"
 
 namespace {
 

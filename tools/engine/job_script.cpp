@@ -1,4 +1,4 @@
-#include "standin/job_script.h"
+#include "job_script.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-// Reading VirtualDub job scripts the way VirtualDub and Nandub read them, for
-// the stand-in programs that take their place in tests and demonstrations.
+// Reading VirtualDub job scripts the way VirtualDub and Nandub read them: the
+// engine's one reader of the language, strict to the program it is asked to be.
 //
 // Each line is read on its own: a statement never spans two lines, and a line
 // may hold several statements, blanks between any two tokens, and a "//"

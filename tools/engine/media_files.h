@@ -1,7 +1,7 @@
-// The files the stand-in encoders write: AVI (RIFF "AVI ") files of filler
+// The files the engine's simulation writes: AVI (RIFF "AVI ") files of filler
 // frames whose size follows from a bitrate and a duration, WAV (RIFF "WAVE")
 // files, and MPEG-1 Layer III (MP3) streams of silent frames. Readers of the
-// AVI and WAV headers let the stand-ins learn what they are given, and let
+// AVI and WAV headers let the simulation learn what it is given, and let
 // tests check what was written.
 #pragma once
 

@@ -1,0 +1,108 @@
+// Running the engine's simulation from Windows tests: copies of the engine
+// named VirtualDub.exe, NanDub.exe and BeSweet.exe in a folder of the test's
+// own, with the Marobex.ini that makes them simulate and names their trace;
+// the trace's records (one engine log block each); VirtualDub's
+// "SeenWelcome" the simulation looks for.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "win32_test_support.h"
+
+namespace mb::standin_test {
+
+using testing::PathExists;
+inline std::string ReadBytes(const std::string& path) { return testing::ReadWholeFile(path); }
+inline bool WriteBytes(const std::string& path, const std::string& bytes) { return testing::WriteWholeFile(path, bytes); }
+inline bool FileExists(const std::string& path) { return testing::PathExists(path); }
+
+inline void SetSeenWelcome(DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Freeware\\VirtualDub", 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "SeenWelcome", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+// Starts a command line; null when it cannot start.
+inline HANDLE StartCommand(const std::string& commandLine) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// Waits for a started program (a minute at most) and closes it; its exit
+// code, ~0u when it has not ended.
+inline DWORD WaitForExit(HANDLE process) {
+    DWORD code = ~0u;
+    if (WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code;
+}
+
+inline DWORD RunCommand(const std::string& commandLine) {
+    HANDLE process = StartCommand(commandLine);
+    return process ? WaitForExit(process) : ~0u;
+}
+
+// One run's block of the trace: "key: value" lines in their order.
+struct TraceRecord {
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string Value(const std::string& key) const {
+        for (const auto& [k, v] : entries)
+            if (k == key) return v;
+        return {};
+    }
+    std::vector<std::string> Values(const std::string& key) const {
+        std::vector<std::string> out;
+        for (const auto& [k, v] : entries)
+            if (k == key) out.push_back(v);
+        return out;
+    }
+    bool Has(const std::string& key) const { return !Values(key).empty(); }
+};
+
+// The folder of simulated programs, and their trace.
+class Simulation {
+public:
+    explicit Simulation(const std::string& folder = "C:\\marobex_simulation") : folder_(folder) {
+        for (const char* name : {"VirtualDub.exe", "NanDub.exe", "BeSweet.exe"})
+            EXPECT_TRUE(CopyFileA(testing::TestProgram("marobex-engine.exe").c_str(), Exe(name).c_str(), FALSE)) << name;
+        EXPECT_TRUE(WriteBytes(folder_ / "Marobex.ini", "[SIMULATION]\r\nTRACE=" + Trace() + "\r\nSTEPMS=0\r\n"));
+        SetSeenWelcome(1);
+    }
+    std::string Exe(const std::string& name) const { return folder_ / name; }
+    std::string Trace() const { return folder_ / "trace.txt"; }
+    // Every run's record since the trace was last cleared.
+    std::vector<TraceRecord> Records() const {
+        std::vector<TraceRecord> records;
+        const std::string text = ReadBytes(Trace());
+        for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
+            end = text.find("\r\n", at);
+            if (end == std::string::npos) end = text.size();
+            const std::string line = text.substr(at, end - at);
+            if (line.rfind("== ", 0) == 0) records.emplace_back();
+            const std::size_t colon = line.find(": ");
+            if (!records.empty() && colon != std::string::npos)
+                records.back().entries.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+        }
+        return records;
+    }
+    void ClearTrace() const { DeleteFileA(Trace().c_str()); }
+
+private:
+    testing::ScratchFolder folder_;
+};
+
+}  // namespace mb::standin_test
