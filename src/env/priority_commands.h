@@ -32,17 +32,17 @@ enum PriorityExit : int {
 
 enum class PriorityAction { UncheckBox, SelectEntry };
 
-struct PriorityCommand {
+struct StatusWindowCommand {
     PriorityAction action;
     int controlId;
     std::string text;  // the entry to select; empty for a check box
 
-    bool operator==(const PriorityCommand&) const = default;
+    bool operator==(const StatusWindowCommand&) const = default;
 };
 
 struct PriorityScript {
     std::string windowTitle;  // beginning of the title; empty when none was given
-    std::vector<PriorityCommand> commands;  // in the order given
+    std::vector<StatusWindowCommand> commands;  // in the order given
 
     bool operator==(const PriorityScript&) const = default;
 };
