@@ -376,7 +376,7 @@ TEST(EngineResult, TheOutputsFramesComeFromItsAviHeader) {
 // The simulation writes what each run would: the planned fourcc and sizes
 // over the source's length (here 2 s: 50 frames, or 96,000 bytes of AC3).
 TEST(EngineSimulation, WritesThePlannedSizes) {
-    AviSpec source;
+    AviShape source;
     source.frames = 50;
     const std::map<std::string, std::string> files = {{"v.avi", AviBytes(source)}, {"a.ac3", std::string(96000, '\x0B')}};
     const FileReader heads = [&](const std::string& p) -> std::optional<std::string> { return files.at(p); };

@@ -74,10 +74,10 @@ struct RealSource {
     std::string path = folder + "\\film.avi";
     RealSource() {
         CreateDirectoryA(folder.c_str(), nullptr);
-        AviSpec spec;
-        spec.frames = 250;
-        spec.videoBytes = 250 * 64;
-        const std::string bytes = AviBytes(spec);
+        AviShape avi;
+        avi.frames = 250;
+        avi.videoBytes = 250 * 64;
+        const std::string bytes = AviBytes(avi);
         HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         std::filesystem::remove_all(kDir);
         for (const char* sub : {"", "\\out", "\\tmp", "\\sample"}) CreateDirectoryA((kDir + sub).c_str(), nullptr);
-        AviSpec avi;
+        AviShape avi;
         avi.width = 64, avi.height = 48, avi.frames = 10, avi.videoBytes = 10 * 64 * 48 * 3;
         for (const char* video : {"movie.avs", "movie.avi"}) standin_test::WriteBytes(kDir + "\\" + video, AviBytes(avi));
         standin_test::WriteBytes(kDir + "\\a.ac3", std::string(96000, '\x0B'));

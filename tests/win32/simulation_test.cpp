@@ -33,7 +33,7 @@ protected:
 }  // namespace
 
 TEST_F(Simulated, EncodersWriteThePlannedSizesAndRefuseWhatTheProgramWould) {
-    AviSpec source;  // 2 s at 25 frames per second
+    AviShape source;  // 2 s at 25 frames per second
     source.frames = 50;
     ASSERT_TRUE(WriteBytes(dir_ / "movie.avs", AviBytes(source)));
     EXPECT_EQ(RunEncoder("VirtualDub.exe", Golden("divx5_1pass/jobpass.vcf")), 0u);

@@ -24,7 +24,7 @@ std::uint16_t Get16(std::string_view b, std::size_t at) {
 }
 
 // Size of the i-th frame when total bytes are spread over n frames.
-std::int64_t FrameBytes(const AviSpec& s, std::uint32_t i) {
+std::int64_t FrameBytes(const AviShape& s, std::uint32_t i) {
     const std::int64_t base = s.videoBytes / s.frames;
     const std::int64_t rest = s.videoBytes % s.frames;
     return base + (static_cast<std::int64_t>(i) < rest ? 1 : 0);
@@ -80,8 +80,8 @@ AudioFormat PcmFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::
     return f;
 }
 
-std::string AviBytes(const AviSpec& avi) {
-    AviSpec s = avi;
+std::string AviBytes(const AviShape& avi) {
+    AviShape s = avi;
     s.frames = std::max<std::uint32_t>(s.frames, 1);
     s.videoBytes = std::max<std::int64_t>(s.videoBytes, 0);
     const std::uint32_t fps = std::max<std::uint32_t>(s.framesPerSecond, 1);
@@ -209,7 +209,7 @@ std::string AviBytes(const AviSpec& avi) {
     return out;
 }
 
-std::int64_t AviFileSize(const AviSpec& avi) {
+std::int64_t AviFileSize(const AviShape& avi) {
     const std::int64_t frames = std::max<std::uint32_t>(avi.frames, 1);
     const std::int64_t videoBytes = std::max<std::int64_t>(avi.videoBytes, 0);
     const std::int64_t base = videoBytes / frames;

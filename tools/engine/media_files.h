@@ -31,7 +31,7 @@ struct AviAudioTrack {
     std::int64_t bytes = 0;               // the track's data
 };
 
-struct AviSpec {
+struct AviShape {
     std::uint32_t handler = 0;            // FOURCC of the video codec; 0 for uncompressed RGB
     std::int32_t width = 320;
     std::int32_t height = 240;
@@ -45,10 +45,10 @@ struct AviSpec {
 // audio track as one "01wb", "02wb", ... chunk followed by the frames as
 // "00dc" chunks (sizes as equal as possible, each padded to an even length),
 // and "idx1" with an entry per chunk (a key frame each second).
-std::string AviBytes(const AviSpec& avi);
+std::string AviBytes(const AviShape& avi);
 
 // The length AviBytes gives for that layout, without building the file.
-std::int64_t AviFileSize(const AviSpec& avi);
+std::int64_t AviFileSize(const AviShape& avi);
 
 struct AviStreamInfo {
     std::string type;                     // "vids" or "auds"

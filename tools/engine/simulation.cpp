@@ -119,7 +119,7 @@ public:
         s.output.path = a_.back();
         std::int64_t size = 0;
         if (format == "avi") {
-            const AviSpec avi = Avi();
+            const AviShape avi = Avi();
             size = AviFileSize(avi);
             if (size <= kSimulatedMaxBytes) s.output.bytes = AviBytes(avi);
         } else if (format == "mp3") {
@@ -146,8 +146,8 @@ private:
         return static_cast<std::uint32_t>(std::max(1.0, std::round(seconds_ * kFramesPerSecond)));
     }
 
-    AviSpec Avi() const {
-        AviSpec avi;
+    AviShape Avi() const {
+        AviShape avi;
         avi.frames = Frames();
         avi.framesPerSecond = static_cast<std::uint32_t>(std::max(1.0, std::round(avi.frames / seconds_)));
         if (source_ && source_->width > 0) avi.width = source_->width, avi.height = source_->height;

@@ -19,7 +19,7 @@ constexpr char kDefaultFolder[] = "C:\\Marobex Sample";
 constexpr int kSeconds = 10;
 
 std::string SampleVideo() {
-    mb::AviSpec avi;
+    mb::AviShape avi;
     avi.width = 64;
     avi.height = 48;
     avi.framesPerSecond = 25;
