@@ -55,7 +55,7 @@ src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Sec
 src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Seconde / 3601;
 src/run/encode_log.cpp|const std::int64_t m = rest / 60; ==> const std::int64_t m = rest / 60 % 24;
 src/jobs/source_facts.cpp|static_cast<long long>(total / 60 % 60) ==> static_cast<long long>(total / 60)
-tools/engine/ffmpeg_progress.cpp|total / 3600, total / 60 % 60, total % 60 ==> total / 3600 % 24, total / 60 % 60, total % 60
+src/jobs/source_facts.cpp|static_cast<long long>(total / 3600) ==> static_cast<long long>(total / 3600 % 24)
 src/run/run_driver.cpp|double quotient = std::trunc(plan_.divx4Bitrate ==> double quotient = std::round(plan_.divx4Bitrate
 src/run/run_driver.cpp|std::trunc(plan_.overSizePercent / 100.0 ==> std::round(plan_.overSizePercent / 100.0
 src/run/run_driver.cpp|return bytes < 0 ? 0 : bytes / 1024; ==> return bytes < 0 ? 0 : (bytes + 512) / 1024;

@@ -10,6 +10,7 @@
 #include "env/codec_detection.h"
 #include "env/engine_paths.h"
 #include "fakes/fakes.h"
+#include "jobs/source_facts.h"
 #include "ffmpeg_progress.h"
 #include "media_files.h"
 #include "simulation.h"
@@ -216,7 +217,7 @@ TEST(EngineProgress, ProgressAndErrorsAreReadFromTheirPipes) {
     EXPECT_EQ(t.remaining, "0:00:04");
     EXPECT_TRUE(blocks[1].end);
     EXPECT_EQ(DescribeProgress(blocks[1], 10.0, 25.0, 9.0).percentValue, 100);
-    EXPECT_EQ(ClockText(90061.4), "25:01:01");
+    EXPECT_EQ(ClockTime(90061.4), "25:01:01");
 
     ErrorReader errors;
     errors.Feed("Input #0, avi, from 'C:\\a.avi':\n  Duration: 00:01:02.50, start: 0.000000, bitrate: 5 kb/s\n"

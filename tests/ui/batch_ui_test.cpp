@@ -33,21 +33,7 @@ struct Program : ProgramUnderTest {
         Start(show);
     }
     void ClickQueue(int id) { Click(app->QueuePage().Item(id)); }
-    std::vector<std::string> States() {
-        std::vector<std::string> states;
-        HWND list = app->QueuePage().Item(QueuePageW32::IDC_QueueList);
-        const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[256] = "";
-            LVITEMA item{};
-            item.iSubItem = 4;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            states.emplace_back(text);
-        }
-        return states;
-    }
+    std::vector<std::string> States() { return QueueStates(*app); }
 };
 
 TEST(Countdown, CancelKeepsTheMachineRunningAndZeroShutsItDown) {

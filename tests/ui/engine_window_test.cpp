@@ -11,21 +11,12 @@
 #include "../win32/win32_test_support.h"
 #include "engine_ids.h"
 
-#ifndef MAROBEX_FFMPEG_DIR
-#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
-#endif
-
 namespace {
 
 constexpr int kAbortId = 1109;   // the engine's "Abort"
 constexpr int kFramesId = 1102;  // "Frame n of N"
 
-std::string Ffmpeg() {
-    std::string path = std::string(MAROBEX_FFMPEG_DIR) + "\\ffmpeg.exe";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
+using mb::testing::Ffmpeg;
 
 std::string ItemText(HWND dlg, int id) {
     char text[256] = {};
@@ -34,23 +25,22 @@ std::string ItemText(HWND dlg, int id) {
 }
 
 TEST(EngineStatusWindow, ShowsProgressTakesThePriorityAndAbortsLeavingNothing) {
-    if (GetFileAttributesA(Ffmpeg().c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
+    MAROBEX_SKIP_WITHOUT_FFMPEG();
     mb::testing::ScratchFolder dir("C:\\marobex_engine_window");
     const std::string d = dir.path();
-    HANDLE make = mb::standin_test::StartCommand(
+    HANDLE make = mb::testing::StartCommand(
         Ffmpeg() + " -nostdin -v error -f lavfi -i testsrc2=size=640x480:rate=25:duration=60 -c:v mpeg4 -q:v 3 " + d +
         "\\clip.avi");
     ASSERT_NE(make, nullptr);
-    ASSERT_EQ(mb::standin_test::WaitForExit(make), 0u);
+    ASSERT_EQ(mb::testing::WaitForExit(make), 0u);
     // A DivX 4 pass as Marobex writes it, on that clip; FFmpeg named in
     // Marobex.ini beside the engine's copy.
     const std::string engine = d + "\\marobex-engine.exe";
     ASSERT_TRUE(CopyFileA(mb::testing::TestProgram("marobex-engine.exe").c_str(), engine.c_str(), FALSE));
-    ASSERT_TRUE(mb::standin_test::WriteBytes(d + "\\Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + Ffmpeg() + "\r\n"));
+    ASSERT_TRUE(mb::testing::WriteWholeFile(d + "\\Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + Ffmpeg() + "\r\n"));
     std::string job;
     const std::string golden =
-        mb::standin_test::ReadBytes(std::string(MAROBEX_TEST_DATA) + "\\jobs\\expected\\divx4_1pass\\jobpass.vcf");
+        mb::testing::ReadWholeFile(std::string(MAROBEX_TEST_DATA) + "\\jobs\\expected\\divx4_1pass\\jobpass.vcf");
     for (std::size_t at = 0, end; at < golden.size(); at = end + 1) {
         end = golden.find('\n', at);
         if (end == std::string::npos) end = golden.size();
@@ -63,9 +53,9 @@ TEST(EngineStatusWindow, ShowsProgressTakesThePriorityAndAbortsLeavingNothing) {
             job += line + "\n";
     }
     ASSERT_NE(job.find("SetCompData(316,"), std::string::npos);
-    ASSERT_TRUE(mb::standin_test::WriteBytes(d + "\\job.vcf", job));
+    ASSERT_TRUE(mb::testing::WriteWholeFile(d + "\\job.vcf", job));
 
-    HANDLE process = mb::standin_test::StartCommand(engine + " /r /x /s" + d + "\\job.vcf");
+    HANDLE process = mb::testing::StartCommand(engine + " /r /x /s" + d + "\\job.vcf");
     ASSERT_NE(process, nullptr);
     HWND window = nullptr;
     for (int i = 0; i < 600 && window == nullptr; ++i) {
@@ -86,10 +76,10 @@ TEST(EngineStatusWindow, ShowsProgressTakesThePriorityAndAbortsLeavingNothing) {
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_PRIORITY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     SendMessageA(GetDlgItem(window, kAbortId), BM_CLICK, 0, 0);
 
-    EXPECT_EQ(mb::standin_test::WaitForExit(process), 2u);
-    EXPECT_FALSE(mb::standin_test::FileExists(d + "\\out.avi"));
-    EXPECT_FALSE(mb::standin_test::FileExists(d + "\\out.avi.part"));
-    const std::string log = mb::standin_test::ReadBytes(d + "\\out.avi.log");
+    EXPECT_EQ(mb::testing::WaitForExit(process), 2u);
+    EXPECT_FALSE(mb::testing::PathExists(d + "\\out.avi"));
+    EXPECT_FALSE(mb::testing::PathExists(d + "\\out.avi.part"));
+    const std::string log = mb::testing::ReadWholeFile(d + "\\out.avi.log");
     EXPECT_NE(log.find("priority: Idle"), std::string::npos) << log;
     EXPECT_NE(log.find("result: aborted; nothing saved"), std::string::npos) << log;
     DeleteFileA(engine.c_str());

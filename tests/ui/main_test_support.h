@@ -182,6 +182,23 @@ struct ProgramUnderTest {
     }
 };
 
+// The state column of the Queue tab, as the user reads it.
+inline std::vector<std::string> QueueStates(MarobexApp& app) {
+    std::vector<std::string> states;
+    HWND list = app.QueuePage().Item(QueuePageW32::IDC_QueueList);
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = "";
+        LVITEMA item{};
+        item.iSubItem = 4;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        states.emplace_back(text);
+    }
+    return states;
+}
+
 inline std::string WindowTextOf(HWND window) {
     char text[1024] = "";
     GetWindowTextA(window, text, sizeof text);

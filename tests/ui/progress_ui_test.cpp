@@ -21,10 +21,6 @@
 #include "run/process_win32.h"
 #include "engine/media_files.h"
 
-#ifndef MAROBEX_FFMPEG_DIR
-#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
-#endif
-
 namespace mb::test {
 namespace {
 
@@ -110,6 +106,27 @@ void PumpFor(DWORD ms) {
     }
 }
 
+// The program with the real processes, files and clock, started hidden.
+struct RealPorts {
+    fakes::World world;
+    ScriptedDialogs dialogs;
+    ProcessesW32 processes;
+    FilesW32 files;
+    ClockW32 clock;
+    MarobexApp app{AppPorts{world, processes, world, world, files, world, clock, world, world, dialogs}};
+    explicit RealPorts(const std::string& folder) {
+        AppOptions options;
+        options.programFolder = folder;
+        options.showCommand = SW_HIDE;
+        EXPECT_TRUE(app.Start(GetModuleHandleA(nullptr), options));
+        Pump();
+    }
+    ~RealPorts() {
+        DestroyWindow(app.Window().Handle());
+        TakeQuitMessage();
+    }
+};
+
 TEST(RunProgressWindow, FollowsTheStatusWindowsFramesOnItsLinesAndTheTrayTip) {
     RealSource source;
     Program p;
@@ -174,33 +191,17 @@ private:
 };
 
 TEST(RunProgressWindow, ARealEncodeWithTheEngineIsFollowedFrameByFrame) {
-    std::string ffmpeg = std::string(MAROBEX_FFMPEG_DIR) + "\\ffmpeg.exe";
-    for (char& c : ffmpeg) c = c == '/' ? '\\' : c;
-    if (GetFileAttributesA(ffmpeg.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
+    MAROBEX_SKIP_WITHOUT_FFMPEG();
     mb::testing::ScratchFolder dir("C:\\marobex_ui_engine_run");
     const std::string film = dir / "film.avi";
-    ASSERT_EQ(mb::testing::RunProgram(ffmpeg + " -hide_banner -nostdin -v error -f lavfi -i "
+    ASSERT_EQ(mb::testing::RunProgram(mb::testing::Ffmpeg() + " -hide_banner -nostdin -v error -f lavfi -i "
                                                 "testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4 -q:v 2 -y " + film,
                                       dir.path(), 120000).exitCode, 0u);
-    // The engine finds FFmpeg on the PATH it inherits.
-    char path[32767];
-    const DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
-    const std::string oldPath(path, n < sizeof path ? n : 0);
-    SetEnvironmentVariableA("PATH", (ffmpeg.substr(0, ffmpeg.rfind('\\')) + ";" + oldPath).c_str());
+    const mb::testing::FfmpegOnPath onPath;
 
-    // The program with the real processes, files and clock.
-    fakes::World world;
-    ScriptedDialogs dialogs;
-    ProcessesW32 processes;
-    FilesW32 files;
-    ClockW32 clock;
-    MarobexApp app(AppPorts{world, processes, world, world, files, world, clock, world, world, dialogs});
-    AppOptions options;
-    options.programFolder = mb::testing::TestProgramFolder();
-    options.showCommand = SW_HIDE;
-    ASSERT_TRUE(app.Start(GetModuleHandleA(nullptr), options));
-    Pump();
+    RealPorts real(mb::testing::TestProgramFolder());
+    MarobexApp& app = real.app;
+    ScriptedDialogs& dialogs = real.dialogs;
     const std::string engine = mb::testing::TestProgram("marobex-engine.exe");
     app.State().VirtualDubPath = app.State().NanDubPath = app.State().BesweetPath = engine;
     dialogs.answers = {film};
@@ -222,13 +223,10 @@ TEST(RunProgressWindow, ARealEncodeWithTheEngineIsFollowedFrameByFrame) {
         return true;
     });
     app.StartEncode();
-    SetEnvironmentVariableA("PATH", oldPath.c_str());
     EXPECT_TRUE(looking.seen) << step;
     EXPECT_TRUE(clear);
     EXPECT_EQ(progress.LogLines().back(), " Status Encoding : FINISH");
     EXPECT_EQ(progress.RunBarPosition(), 100);
-    DestroyWindow(app.Window().Handle());
-    TakeQuitMessage();
 }
 
 TEST(RunCancel, TheWaitAsksTheProgramToEndAndEndsItWhenItStays) {
@@ -278,34 +276,14 @@ TEST(RunCancel, TheWaitAsksTheProgramToEndAndEndsItWhenItStays) {
     SetEnvironmentVariableA("MAROBEX_SLOW_IGNORE_CLOSE", nullptr);
 }
 
-// The state column of the Queue tab, as the user reads it.
-std::string QueueState(MarobexApp& app, int row) {
-    char text[256] = "";
-    LVITEMA item{};
-    item.iSubItem = 4;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(app.QueuePage().Item(QueuePageW32::IDC_QueueList), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 TEST(RunCancel, CancelMidRunEndsTheEngineStopsTheQueueAndMarksTheJobCancelled) {
     mb::testing::ScratchFolder dir("C:\\marobex_ui_cancel");
     const std::string source = dir / "film.avs", target = dir / "film.avi";
     ASSERT_TRUE(mb::testing::WriteWholeFile(source, "Version()\r\n"));
-    // The real processes and files; an engine that runs until it is aborted.
-    fakes::World world;
-    ScriptedDialogs dialogs;
-    ProcessesW32 processes;
-    FilesW32 files;
-    ClockW32 clock;
-    MarobexApp app(AppPorts{world, processes, world, world, files, world, clock, world, world, dialogs});
-    AppOptions options;
-    options.programFolder = dir.path();
-    options.showCommand = SW_HIDE;
-    ASSERT_TRUE(app.Start(GetModuleHandleA(nullptr), options));
-    Pump();
+    // An engine that runs until it is aborted.
+    RealPorts real(dir.path());
+    MarobexApp& app = real.app;
+    ScriptedDialogs& dialogs = real.dialogs;
     app.State().VirtualDubPath = mb::testing::TestProgram("slow_engine.exe");
     dialogs.answers = {source};
     app.Window().BrowseSource();
@@ -332,11 +310,8 @@ TEST(RunCancel, CancelMidRunEndsTheEngineStopsTheQueueAndMarksTheJobCancelled) {
     EXPECT_EQ(app.Progress().LogLines().back(), " >> Encoding stopped: cancelled <<");
     EXPECT_FALSE(mb::testing::PathExists(target + ".part"));
     EXPECT_FALSE(mb::testing::PathExists(target));
-    EXPECT_EQ(QueueState(app, 0), "Cancelled: The encoding was stopped: cancelled.");
-    EXPECT_EQ(QueueState(app, 1), "Waiting");
-    EXPECT_EQ(world.messages.back().rfind("The queue was stopped: 0 done", 0), 0u) << world.messages.back();
-    DestroyWindow(app.Window().Handle());
-    TakeQuitMessage();
+    EXPECT_EQ(QueueStates(app), (Lines{"Cancelled: The encoding was stopped: cancelled.", "Waiting"}));
+    EXPECT_EQ(real.world.messages.back().rfind("The queue was stopped: 0 done", 0), 0u) << real.world.messages.back();
 }
 
 TEST(RunCancel, TheTrayIconsMenuCancelsTheRunAndNoShutdownFollows) {

@@ -1,5 +1,6 @@
-// Codec.exe against the codecs Wine brings, and against a test codec that
-// misbehaves in every way the program must survive.
+// Codec.exe against the codecs Wine brings, and against the test kit's codec
+// installed under the FourCCs where it misbehaves in every way the program
+// must survive.
 #include <windows.h>
 #include <mmsystem.h>
 #include <mmreg.h>
@@ -89,7 +90,7 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
 class FakeCodecs {
 public:
     FakeCodecs() {
-        const std::string dll = mb::testing::TestProgram("FakeCodec.dll");
+        const std::string dll = mb::testing::TestProgram("testkit\\StandinCodec.dll");
         for (char c : kCodes)
             installed_ = ICInstall(ICTYPE_VIDEO, Code(c), reinterpret_cast<LPARAM>(dll.c_str()),
                                    nullptr, ICINSTALL_DRIVER) &&

@@ -22,20 +22,9 @@
 #include "engine/job_script.h"
 #include "engine/media_files.h"
 
-#ifndef MAROBEX_FFMPEG_DIR
-#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
-#endif
-
 namespace {
 
 using namespace mb;
-
-std::string FfmpegDir() {
-    std::string dir = MAROBEX_FFMPEG_DIR;
-    for (char& c : dir)
-        if (c == '/') c = '\\';
-    return dir;
-}
 
 // A console program with its output in files of the folder; ten minutes at most.
 mb::testing::ProgramResult RunConsole(const std::string& commandLine, const std::string& folder) {
@@ -50,7 +39,7 @@ std::string Fourcc(std::uint32_t v) {
 
 // The bitrate a pass's job aimed at, from the codec state it hands over.
 double AimOfJob(const std::string& jobFile) {
-    const JobScriptReading job = ReadJobScript(standin_test::ReadBytes(jobFile), ScriptDialect::VirtualDub);
+    const JobScriptReading job = ReadJobScript(mb::testing::ReadWholeFile(jobFile), ScriptDialect::VirtualDub);
     for (const ScriptStatement& st : job.statements)
         if (st.method == "SetCompData") {
             std::string problem;
@@ -88,25 +77,16 @@ struct Expect {
 class EngineEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (GetFileAttributesA((FfmpegDir() + "\\ffmpeg.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
-        // The engine finds FFmpeg on the PATH it inherits through the runner.
-        char path[32767];
-        const DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
-        oldPath_.assign(path, n < sizeof path ? n : 0);
-        SetEnvironmentVariableA("PATH", (FfmpegDir() + ";" + oldPath_).c_str());
+        MAROBEX_SKIP_WITHOUT_FFMPEG();
         SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
     }
-    void TearDown() override {
-        if (!oldPath_.empty()) SetEnvironmentVariableA("PATH", oldPath_.c_str());
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
-    }
+    void TearDown() override { SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr); }
 
     std::string Ffmpeg(const std::string& args) {
-        return FfmpegDir() + "\\ffmpeg.exe -hide_banner -nostdin -v error " + args;
+        return mb::testing::Ffmpeg() + " -hide_banner -nostdin -v error " + args;
     }
-
-    std::string oldPath_;
+    // The engine finds FFmpeg on the PATH it inherits through the runner.
+    mb::testing::FfmpegOnPath onPath_;
 };
 
 TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
@@ -144,16 +124,16 @@ TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
                             "\r\nTempFolderPath=" + d + "\r\n";
         if (!run.audio.empty()) paths += "Stream1FilePath=" + d + "\\film.ac3\r\n";
         if (run.stream2) paths += "Stream2FilePath=" + d + "\\film.mpa\r\n";
-        ASSERT_TRUE(standin_test::WriteBytes(job, paths + "[Settings]\r\n" + run.settings + "[Tools]\r\nVirtualDubPath=" +
+        ASSERT_TRUE(mb::testing::WriteWholeFile(job, paths + "[Settings]\r\n" + run.settings + "[Tools]\r\nVirtualDubPath=" +
                                                       engine + "\r\nNanDubPath=" + engine + "\r\nBesweetPath=" + engine + "\r\n"));
         const mb::testing::ProgramResult cli = RunConsole(mb::testing::TestProgram("marobex-cli.exe") + " \"" + job + "\"", d);
         ASSERT_EQ(cli.exitCode, 0u) << cli.err;
 
         // Marobex's log: the real size of the video it made (before the
         // mux, when there is one), and the end of the run.
-        const std::string bytes = standin_test::ReadBytes(target);
+        const std::string bytes = mb::testing::ReadWholeFile(target);
         ASSERT_FALSE(bytes.empty()) << cli.out;
-        const std::string videoFile = run.audio.empty() ? bytes : standin_test::ReadBytes(d + "\\" + run.name + "_temp.avi");
+        const std::string videoFile = run.audio.empty() ? bytes : mb::testing::ReadWholeFile(d + "\\" + run.name + "_temp.avi");
         EXPECT_NE(cli.out.find("log:  Final Size File : " + std::to_string(videoFile.size() / 1024) + " Kbt"), std::string::npos)
             << cli.out;
         EXPECT_NE(cli.out.find("log:  Status Encoding : FINISH"), std::string::npos) << cli.out;
@@ -185,7 +165,7 @@ TEST_F(EngineEndToEnd, FiveRunsGivePlayableAvisWithTheCodecsAndAudioAsked) {
         // within 3 % once the encoder's own miss of its aim is put aside
         // (the audio and the container are the label's to foresee).
         if (run.aimBitsPerSecond > 0) {
-            const AudioShare ac3{0, static_cast<std::int64_t>(standin_test::ReadBytes(d + "\\film.ac3").size())};
+            const AudioShare ac3{0, static_cast<std::int64_t>(mb::testing::ReadWholeFile(d + "\\film.ac3").size())};
             const double label = TargetBytesForBitrate(aim / 1000, ReadSourceFacts(d + "\\film.avi"),
                                                        run.fourcc == "DIV3" ? ac3 : run.audio1, run.audio2);
             const double miss = static_cast<double>(video.indexedBytes) - aim / 8 * seconds;
@@ -211,7 +191,7 @@ TEST_F(EngineEndToEnd, TwoPassXvidLandsOnTheDesiredSize) {
     const std::string engine = mb::testing::TestProgram("marobex-engine.exe");
     const std::string target = d + "\\sized.avi";
     const std::string job = d + "\\sized.ini";
-    ASSERT_TRUE(standin_test::WriteBytes(
+    ASSERT_TRUE(mb::testing::WriteWholeFile(
         job, "[Paths]\r\nSourceFilePath=" + d + "\\film.avi\r\nTargetFilePath=" + target + "\r\nTempFolderPath=" + d +
                  "\r\n[Settings]\r\nOptCodec=2\r\nCmbNumPass=1\r\nTxtBrX=900\r\nTxtSize=700\r\n[Tools]\r\nVirtualDubPath=" +
                  engine + "\r\nNanDubPath=" + engine + "\r\nBesweetPath=" + engine + "\r\n"));
@@ -219,7 +199,7 @@ TEST_F(EngineEndToEnd, TwoPassXvidLandsOnTheDesiredSize) {
     ASSERT_EQ(cli.exitCode, 0u) << cli.err;
     AviSummary avi;
     std::string problem;
-    ASSERT_TRUE(ReadAvi(standin_test::ReadBytes(target), avi, problem)) << problem;
+    ASSERT_TRUE(ReadAvi(mb::testing::ReadWholeFile(target), avi, problem)) << problem;
     ASSERT_FALSE(avi.streamInfo.empty());
     // 700 KB less FFmpeg's AVI headers and 24.5 bytes a frame of chunk headers and index.
     const double aim = 700.0 * 1024 - 5762 - 24.5 * 250;

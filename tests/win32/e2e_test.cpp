@@ -16,7 +16,7 @@
 #include "win32_test_support.h"
 
 using namespace mb;
-using mb::standin_test::TraceRecord;
+using mb::testing::TraceRecord;
 using mb::fakes::Lines;
 using mb::fakes::SplitLines;
 using mb::testing::RunProgram;
@@ -42,10 +42,10 @@ protected:
         for (const char* sub : {"", "\\out", "\\tmp", "\\sample"}) CreateDirectoryA((kDir + sub).c_str(), nullptr);
         AviShape avi;
         avi.width = 64, avi.height = 48, avi.frames = 10, avi.videoBytes = 10 * 64 * 48 * 3;
-        for (const char* video : {"movie.avs", "movie.avi"}) standin_test::WriteBytes(kDir + "\\" + video, AviBytes(avi));
-        standin_test::WriteBytes(kDir + "\\a.ac3", std::string(96000, '\x0B'));
-        standin_test::WriteBytes(kDir + "\\b.ac3", std::string(48000, '\x0B'));
-        standin_test::WriteBytes(kDir + "\\a.mpa", Mp3Bytes(48000, 192, 192, 2));
+        for (const char* video : {"movie.avs", "movie.avi"}) mb::testing::WriteWholeFile(kDir + "\\" + video, AviBytes(avi));
+        mb::testing::WriteWholeFile(kDir + "\\a.ac3", std::string(96000, '\x0B'));
+        mb::testing::WriteWholeFile(kDir + "\\b.ac3", std::string(48000, '\x0B'));
+        mb::testing::WriteWholeFile(kDir + "\\a.mpa", Mp3Bytes(48000, 192, 192, 2));
         SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "200");
     }
     void TearDown() override {
@@ -57,7 +57,7 @@ protected:
     std::vector<TraceRecord> RunJob(const std::string& job, mb::testing::ProgramResult& result) {
         sim_.ClearTrace();
         const std::string path = kDir + "\\job.ini";
-        standin_test::WriteBytes(path, "[Tools]\r\nVirtualDubPath=" + sim_.Exe("VirtualDub.exe") +
+        mb::testing::WriteWholeFile(path, "[Tools]\r\nVirtualDubPath=" + sim_.Exe("VirtualDub.exe") +
                                            "\r\nNanDubPath=" + sim_.Exe("NanDub.exe") +
                                            "\r\nBesweetPath=" + sim_.Exe("BeSweet.exe") + "\r\n" + job);
         result = RunProgram("\"" + TestProgram("marobex-cli.exe") + "\" " + path, kDir);
@@ -73,7 +73,7 @@ protected:
         EXPECT_EQ(commandLines, Tagged(out, "run: "));
         EXPECT_NE(out.find("log:  Status Encoding : FINISH"), std::string::npos) << out;
     }
-    standin_test::Simulation sim_;
+    mb::testing::Simulation sim_;
 };
 
 }  // namespace
@@ -117,14 +117,14 @@ TEST_F(RealRuns, EveryGoldenJobThatGoesThrough) {
         std::string problem;
         const std::string saved = records.back().Value("saved");
         ASSERT_FALSE(saved.empty());
-        EXPECT_TRUE(ReadAvi(standin_test::ReadBytes(saved.substr(0, saved.rfind(" ("))), avi, problem)) << problem;
+        EXPECT_TRUE(ReadAvi(mb::testing::ReadWholeFile(saved.substr(0, saved.rfind(" ("))), avi, problem)) << problem;
     }
     EXPECT_GE(runs, 10);
 }
 
 TEST_F(RealRuns, TheDemonstrationsSample) {
     const std::string sample = kDir + "\\sample";
-    ASSERT_EQ(standin_test::RunCommand(TestProgram("testkit\\MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
+    ASSERT_EQ(mb::testing::RunCommand(TestProgram("testkit\\MakeDemoSample.exe") + " \"" + sample + "\""), 0u);
     mb::testing::ProgramResult result;
     const auto records = RunJob("[Paths]\r\nSourceFilePath=" + sample + "\\sample.avi\r\nStream1FilePath=" + sample +
                              "\\sample.ac3\r\n[Settings]\r\nCmbNumPass=1\r\n", result);
@@ -132,7 +132,7 @@ TEST_F(RealRuns, TheDemonstrationsSample) {
     ExpectDone(records, result.out);
     AviSummary muxed;
     std::string problem;
-    ASSERT_TRUE(ReadAvi(standin_test::ReadBytes(sample + "\\sample_1.avi"), muxed, problem)) << problem;
+    ASSERT_TRUE(ReadAvi(mb::testing::ReadWholeFile(sample + "\\sample_1.avi"), muxed, problem)) << problem;
     EXPECT_EQ(muxed.streamInfo.size(), 2u);
 }
 
@@ -144,7 +144,7 @@ TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
     const auto job = [&](const std::string& name, const std::string& target, const std::string& encoder,
                          bool dry = true) {
         const std::string path = kDir + "\\" + name;
-        standin_test::WriteBytes(path, "[Paths]\r\nSourceFilePath=" + kDir + "\\movie.avi\r\nTargetFilePath=" + target +
+        mb::testing::WriteWholeFile(path, "[Paths]\r\nSourceFilePath=" + kDir + "\\movie.avi\r\nTargetFilePath=" + target +
                                            "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + encoder + "\r\n");
         return "\"" + TestProgram("marobex-cli.exe") + "\" " + (dry ? "--dry-run \"" : "\"") + path + "\"";
     };
@@ -170,14 +170,14 @@ TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
     ASSERT_TRUE(CreateProcessA(nullptr, first.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
     SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", nullptr);
     for (int i = 0; i < 300 && !mb::testing::PathExists(jobpass); ++i) Sleep(100);
-    const std::string written = standin_test::ReadBytes(jobpass);
+    const std::string written = mb::testing::ReadWholeFile(jobpass);
 
     const auto second = RunProgram(dryRun, kDir);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still running
     EXPECT_EQ(second.exitCode, 1u);
     EXPECT_EQ(SplitLines(second.err), Lines{"message: Another encoding run is in progress."});
     EXPECT_EQ(second.out, "");
-    EXPECT_EQ(standin_test::ReadBytes(jobpass), written);
+    EXPECT_EQ(mb::testing::ReadWholeFile(jobpass), written);
 
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
     CloseHandle(pi.hThread);

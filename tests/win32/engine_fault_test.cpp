@@ -13,18 +13,9 @@
 #include "../win32/simulation.h"
 #include "../win32/win32_test_support.h"
 
-#ifndef MAROBEX_FFMPEG_DIR
-#error "MAROBEX_FFMPEG_DIR must name the folder of ffmpeg.exe for Windows"
-#endif
-
 namespace {
 
-std::string FfmpegDir() {
-    std::string dir = MAROBEX_FFMPEG_DIR;
-    for (char& c : dir)
-        if (c == '/') c = '\\';
-    return dir;
-}
+using mb::testing::FfmpegDir;
 
 // The processes of this Wine session named so ("ffmpeg.exe").
 std::vector<DWORD> ProcessesNamed(const char* name) {
@@ -55,8 +46,7 @@ std::int64_t SizeOf(const std::string& path) {
 class EngineFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (GetFileAttributesA((FfmpegDir() + "\\ffmpeg.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it";
+        MAROBEX_SKIP_WITHOUT_FFMPEG();
         SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
         // The engine alone in the folder: it finds FFmpeg only where the
         // test names it in Marobex.ini.
@@ -66,7 +56,7 @@ protected:
     void TearDown() override { SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr); }
 
     void UseFfmpeg() {
-        ASSERT_TRUE(mb::standin_test::WriteBytes(dir_ / "Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + FfmpegDir() + "\\ffmpeg.exe\r\n"));
+        ASSERT_TRUE(mb::testing::WriteWholeFile(dir_ / "Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + FfmpegDir() + "\\ffmpeg.exe\r\n"));
     }
     // A 60 s 320 x 240 source that FFmpeg made: 1500 frames.
     void MakeSource() {
@@ -79,7 +69,7 @@ protected:
     // The job: one XviD pass of the source to film_out.avi, the engine as VirtualDub.
     std::string Job() {
         const std::string job = dir_ / "job.ini";
-        EXPECT_TRUE(mb::standin_test::WriteBytes(job, "[Paths]\r\nSourceFilePath=" + dir_ / "film.avi" +
+        EXPECT_TRUE(mb::testing::WriteWholeFile(job, "[Paths]\r\nSourceFilePath=" + dir_ / "film.avi" +
                                                       "\r\nTargetFilePath=" + target_ + "\r\n[Settings]\r\nOptCodec=2\r\n"
                                                       "CmbNumPass=0\r\nTxtBrX=900\r\n[Tools]\r\nVirtualDubPath=" + engine_ + "\r\n"));
         return "\"" + mb::testing::TestProgram("marobex-cli.exe") + "\" \"" + job + "\"";
@@ -109,7 +99,7 @@ protected:
         if (WaitForSingleObject(cli.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(cli.hProcess, &code);
         CloseHandle(cli.hProcess);
         CloseHandle(file);
-        out = mb::standin_test::ReadBytes(outPath);
+        out = mb::testing::ReadWholeFile(outPath);
         return code;
     }
 
@@ -132,7 +122,7 @@ TEST_F(EngineFaults, FfmpegKilledInThePassIsNeverDone) {
     EXPECT_NE(out.find(" of 1500 <<"), std::string::npos) << out;
     EXPECT_EQ(SizeOf(target_), -1);
     EXPECT_EQ(SizeOf(target_ + ".part"), -1);
-    const std::string log = mb::standin_test::ReadBytes(target_ + ".log");
+    const std::string log = mb::testing::ReadWholeFile(target_ + ".log");
     EXPECT_NE(log.find("result: failed: FFmpeg ended before the end of the pass"), std::string::npos) << log;
 }
 
@@ -155,9 +145,9 @@ TEST_F(EngineFaults, TheEngineKilledInThePassTakesFfmpegWithIt) {
 
 TEST_F(EngineFaults, ATargetLeftByAnEarlierRunDoesNotCount) {
     // No Marobex.ini and no FFmpeg on the PATH: the engine cannot work.
-    ASSERT_TRUE(mb::standin_test::WriteBytes(dir_ / "film.avi", "source"));
+    ASSERT_TRUE(mb::testing::WriteWholeFile(dir_ / "film.avi", "source"));
     const std::string earlier(30 * 1024, 'x');
-    ASSERT_TRUE(mb::standin_test::WriteBytes(target_, earlier));
+    ASSERT_TRUE(mb::testing::WriteWholeFile(target_, earlier));
     const auto cli = mb::testing::RunProgram(Job(), dir_.path(), 120000);
     EXPECT_EQ(cli.exitCode, 3u) << cli.out << cli.err;
     EXPECT_EQ(cli.out.find("FINISH"), std::string::npos) << cli.out;
@@ -169,7 +159,7 @@ TEST_F(EngineFaults, ATargetLeftByAnEarlierRunDoesNotCount) {
                            " was not written: FFmpeg not found"),
               std::string::npos)
         << cli.err;
-    EXPECT_EQ(mb::standin_test::ReadBytes(target_), earlier);  // the user's file stays as it was
+    EXPECT_EQ(mb::testing::ReadWholeFile(target_), earlier);  // the user's file stays as it was
 }
 
 }  // namespace
@@ -182,8 +172,8 @@ TEST(EngineAbort, TheEngineStoppedByItsAbortStopsTheRun) {
     mb::testing::ScratchFolder dir("C:\\marobex_engine_abort");
     SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
     const std::string engine = mb::testing::TestProgram("aborted_engine.exe");
-    ASSERT_TRUE(mb::standin_test::WriteBytes(dir / "film.avs", "source"));
-    ASSERT_TRUE(mb::standin_test::WriteBytes(
+    ASSERT_TRUE(mb::testing::WriteWholeFile(dir / "film.avs", "source"));
+    ASSERT_TRUE(mb::testing::WriteWholeFile(
         dir / "job.ini", "[Paths]\r\nSourceFilePath=" + dir / "film.avs" + "\r\nTargetFilePath=" + dir / "film.avi" +
                              "\r\n[Settings]\r\nOptCodec=2\r\nCmbNumPass=1\r\n[Tools]\r\nVirtualDubPath=" +
                              engine + "\r\n"));

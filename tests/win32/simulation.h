@@ -15,12 +15,8 @@
 
 #include "win32_test_support.h"
 
-namespace mb::standin_test {
+namespace mb::testing {
 
-using testing::PathExists;
-inline std::string ReadBytes(const std::string& path) { return testing::ReadWholeFile(path); }
-inline bool WriteBytes(const std::string& path, const std::string& bytes) { return testing::WriteWholeFile(path, bytes); }
-inline bool FileExists(const std::string& path) { return testing::PathExists(path); }
 
 inline void SetSeenWelcome(DWORD value) {
     HKEY key = nullptr;
@@ -78,8 +74,8 @@ class Simulation {
 public:
     explicit Simulation(const std::string& folder = "C:\\marobex_simulation") : folder_(folder) {
         for (const char* name : {"VirtualDub.exe", "NanDub.exe", "BeSweet.exe"})
-            EXPECT_TRUE(CopyFileA(testing::TestProgram("marobex-engine.exe").c_str(), Exe(name).c_str(), FALSE)) << name;
-        EXPECT_TRUE(WriteBytes(folder_ / "Marobex.ini", "[SIMULATION]\r\nTRACE=" + Trace() + "\r\nSTEPMS=0\r\n"));
+            EXPECT_TRUE(CopyFileA(TestProgram("marobex-engine.exe").c_str(), Exe(name).c_str(), FALSE)) << name;
+        EXPECT_TRUE(WriteWholeFile(folder_ / "Marobex.ini", "[SIMULATION]\r\nTRACE=" + Trace() + "\r\nSTEPMS=0\r\n"));
         SetSeenWelcome(1);
     }
     std::string Exe(const std::string& name) const { return folder_ / name; }
@@ -87,7 +83,7 @@ public:
     // Every run's record since the trace was last cleared.
     std::vector<TraceRecord> Records() const {
         std::vector<TraceRecord> records;
-        const std::string text = ReadBytes(Trace());
+        const std::string text = ReadWholeFile(Trace());
         for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
             end = text.find("\r\n", at);
             if (end == std::string::npos) end = text.size();
@@ -102,7 +98,7 @@ public:
     void ClearTrace() const { DeleteFileA(Trace().c_str()); }
 
 private:
-    testing::ScratchFolder folder_;
+    ScratchFolder folder_;
 };
 
-}  // namespace mb::standin_test
+}  // namespace mb::testing

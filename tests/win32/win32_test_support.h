@@ -120,4 +120,32 @@ struct RecordingMessages : MessagePort {
     void ShowMessage(const std::string& text, MessageIcon icon) override { shown.emplace_back(text, icon); }
 };
 
+#ifdef MAROBEX_FFMPEG_DIR
+// FFmpeg for Windows in the build (scripts/install-deps.sh fetches it).
+inline std::string Ffmpeg() {
+    std::string path = std::string(MAROBEX_FFMPEG_DIR) + "\\ffmpeg.exe";
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+inline std::string FfmpegDir() { return Ffmpeg().substr(0, Ffmpeg().rfind('\\')); }
+// FFmpeg's folder first on the PATH for the life of the object: the engine
+// finds FFmpeg on the PATH it inherits.
+class FfmpegOnPath {
+public:
+    FfmpegOnPath() {
+        static char path[32767];
+        const DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
+        old_.assign(path, n < sizeof path ? n : 0);
+        SetEnvironmentVariableA("PATH", (FfmpegDir() + ";" + old_).c_str());
+    }
+    ~FfmpegOnPath() { SetEnvironmentVariableA("PATH", old_.c_str()); }
+
+private:
+    std::string old_;
+};
+#define MAROBEX_SKIP_WITHOUT_FFMPEG()                                                   \
+    if (!mb::testing::PathExists(mb::testing::Ffmpeg()))                                \
+    GTEST_SKIP() << "build/ffmpeg/ffmpeg.exe is not there: scripts/install-deps.sh fetches it"
+#endif
+
 }  // namespace mb::testing

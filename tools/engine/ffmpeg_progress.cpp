@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "jobs/source_facts.h"
 #include "program_lines.h"
 
 namespace mb::engine {
@@ -90,13 +91,6 @@ void ErrorReader::Line(const std::string& line) {
     }
 }
 
-std::string ClockText(double seconds) {
-    const auto total = static_cast<long long>(seconds < 0 ? 0 : seconds + 0.5);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);
-    return buf;
-}
-
 StatusTexts DescribeProgress(const Progress& p, double durationSeconds, double framesPerSecond, double elapsedSeconds) {
     StatusTexts t;
     const double done = p.outTimeUs / 1e6;
@@ -112,8 +106,8 @@ StatusTexts DescribeProgress(const Progress& p, double durationSeconds, double f
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f frames/s", p.fps);
     t.speed = buf;
-    t.elapsed = ClockText(elapsedSeconds);
-    t.remaining = fraction > 0.001 && !p.end ? ClockText(elapsedSeconds * (1 - fraction) / fraction) : (p.end ? ClockText(0) : "-");
+    t.elapsed = ClockTime(elapsedSeconds);
+    t.remaining = fraction > 0.001 && !p.end ? ClockTime(elapsedSeconds * (1 - fraction) / fraction) : (p.end ? ClockTime(0) : "-");
     t.size = Grouped(p.totalSize / 1024) + " KB";
     return t;
 }
@@ -225,7 +219,7 @@ std::string IncompleteRun(const RunEnd& end, const std::deque<std::string>& last
             at = "frame " + std::to_string(end.frames) +
                  (end.expectedFrames > 0 ? " of " + std::to_string(end.expectedFrames) : std::string());
         } else {
-            at = ClockText(end.outTimeUs / 1e6) + (end.expectedSeconds > 0 ? " of " + ClockText(end.expectedSeconds) : "");
+            at = ClockTime(end.outTimeUs / 1e6) + (end.expectedSeconds > 0 ? " of " + ClockTime(end.expectedSeconds) : "");
         }
         return "FFmpeg ended before the end of the pass (killed or crashed) at " + at;
     }

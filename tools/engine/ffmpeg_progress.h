@@ -74,9 +74,6 @@ struct StatusTexts {
 };
 StatusTexts DescribeProgress(const Progress& p, double durationSeconds, double framesPerSecond, double elapsedSeconds);
 
-// "h:mm:ss" of whole seconds.
-std::string ClockText(double seconds);
-
 // One line saying why FFmpeg failed, from its last lines: a full disk
 // (named by the output's drive), a source it cannot read (an AviSynth script
 // without AviSynth), or the line that states the cause, passing over the

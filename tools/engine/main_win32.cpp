@@ -23,6 +23,7 @@
 #include "env/files_win32.h"
 #include "env/profile_win32.h"
 #include "ffmpeg_run_win32.h"
+#include "jobs/source_facts.h"
 #include "program_lines.h"
 #include "simulation.h"
 
@@ -89,7 +90,7 @@ void RefreshProgress() {
     LeaveCriticalSection(&g.shared->lock);
     const double elapsed = (GetTickCount() - g.stepStarted) / 1000.0;
     if (!have) {
-        SetText(IDC_ELAPSED, ClockText(elapsed));
+        SetText(IDC_ELAPSED, mb::ClockTime(elapsed));
         return;
     }
     const StatusTexts t = DescribeProgress(p, duration, fps, elapsed);

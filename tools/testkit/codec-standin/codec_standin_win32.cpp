@@ -1,16 +1,22 @@
 // Stand-in video codecs for demonstrations: installed under the FourCCs of
 // DivX 5 Pro, DivX 4, XviD and the two DivX 3 codecs, the driver describes
 // itself as that codec (marked as a stand-in) and refuses to compress.
+// Installed under mbx1 to mbx5 it is the tests' codec that misbehaves as
+// Codec.exe must survive: a description outside ASCII, only a name, neither,
+// one that refuses to open and one that crashes when asked about itself.
 #include <windows.h>
 #include <mmsystem.h>
 #include <vfw.h>
 
 namespace {
 
+enum class Answer { Describes, RefusesToOpen, Crashes };
+
 struct StandinCodec {
     DWORD fourcc;
     const WCHAR* name;
     const WCHAR* description;
+    Answer answer = Answer::Describes;
 };
 
 const StandinCodec kCodecs[] = {
@@ -19,6 +25,11 @@ const StandinCodec kCodecs[] = {
     {mmioFOURCC('X', 'V', 'I', 'D'), L"XviD", L"XviD MPEG-4 Codec (Marobex stand-in)"},
     {mmioFOURCC('D', 'I', 'V', '3'), L"DivX 3 LM", L"DivX ;-) MPEG-4 Low-Motion (Marobex stand-in)"},
     {mmioFOURCC('D', 'I', 'V', '4'), L"DivX 3 FM", L"DivX ;-) MPEG-4 Fast-Motion (Marobex stand-in)"},
+    {mmioFOURCC('M', 'B', 'X', '1'), L"Mbx1", L"Caf\u00e9 Test Codec"},
+    {mmioFOURCC('M', 'B', 'X', '2'), L"MbxName", L""},
+    {mmioFOURCC('M', 'B', 'X', '3'), L"", L""},
+    {mmioFOURCC('M', 'B', 'X', '4'), L"", L"", Answer::RefusesToOpen},
+    {mmioFOURCC('M', 'B', 'X', '5'), L"", L"", Answer::Crashes},
 };
 
 const StandinCodec* Find(DWORD fourcc) {
@@ -58,15 +69,20 @@ extern "C" __declspec(dllexport) LRESULT WINAPI DriverProc(DWORD_PTR driverId, H
             const auto* open = reinterpret_cast<const ICOPEN*>(lParam2);
             if (open == nullptr) return 1;  // loaded, not opened for a codec
             const StandinCodec* codec = Find(open->fccHandler);
-            return codec ? static_cast<LRESULT>(codec->fourcc) : 0;
+            // The driver's id is the FourCC as it was opened with.
+            return codec && codec->answer != Answer::RefusesToOpen ? static_cast<LRESULT>(open->fccHandler) : 0;
         }
         case ICM_GETINFO: {
             auto* info = reinterpret_cast<ICINFO*>(lParam1);
             const StandinCodec* codec = Find(static_cast<DWORD>(driverId));
+            if (codec && codec->answer == Answer::Crashes) {
+                volatile int* nowhere = nullptr;
+                *nowhere = 1;
+            }
             if (info == nullptr || codec == nullptr || lParam2 < static_cast<LPARAM>(sizeof(ICINFO))) return 0;
             info->dwSize = sizeof(ICINFO);
             info->fccType = ICTYPE_VIDEO;
-            info->fccHandler = codec->fourcc;
+            info->fccHandler = static_cast<DWORD>(driverId);
             info->dwFlags = 0;
             info->dwVersion = 0;
             info->dwVersionICM = ICVERSION;
