@@ -60,13 +60,6 @@ struct TraceRecord {
             if (k == key) return v;
         return {};
     }
-    std::vector<std::string> Values(const std::string& key) const {
-        std::vector<std::string> out;
-        for (const auto& [k, v] : entries)
-            if (k == key) out.push_back(v);
-        return out;
-    }
-    bool Has(const std::string& key) const { return !Values(key).empty(); }
 };
 
 // The folder of simulated programs, and their trace.
