@@ -111,8 +111,8 @@ RunOutcome StartEncode(const EncodeSettings& s, ProgramState& state, RunPorts& p
 
     if (!BuildCodecState(s, state, ports)) return RunOutcome::Refused;
 
-    state.VideoOutputPath =
-        s.ChkMux == 1 ? state.TargetFilePath.substr(0, state.TargetFilePath.rfind('.')) + "_temp.avi" : state.TargetFilePath;
+    const std::string& target = state.TargetFilePath;
+    state.VideoOutputPath = s.ChkMux == 1 ? target.substr(0, target.rfind('.')) + "_temp.avi" : target;
 
     try {
         StopUnless(WriteJobScripts(s, state, *plan, ports.files));
