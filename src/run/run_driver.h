@@ -1,6 +1,9 @@
 // The encoding run started by "&Start Encode": checks, codec state, job
 // scripts, then the outside programs one after another, with the queue and
-// the encoding log in the progress window.
+// the encoding log in the progress window. Its parts: run_checks (the input),
+// run_step (a program started and judged, and RunStop, the one way a run
+// ends early), run_passes (the steps in their order), run_audio,
+// priority_command; StartEncode here holds them together.
 #pragma once
 
 #include <cstdint>
