@@ -56,16 +56,16 @@ src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Sec
 src/run/encode_log.cpp|const std::int64_t m = rest / 60; ==> const std::int64_t m = rest / 60 % 24;
 src/jobs/source_facts.cpp|static_cast<long long>(total / 60 % 60) ==> static_cast<long long>(total / 60)
 src/jobs/source_facts.cpp|static_cast<long long>(total / 3600) ==> static_cast<long long>(total / 3600 % 24)
-src/run/run_driver.cpp|double quotient = std::trunc(plan_.divx4Bitrate ==> double quotient = std::round(plan_.divx4Bitrate
-src/run/run_driver.cpp|std::trunc(plan_.overSizePercent / 100.0 ==> std::round(plan_.overSizePercent / 100.0
-src/run/run_driver.cpp|return bytes < 0 ? 0 : bytes / 1024; ==> return bytes < 0 ? 0 : (bytes + 512) / 1024;
-src/run/run_driver.cpp|v.AddQueueEntry(" - Bitrate Recalculation"); ==> v.AddQueueEntry(" - Bitrate recalculation");
-src/run/run_driver.cpp|FirstSize > DesiredSize_ + OverSizeError_ ==> FirstSize >= DesiredSize_ + OverSizeError_
-src/run/run_driver.cpp|FirstSize < DesiredSize_ - OverSizeError_ ==> FirstSize <= DesiredSize_ - OverSizeError_
-src/run/run_driver.cpp|if (quotient > 6000) quotient = 6000; ==> if (quotient > 6000) quotient = 5999;
+src/run/run_passes.cpp|double quotient = std::trunc(plan_.divx4Bitrate ==> double quotient = std::round(plan_.divx4Bitrate
+src/run/run_passes.cpp|std::trunc(plan_.overSizePercent / 100.0 ==> std::round(plan_.overSizePercent / 100.0
+src/run/run_passes.cpp|return bytes < 0 ? 0 : bytes / 1024; ==> return bytes < 0 ? 0 : (bytes + 512) / 1024;
+src/run/run_passes.cpp|v.AddQueueEntry(" - Bitrate Recalculation"); ==> v.AddQueueEntry(" - Bitrate recalculation");
+src/run/run_passes.cpp|FirstSize > DesiredSize_ + OverSizeError_ ==> FirstSize >= DesiredSize_ + OverSizeError_
+src/run/run_passes.cpp|FirstSize < DesiredSize_ - OverSizeError_ ==> FirstSize <= DesiredSize_ - OverSizeError_
+src/run/run_passes.cpp|if (quotient > 6000) quotient = 6000; ==> if (quotient > 6000) quotient = 5999;
 src/run/run_driver.cpp|"Postprocessing", s.SldPostProces * 10 ==> "Postprocessing", s.SldPostProces * 100
-src/run/run_driver.cpp|UpToLastPoint(state.TargetFilePath) + "_temp.avi" ==> UpToLastPoint(state.TargetFilePath) + "-temp.avi"
-src/run/run_driver.cpp|if (s.ChkShowOutput == 0) cmd += " BT02:"; ==> if (s.ChkShowInput == 0) cmd += " BT02:";
+src/run/run_driver.cpp|rfind('.')) + "_temp.avi" ==> rfind('.')) + "-temp.avi"
+src/run/priority_command.cpp|if (s.ChkShowOutput == 0) cmd += " BT02:"; ==> if (s.ChkShowInput == 0) cmd += " BT02:";
 src/run/encode_log.cpp|return {" Start First Pass Encoding ..."}; ==> return {" Start First Pass Encoding .."};
 src/run/console_run.cpp|PrintLine(out_, "queue: ", entry); ==> PrintLine(out_, "queue:", entry);
 src/run/shutdown.cpp|Can't determine the current process. ==> Can't determine the current process
@@ -82,7 +82,7 @@ src/env/codec_detection.cpp|!files.FileExists(system + "\\DIVX4.DLL") ==> files.
 src/env/tool_paths.cpp|return "VirtualDub v" + version.substr(0, 6) + "\t\tFound"; ==> return "VirtualDub v" + version.substr(0, 5) + "\t\tFound";
 src/env/tool_paths.cpp|return state.ProgramFolder + "\\Marobex.ini"; ==> return state.ProgramFolder + "\\marobex.ini";
 src/env/os_version.cpp|if (minor == 90) return "Windows ME"; ==> if (minor == 90) return "Windows Me";
-src/run/run_driver.cpp|return " >> " + failure.step + " FAILED : " ==> return " >> " + failure.step + " FAILED: "
+src/run/run_step.cpp|" >> " + failure.step + " FAILED : " ==> " >> " + failure.step + " FAILED: "
 src/model/status_window.h|#define IDC_SHOW_INPUT 1027 ==> #define IDC_SHOW_INPUT 1028
 src/jobs/fake_avi.cpp|AVIIF_KEYFRAME = 0x10; ==> AVIIF_KEYFRAME = 0x11;
 EOF

@@ -3,15 +3,13 @@
 #include <vector>
 
 #include "env/api_error_win32.h"
+#include "model/status_window.h"
 
 namespace mb {
 namespace {
 
 MessageFilter g_filter = nullptr;
 
-// The engine's "Abort" button on its status window (tools/engine/engine_ids.h:
-// IDC_ABORT).
-constexpr int kEngineAbortId = 1109;
 // While a cancelled program shows no window to ask, it is looked for again
 // this often.
 constexpr DWORD kAskAgainMs = 250;

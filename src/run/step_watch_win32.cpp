@@ -3,16 +3,12 @@
 #include <vector>
 
 #include "env/files_win32.h"
+#include "model/status_window.h"
 
 namespace mb {
 
 namespace {
 
-// The frame count and the percent on the engine's status window
-// (tools/engine/engine_ids.h: IDC_FRAMES, IDC_PERCENT); the encoders' own
-// windows have no such controls, and their step is followed by its file.
-constexpr int kFramesId = 1102;
-constexpr int kPercentId = 1103;
 // Longest a status window may take to answer; a hung one is passed over.
 constexpr UINT kAnswerMs = 200;
 
@@ -41,11 +37,13 @@ std::string ControlText(HWND control) {
     return text;
 }
 
+// A status window of one of the titles; only the engine's has the frame
+// count (the encoders' own step is followed by its file).
 BOOL CALLBACK CheckWindow(HWND window, LPARAM param) {
     char title[64] = {};
     GetWindowTextA(window, title, sizeof title);
     for (const char* wanted : kTitles) {
-        if (std::string(title).rfind(wanted, 0) == 0 && GetDlgItem(window, kFramesId)) {
+        if (std::string(title).rfind(wanted, 0) == 0 && GetDlgItem(window, kEngineFramesId)) {
             *reinterpret_cast<HWND*>(param) = window;
             return FALSE;
         }
@@ -102,8 +100,8 @@ void StepWatchW32::Poll() {
             lastStatus_ = status;
             if (statusWindowFound) statusWindowFound(status);
         }
-        fraction = FractionFromStatus(ControlText(GetDlgItem(status, kFramesId)),
-                                      ControlText(GetDlgItem(status, kPercentId)));
+        fraction = FractionFromStatus(ControlText(GetDlgItem(status, kEngineFramesId)),
+                                      ControlText(GetDlgItem(status, kEnginePercentId)));
     }
     if (fraction < 0 && !result_.empty()) {
         FilesW32 files;
