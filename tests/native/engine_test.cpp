@@ -362,18 +362,6 @@ TEST(EngineResult, OnlyARunFfmpegFinishedByItselfCounts) {
     EXPECT_EQ(errors.decodeErrors(), 2);
 }
 
-TEST(EngineResult, TheOutputsFramesComeFromItsAviHeader) {
-    // RIFF, its size, "AVI ", LIST, size, "hdrl", "avih", size, then the
-    // main header: total frames is its fifth field.
-    const auto le = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    std::string head = "RIFF" + le(0) + "AVI " + "LIST" + le(0) + "hdrl" + "avih" + le(56) + le(40000) + le(0) + le(0) +
-                       le(0x10) + le(78) + std::string(36, '\0');
-    EXPECT_EQ(AviFrameCount(head), 78);
-    EXPECT_EQ(AviFrameCount(head + "dmlh" + le(248) + le(120000)), 120000);  // OpenDML: the total of every part
-    EXPECT_EQ(AviFrameCount("RIFF" + le(0) + "WAVE"), -1);
-    EXPECT_EQ(AviFrameCount(""), -1);
-}
-
 // The simulation writes what each run would: the planned fourcc and sizes
 // over the source's length (here 2 s: 50 frames, or 96,000 bytes of AC3).
 TEST(EngineSimulation, WritesThePlannedSizes) {
