@@ -182,26 +182,6 @@ std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, 
     return generic != nullptr ? code + ": " + *generic : code;
 }
 
-std::int64_t AviFrameCount(std::string_view head) {
-    const auto u32 = [&](std::size_t at) -> std::int64_t {
-        if (at + 4 > head.size()) return -1;
-        const auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + i])); };
-        return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
-    };
-    if (head.size() < 12 || head.substr(0, 4) != "RIFF" || head.substr(8, 4) != "AVI ") return -1;
-    // The main header "avih" comes first in the "hdrl" list; its total
-    // frames field is the fifth of its 32-bit fields.
-    const std::size_t avih = head.find("avih");
-    if (avih == std::string_view::npos) return -1;
-    std::int64_t frames = u32(avih + 8 + 16);
-    const std::size_t dmlh = head.find("dmlh");
-    if (dmlh != std::string_view::npos) {
-        const std::int64_t total = u32(dmlh + 8);
-        if (total > frames) frames = total;
-    }
-    return frames;
-}
-
 std::int64_t ExpectedFrames(const ErrorReader& errors) {
     const double d = errors.durationSeconds(), fps = errors.framesPerSecond();
     return d > 0 && fps > 0 ? static_cast<std::int64_t>(d * fps + 0.5) : 0;

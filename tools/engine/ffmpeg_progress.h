@@ -85,11 +85,6 @@ std::string FailureLine(const std::deque<std::string>& lastLines, int exitCode, 
 // "the disk E: is full", naming the drive (or share) of the path.
 std::string DiskFullLine(const std::string& path);
 
-// The frames an AVI file's header says it holds (the main header's count,
-// or the OpenDML total of a file past its first gigabyte); -1 when the
-// bytes, the file's beginning, hold no AVI header.
-std::int64_t AviFrameCount(std::string_view head);
-
 // How one FFmpeg run ended, as the engine saw it.
 struct RunEnd {
     unsigned long exitCode = 0;
@@ -98,7 +93,7 @@ struct RunEnd {
     std::int64_t outTimeUs = 0;
     std::int64_t expectedFrames = 0;  // the source's frames by its header; 0: not known
     double expectedSeconds = -1;      // the source's length by its header; -1: not known
-    std::int64_t outputFrames = -1;   // the frames the output's header holds; -1: not known
+    std::int64_t outputFrames = -1;   // the frames the output's header holds (0: no AVI header); -1: not looked at
     int decodeErrors = 0;
 };
 
