@@ -14,14 +14,13 @@
 #include <iterator>
 #include <string>
 
+#include "model/status_window.h"
+
 #ifndef SLOW_ENGINE
 #define SLOW_ENGINE 0
 #endif
 
 namespace {
-
-constexpr int kFramesId = 1102;
-constexpr int kAbortId = 1109;
 
 std::string Environment(const char* name) {
     char value[64] = {};
@@ -52,7 +51,7 @@ void Write(const std::string& path, const std::string& bytes) {
 bool g_ignoreClose = false;
 
 LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kAbortId && HIWORD(wParam) == BN_CLICKED) {
+    if (message == WM_COMMAND && LOWORD(wParam) == mb::kEngineAbortId && HIWORD(wParam) == BN_CLICKED) {
         PostQuitMessage(2);
         return 0;
     }
@@ -83,10 +82,10 @@ int main() {
     HWND status = CreateWindowExA(0, wc.lpszClassName, "VirtualDub Status", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 100,
                                   320, 160, nullptr, nullptr, instance, nullptr);
     CreateWindowExA(0, "STATIC", "Frame 10 of 250", WS_CHILD | WS_VISIBLE, 8, 8, 200, 16, status,
-                    reinterpret_cast<HMENU>(kFramesId), instance, nullptr);
+                    reinterpret_cast<HMENU>(mb::kEngineFramesId), instance, nullptr);
     if (SLOW_ENGINE)
         CreateWindowExA(0, "BUTTON", "Abort", WS_CHILD | WS_VISIBLE, 8, 40, 80, 24, status,
-                        reinterpret_cast<HMENU>(kAbortId), instance, nullptr);
+                        reinterpret_cast<HMENU>(mb::kEngineAbortId), instance, nullptr);
     SetTimer(nullptr, 0, lasts, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int kAbortId = 1109;   // the engine's "Abort"
-constexpr int kFramesId = 1102;  // "Frame n of N"
-
 using mb::testing::Ffmpeg;
 
 std::string ItemText(HWND dlg, int id) {
@@ -67,14 +64,14 @@ TEST(EngineStatusWindow, ShowsProgressTakesThePriorityAndAbortsLeavingNothing) {
     std::string frames;
     for (int i = 0; i < 600 && frames.rfind("Frame ", 0) != 0; ++i) {
         Sleep(50);
-        frames = ItemText(window, kFramesId);
+        frames = ItemText(window, mb::kEngineFramesId);
     }
     EXPECT_NE(frames.find(" of 1,500"), std::string::npos) << frames;
 
     HWND combo = GetDlgItem(window, IDC_PRIORITY);
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_PRIORITY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-    SendMessageA(GetDlgItem(window, kAbortId), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(window, mb::kEngineAbortId), BM_CLICK, 0, 0);
 
     EXPECT_EQ(mb::testing::WaitForExit(process), 2u);
     EXPECT_FALSE(mb::testing::PathExists(d + "\\out.avi"));

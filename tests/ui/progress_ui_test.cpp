@@ -18,6 +18,7 @@
 #include "env/system_win32.h"
 #include "main_test_support.h"
 #include "model/saved_job_write.h"
+#include "model/status_window.h"
 #include "run/process_win32.h"
 #include "engine/media_files.h"
 
@@ -90,9 +91,9 @@ struct RealSource {
 HWND StatusWindow(const char* frames, const char* percent) {
     HWND w = CreateWindowExA(0, "STATIC", "VirtualDub Status - [film.avi]", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0,
                              360, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    CreateWindowExA(0, "STATIC", frames, WS_CHILD | WS_VISIBLE, 8, 8, 200, 16, w, reinterpret_cast<HMENU>(1102),
+    CreateWindowExA(0, "STATIC", frames, WS_CHILD | WS_VISIBLE, 8, 8, 200, 16, w, reinterpret_cast<HMENU>(kEngineFramesId),
                     nullptr, nullptr);
-    CreateWindowExA(0, "STATIC", percent, WS_CHILD | WS_VISIBLE, 8, 30, 200, 16, w, reinterpret_cast<HMENU>(1103),
+    CreateWindowExA(0, "STATIC", percent, WS_CHILD | WS_VISIBLE, 8, 30, 200, 16, w, reinterpret_cast<HMENU>(kEnginePercentId),
                     nullptr, nullptr);
     return w;
 }
