@@ -196,7 +196,7 @@ std::optional<std::string> ReadStart(const std::string& path, std::size_t maxByt
 
 std::optional<std::string> ReadWholeFile(const std::string& path) { return ReadStart(path, 16u << 20); }
 // The first bytes of a file, where its headers are.
-std::optional<std::string> HeadOf(const std::string& path) { return ReadStart(path, AviHeaderBytes); }
+std::optional<std::string> HeadOf(const std::string& path) { return ReadStart(path, mb::AviHeaderBytes); }
 
 // Appends the run's block to the log beside the target.
 void WriteLog(const std::string& path) {
@@ -319,7 +319,7 @@ bool RunFfmpeg(const std::string& ffmpeg, const FfmpegRun& run, double gainDb, d
     end.expectedFrames = ExpectedFrames(shared.errors);
     end.expectedSeconds = shared.errors.durationSeconds();
     end.decodeErrors = shared.errors.decodeErrors();
-    if (end.sawEnd && code == 0 && WritesAvi(args)) end.outputFrames = ReadAviFacts(HeadOf(output).value_or("")).frames;
+    if (end.sawEnd && code == 0 && WritesAvi(args)) end.outputFrames = mb::ReadAviFacts(HeadOf(output).value_or("")).frames;
     problem = IncompleteRun(end, shared.errors.lastLines(), run.input, output);
     if (!problem.empty()) {
         if (code != 0)
