@@ -51,6 +51,9 @@ tools/engine/video_settings.cpp|Real(std::max(0.0, reaction / 20.0)) ==> Real(st
 tools/engine/video_settings.cpp|std::to_string((50 - scene) * 1000) ==> std::to_string((scene - 50) * 1000)
 tools/engine/video_settings.cpp|Real(std::clamp(1 - compression / 50.0, 0.0, 1.0)) ==> Real(std::clamp(compression / 50.0, 0.0, 1.0))
 tools/engine/video_settings.cpp|if (c.bFrames) Add(a, {"-bf", "2"}); ==> if (c.bFrames) Add(a, {"-bf", "1"});
+tools/engine/video_settings.cpp|double mid = (1 + minRelative) / 2, dev = 1 - mid; ==> double mid = (1 + minRelative) / 2, dev = mid;
+tools/engine/video_settings.cpp|if (aggression == 2) return "sin(PI/2*" + u + ")"; ==> if (aggression == 1) return "sin(PI/2*" + u + ")";
+tools/engine/video_settings.cpp|? minRelative : Value(c, "bonus bias", 50); ==> ? 50 : Value(c, "bonus bias", 50);
 src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Seconde / 3600 % 24;
 src/run/encode_log.cpp|std::int64_t h = Seconde / 3600; ==> std::int64_t h = Seconde / 3601;
 src/run/encode_log.cpp|const std::int64_t m = rest / 60; ==> const std::int64_t m = rest / 60 % 24;

@@ -63,8 +63,7 @@ TEST(EngineSettings, EachSettingBecomesItsOptionOrSaysItIsNotApplied) {
         {&XvidLayout(), "minimum I-frame quantizer", 4, "-qmin 1", "XviD I-frame quantizer 4 to 31: not applied"},
         {&XvidLayout(), "maximum P-frame quantizer", 20, "-qmax 20", "XviD I-frame quantizer 1 to 31: not applied"},
         {&XvidLayout(), "high bitrate scenes, %", 40, "*(gt(tex,avgTex)*0.4+lte(tex,avgTex)*0.1)", ""},
-        {&XvidLayout(), "alternative curve system", 1, "-qmax 31 -mbd", "XviD alternative curve system 1: not applied"},
-        {&XvidLayout(), "bonus bias", 20, "", "XviD bonus bias 20: not applied"},
+        {&XvidLayout(), "alternative curve system", 1, "-rc_eq ((tex+1)/(avgTex+1))^qComp*(gt(tex,avgTex)*(0.","XviD automatic minimum relative quality: not applied"},
         {&XvidLayout(), "payback method", 1, "", "XviD payback method 1: not applied"},
         {&XvidLayout(), "hinted motion estimation", 1, "", "XviD hinted motion estimation: not applied"},
         {&Divx5Layout(), nullptr, 0, "-g 250 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
@@ -200,4 +199,35 @@ TEST(EngineSize, APassThatMissesIsEncodedAgainAtACorrectedBitRate) {
     EXPECT_FALSE(RedoAfter(second->run, 800000 + AviOverheadBytes(300)));
     run.aimBytes = 0;
     EXPECT_FALSE(RedoAfter(run, 990000));  // a pass without an aim
+}
+
+// XviD's alternative curve, each of its settings in the rate equation: the
+// weight at the average and the end above it (mid, mid - dev), the
+// distances, the shape and the bonus the frames share.
+TEST(EngineSettings, TheAlternativeCurveTakesEachOfItsSettings) {
+    const struct {
+        const char* meaning;
+        std::int32_t value;
+        const char* expected;  // in the -rc_eq expression
+    } cases[] = {
+        {nullptr, 0, "qComp*(gt(tex,avgTex)*(0.875-0.375*min((((tex+1)/(avgTex+1))^qComp-1)/3,1))+lte(tex,avgTex)*"
+                     "(0.875+0.375*min((1-((tex+1)/(avgTex+1))^qComp)/3,1)))+0.0625"},
+        {"minimum relative quality", 20, "(0.8+0.6*min((1-((tex+1)/(avgTex+1))^qComp)/3,1)))+0.04"},
+        {"high distance from average", 100, "qComp-1)/1,1)"},
+        {"low distance from average", 50, "(0.75-0.25*min("},
+        {"curve aggression", 2, "(0.833333-0.333333*sin(PI/2*min("},
+        {"curve aggression", 0, "(0.940927-0.440927*(1-cos(PI/2*min("},
+        {"bonus bias", 20, "/3,1)))+0.025"},
+    };
+    for (const auto& c : cases) {
+        CodecSettings s = Template(XvidLayout());
+        s.values["alternative curve system"] = 1;
+        s.values["automatic minimum relative quality"] = 0;
+        if (c.meaning) s.values[c.meaning] = c.value;
+        if (c.meaning && std::string(c.meaning) == "bonus bias") s.values["automatic bonus bias"] = 0;
+        const SettingOptions o = Mpeg4SettingOptions(s);
+        const std::string args = Joined(o.args);
+        EXPECT_NE(args.find(c.expected), std::string::npos) << (c.meaning ? c.meaning : "default") << ": " << args;
+        EXPECT_TRUE(o.notApplied.empty()) << Joined(o.notApplied);
+    }
 }

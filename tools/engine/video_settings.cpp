@@ -46,6 +46,38 @@ std::string MatrixText(const std::string& bytes) {
 // the shares to the file's bit rate; tex^qComp is its own equation.
 std::string Share(const std::string& power) { return "((tex+1)/(avgTex+1))^" + power; }
 
+// XviD's alternative curve over a frame's share s (1 the average): above
+// the average the share is weighed down from `mid` towards the minimum
+// relative quality (mid - dev) until the high distance, below it weighed up
+// towards 1 until the low distance, each by the aggression's shape of the
+// way there (0 cosine, 1 linear, 2 sine). A low distance past 100 % would
+// reach no frame's end of the way: mid and dev are then chosen so that an
+// empty frame keeps its whole share. The bonus bias hands the frames a part
+// of what the curve takes, the same for each (FFmpeg scales the shares to the
+// file's bit rate afterwards).
+std::string AlternativeCurve(int aggression, double high, double low, double minRelative, double bonus) {
+    constexpr double kQuarterTurn = 1.5707963267948966;
+    const auto shape = [aggression](const std::string& u) {
+        if (aggression == 2) return "sin(PI/2*" + u + ")";
+        if (aggression == 0) return "(1-cos(PI/2*" + u + "))";
+        return u;
+    };
+    const auto shapeOf = [aggression, kQuarterTurn](double u) {
+        return aggression == 2 ? std::sin(kQuarterTurn * u) : aggression == 0 ? 1 - std::cos(kQuarterTurn * u) : u;
+    };
+    double mid = (1 + minRelative) / 2, dev = 1 - mid;
+    if (low > 1) {
+        const double end = shapeOf(1 / low);
+        dev *= 2 / (1 + end);
+        mid = 1 - dev * end;
+    }
+    const std::string share = Share("qComp");
+    const std::string above = "min((" + share + "-1)/" + Real(high) + ",1)";
+    const std::string below = "min((1-" + share + ")/" + Real(low) + ",1)";
+    return share + "*(gt(tex,avgTex)*(" + Real(mid) + "-" + Real(dev) + "*" + shape(above) + ")+lte(tex,avgTex)*(" +
+           Real(mid) + "+" + Real(dev) + "*" + shape(below) + "))+" + Real(bonus * (1 - mid));
+}
+
 // The share compressed towards the average: the part above 1 is cut by
 // `high`, the part below by `low` (0.25 is 25 %).
 std::string CompressedCurve(double high, double low) {
@@ -155,17 +187,26 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
         const bool alternative = Value(c, "alternative curve system") != 0;
         if (c.pass == PassMode::Second && !alternative && (high != 0 || low != 0))
             Add(a, {"-rc_eq", CompressedCurve(std::clamp(high, 0, 100) / 100.0, std::clamp(low, 0, 100) / 100.0)});
-        static constexpr const char* kCurve[][2] = {
-            {"alternative curve system", "0"},         {"automatic minimum relative quality", "1"},
-            {"automatic bonus bias", "1"},             {"bonus bias", "50"},
-            {"curve aggression", "1"},                 {"high distance from average", "300"},
-            {"low distance from average", "300"},      {"minimum relative quality", "50"},
-            {"payback method", "0"},
-        };
-        for (const auto& [meaning, usual] : kCurve)
-            if (Value(c, meaning, std::stoi(usual)) != std::stoi(usual))
-                notApplied(std::string(meaning) + " " + std::to_string(Value(c, meaning)),
-                           "FFmpeg's rate equation takes the curve compression, not the alternative curve");
+        if (alternative) {
+            // The automatic minimum relative quality comes from how far the
+            // first pass's total lies above the aim, which FFmpeg's equation
+            // is not given: the box's value is used. The automatic bonus bias
+            // is the minimum relative quality, as XviD takes it.
+            const std::int32_t minRelative = std::clamp(Value(c, "minimum relative quality", 50), 0, 100);
+            if (Value(c, "automatic minimum relative quality", 1) != 0)
+                notApplied("automatic minimum relative quality",
+                           "FFmpeg's rate equation knows no first-pass total: the minimum relative quality " +
+                               std::to_string(minRelative) + " % is used");
+            const std::int32_t bonus = Value(c, "automatic bonus bias", 1) != 0 ? minRelative : Value(c, "bonus bias", 50);
+            if (c.pass == PassMode::Second)
+                Add(a, {"-rc_eq", AlternativeCurve(std::clamp(Value(c, "curve aggression", 1), 0, 2),
+                                                   std::max(1, Value(c, "high distance from average", 300)) / 100.0,
+                                                   std::max(1, Value(c, "low distance from average", 300)) / 100.0,
+                                                   minRelative / 100.0, std::max(0, bonus) / 100.0)});
+        }
+        if (Value(c, "payback method") != 0)
+            notApplied("payback method " + std::to_string(Value(c, "payback method")),
+                       "FFmpeg's rate control has one way of paying an overflow back");
         if (Value(c, "hinted motion estimation") != 0) notApplied("hinted motion estimation", "FFmpeg reads no motion hints");
     } else {
         // DivX's rate control: the reaction period is how quickly the
