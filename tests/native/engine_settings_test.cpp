@@ -58,12 +58,11 @@ TEST(EngineSettings, EachSettingBecomesItsOptionOrSaysItIsNotApplied) {
         {&XvidLayout(), "quantization type", 3, "", "XviD quantization type Modulated: not applied"},
         {&XvidLayout(), "luminance masking", 1, "-lumi_mask 0.1 -dark_mask 0.1", ""},
         {&XvidLayout(), "I-frame boost", 50, "-i_qfactor -0.5", ""},
-        {&XvidLayout(), "curve strength", 80, "-qcomp 0.8", ""},
         {&XvidLayout(), "bitrate payback delay, frames", 120, "-qblur 0.25", ""},
         {&XvidLayout(), "minimum I-frame quantizer", 4, "-qmin 1", "XviD I-frame quantizer 4 to 31: not applied"},
         {&XvidLayout(), "maximum P-frame quantizer", 20, "-qmax 20", "XviD I-frame quantizer 1 to 31: not applied"},
         {&XvidLayout(), "high bitrate scenes, %", 40, "*(gt(tex,avgTex)*0.4+lte(tex,avgTex)*0.1)", ""},
-        {&XvidLayout(), "alternative curve system", 1, "-rc_eq ((tex+1)/(avgTex+1))^qComp*(gt(tex,avgTex)*(0.","XviD automatic minimum relative quality: not applied"},
+        {&XvidLayout(), "alternative curve system", 1, "-rc_eq ((tex+1)/(avgTex+1))^qComp*(gt(tex,avgTex)*(0.","XviD automatic minimum relative quality (strength 50 %): not applied"},
         {&XvidLayout(), "payback method", 1, "", "XviD payback method 1: not applied"},
         {&XvidLayout(), "hinted motion estimation", 1, "", "XviD hinted motion estimation: not applied"},
         {&Divx5Layout(), nullptr, 0, "-g 250 -qmin 2 -qmax 12 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd", ""},
@@ -211,13 +210,13 @@ TEST(EngineSettings, TheAlternativeCurveTakesEachOfItsSettings) {
         const char* expected;  // in the -rc_eq expression
     } cases[] = {
         {nullptr, 0, "qComp*(gt(tex,avgTex)*(0.875-0.375*min((((tex+1)/(avgTex+1))^qComp-1)/3,1))+lte(tex,avgTex)*"
-                     "(0.875+0.375*min((1-((tex+1)/(avgTex+1))^qComp)/3,1)))+0.0625"},
-        {"minimum relative quality", 20, "(0.8+0.6*min((1-((tex+1)/(avgTex+1))^qComp)/3,1)))+0.04"},
+                     "(0.875+0.375*min((1-((tex+1)/(avgTex+1))^qComp)/3,1)))+0.0583333"},
+        {"minimum relative quality", 20, "(0.8+0.6*min((1-((tex+1)/(avgTex+1))^qComp)/3,1)))+0.0333333"},
         {"high distance from average", 100, "qComp-1)/1,1)"},
         {"low distance from average", 50, "(0.75-0.25*min("},
         {"curve aggression", 2, "(0.833333-0.333333*sin(PI/2*min("},
         {"curve aggression", 0, "(0.940927-0.440927*(1-cos(PI/2*min("},
-        {"bonus bias", 20, "/3,1)))+0.025"},
+        {"bonus bias", 20, "/3,1)))+0.0224359"},
     };
     for (const auto& c : cases) {
         CodecSettings s = Template(XvidLayout());

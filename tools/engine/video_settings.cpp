@@ -53,8 +53,9 @@ std::string Share(const std::string& power) { return "((tex+1)/(avgTex+1))^" + p
 // way there (0 cosine, 1 linear, 2 sine). A low distance past 100 % would
 // reach no frame's end of the way: mid and dev are then chosen so that an
 // empty frame keeps its whole share. The bonus bias hands the frames a part
-// of what the curve takes, the same for each (FFmpeg scales the shares to the
-// file's bit rate afterwards).
+// of what the curve takes, the same for each, the rest going back in
+// proportion; the curve's mean weight, which the equation cannot sum, is
+// taken as mid. FFmpeg scales the shares to the file's bit rate afterwards.
 std::string AlternativeCurve(int aggression, double high, double low, double minRelative, double bonus) {
     constexpr double kQuarterTurn = 1.5707963267948966;
     const auto shape = [aggression](const std::string& u) {
@@ -75,7 +76,8 @@ std::string AlternativeCurve(int aggression, double high, double low, double min
     const std::string above = "min((" + share + "-1)/" + Real(high) + ",1)";
     const std::string below = "min((1-" + share + ")/" + Real(low) + ",1)";
     return share + "*(gt(tex,avgTex)*(" + Real(mid) + "-" + Real(dev) + "*" + shape(above) + ")+lte(tex,avgTex)*(" +
-           Real(mid) + "+" + Real(dev) + "*" + shape(below) + "))+" + Real(bonus * (1 - mid));
+           Real(mid) + "+" + Real(dev) + "*" + shape(below) + "))+" +
+           Real(bonus * (1 - mid) * mid / ((1 - mid) * (1 - bonus) + mid));
 }
 
 // The share compressed towards the average: the part above 1 is cut by
@@ -167,11 +169,6 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
         // by default, which is XviD's 20 %.
         const std::int32_t boost = Value(c, "I-frame boost", 20);
         if (boost != 20) Add(a, {"-i_qfactor", Real(-std::max(0.0, 1 - boost / 100.0))});
-        // The curve strength says how far the quantizer follows the scenes'
-        // complexity: FFmpeg's qcomp (0 the same bits everywhere, 1 the same
-        // quantizer everywhere), 50 % being FFmpeg's 0.5.
-        const std::int32_t strength = Value(c, "curve strength", 50);
-        if (strength != 50) Add(a, {"-qcomp", Real(std::clamp(strength / 100.0, 0.0, 1.0))});
         // The payback delay spreads an overflow over frames: FFmpeg's qblur
         // smooths the quantizer over time, 240 frames being its 0.5.
         const std::int32_t payback = Value(c, "bitrate payback delay, frames", 240);
@@ -187,22 +184,24 @@ SettingOptions Mpeg4SettingOptions(const CodecSettings& c) {
         const bool alternative = Value(c, "alternative curve system") != 0;
         if (c.pass == PassMode::Second && !alternative && (high != 0 || low != 0))
             Add(a, {"-rc_eq", CompressedCurve(std::clamp(high, 0, 100) / 100.0, std::clamp(low, 0, 100) / 100.0)});
-        if (alternative) {
+        // The curves weigh the second pass by the first: a single pass has none.
+        if (alternative && c.pass == PassMode::Second) {
             // The automatic minimum relative quality comes from how far the
             // first pass's total lies above the aim, which FFmpeg's equation
             // is not given: the box's value is used. The automatic bonus bias
             // is the minimum relative quality, as XviD takes it.
             const std::int32_t minRelative = std::clamp(Value(c, "minimum relative quality", 50), 0, 100);
+            // The curve strength is the automatic mode's: how far the
+            // minimum relative quality follows that total.
             if (Value(c, "automatic minimum relative quality", 1) != 0)
-                notApplied("automatic minimum relative quality",
+                notApplied("automatic minimum relative quality (strength " + std::to_string(Value(c, "curve strength", 50)) + " %)",
                            "FFmpeg's rate equation knows no first-pass total: the minimum relative quality " +
                                std::to_string(minRelative) + " % is used");
             const std::int32_t bonus = Value(c, "automatic bonus bias", 1) != 0 ? minRelative : Value(c, "bonus bias", 50);
-            if (c.pass == PassMode::Second)
-                Add(a, {"-rc_eq", AlternativeCurve(std::clamp(Value(c, "curve aggression", 1), 0, 2),
-                                                   std::max(1, Value(c, "high distance from average", 300)) / 100.0,
-                                                   std::max(1, Value(c, "low distance from average", 300)) / 100.0,
-                                                   minRelative / 100.0, std::max(0, bonus) / 100.0)});
+            Add(a, {"-rc_eq", AlternativeCurve(std::clamp(Value(c, "curve aggression", 1), 0, 2),
+                                               std::max(1, Value(c, "high distance from average", 300)) / 100.0,
+                                               std::max(1, Value(c, "low distance from average", 300)) / 100.0,
+                                               minRelative / 100.0, std::max(0, bonus) / 100.0)});
         }
         if (Value(c, "payback method") != 0)
             notApplied("payback method " + std::to_string(Value(c, "payback method")),
