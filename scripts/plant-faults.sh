@@ -86,6 +86,11 @@ src/env/tool_paths.cpp|return "VirtualDub v" + version.substr(0, 6) + "\t\tFound
 src/env/tool_paths.cpp|return state.ProgramFolder + "\\Marobex.ini"; ==> return state.ProgramFolder + "\\marobex.ini";
 src/env/os_version.cpp|if (minor == 90) return "Windows ME"; ==> if (minor == 90) return "Windows Me";
 src/run/run_step.cpp|" >> " + failure.step + " FAILED : " ==> " >> " + failure.step + " FAILED: "
+src/run/run_step.cpp|after.size >= 0 && !(after == before)) ==> after.size >= 0)
+src/run/run_step.cpp|if (MarkOf(log, ports.files) != mark) { ==> if (ports.files.FileExists(log)) {
+src/run/run_step.cpp|if (engine && status == EngineAbortedStatus) ==> if (status == EngineAbortedStatus)
+src/run/run_step.cpp|engine ? EndBy::EngineAbort : EndBy::CloseWindows ==> EndBy::CloseWindows
+src/run/run_step.cpp|const bool programFailed = engine && status != 0; ==> const bool programFailed = status != 0;
 src/model/status_window.h|#define IDC_SHOW_INPUT 1027 ==> #define IDC_SHOW_INPUT 1028
 src/jobs/fake_avi.cpp|AVIIF_KEYFRAME = 0x10; ==> AVIIF_KEYFRAME = 0x11;
 EOF
