@@ -71,6 +71,9 @@ src/run/run_driver.cpp|rfind('.')) + "_temp.avi" ==> rfind('.')) + "-temp.avi"
 src/run/priority_command.cpp|if (s.ChkShowOutput == 0) cmd += " BT02:"; ==> if (s.ChkShowInput == 0) cmd += " BT02:";
 src/run/encode_log.cpp|return {" Start First Pass Encoding ..."}; ==> return {" Start First Pass Encoding .."};
 src/run/console_run.cpp|PrintLine(out_, "queue: ", entry); ==> PrintLine(out_, "queue:", entry);
+src/run/console_run.cpp|results.back() == JobResult::Stopped || results.back() == JobResult::Cancelled) break; ==> results.back() == JobResult::Stopped) break;
+src/run/console_run.cpp|if (any(JobResult::Unreadable)) return CliExitUsage; ==> if (any(JobResult::Unreadable) && !several) return CliExitUsage;
+src/run/console_run.cpp|ResultText(results[i]) : "not run") ==> ResultText(results[i]) : "skipped")
 src/run/shutdown.cpp|Can't determine the current process. ==> Can't determine the current process
 src/model/rules.cpp|"None", "Light", "Normal", "Strong", "Extreme" ==> "None", "Light", "Normal", "Strong", "Extrem"
 src/model/rules.cpp|SetCheck(Ctl::ChkBitsReservoir, 0); ==> SetCheck(Ctl::ChkBitsReservoir, 1);

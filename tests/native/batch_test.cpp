@@ -1,7 +1,7 @@
-// Overnight batches over in-memory ports: a step that leaves no result fails
-// the run, saved jobs read back as written, the queue runs its jobs in order
-// and survives a restart, marobex-cli runs several job files, and the
-// console countdown.
+// Overnight batches over in-memory ports: saved jobs read back as written,
+// the queue runs its jobs in order and survives a restart, a stopped job ends
+// the queue, and the console countdown. marobex-cli's command lines are in
+// golden_jobs_test.cpp.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -36,60 +36,6 @@ SavedJob ReadJob(const std::string& text) {
 }
 
 }  // namespace
-
-TEST(Batch, AStepThatWritesNothingFailsTheRun) {
-    const char* const mpa = "Stream1FilePath=D:\\a\\x.mpa\n";
-    const struct {
-        const char* paths;     // beside the source
-        const char* settings;
-        const char* silent;    // the program that leaves nothing
-        const char* line;      // the log's failure line
-    } cases[] = {
-        {mpa, "", "Stream1.MP3", " >> Audio Stream 1 FAILED : D:\\v\\Stream1.MP3 was not written <<"},
-        {mpa, "OptAudioFormat1=3\n", "Stream1.WAV", " >> Audio Stream 1 FAILED : D:\\v\\Stream1.WAV was not written <<"},
-        {mpa, "OptAudioFormat1=3\n", "wav2wma.vcf",
-         " >> Audio Stream 1 WMA FAILED : D:\\v\\Stream1WMA.WAV was not written <<"},
-        {"", "", "jobpass.vcf", " >> First Pass FAILED : D:\\v\\movie.avi was not written <<"},
-        {"", "CmbNumPass=1\n", "jobpass1.vcf", " >> First Pass FAILED : D:\\v\\movie_firstpass.avi was not written <<"},
-        {"", "OptCodec=3\n", "jobpass2.vcf", " >> Second Pass FAILED : D:\\v\\movie.avi was not written <<"},
-        {"", "OptCodec=1\nCmbNumPass=1\nChkDivx4Pass3=1\n", "jobpass3.vcf",
-         " >> Third Pass FAILED : D:\\v\\movie.avi is empty <<"},
-        {mpa, "", "audiomux.vcf", " >> Mux Video / Audio FAILED : D:\\v\\movie.avi was not written <<"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.silent);
-        World w;
-        w.files["D:\\v\\movie.avs"] = "source";
-        w.silent = {c.silent};
-        if (std::string(c.silent) == "jobpass3.vcf") {
-            // The third pass overwrites the second's result; here it empties it.
-            w.programs.push_back({"jobpass2.vcf", [&w] { w.sizes["D:\\v\\movie.avi"] = 900000 * 1024; }});
-            w.programs.push_back({"jobpass3.vcf", [&w] { w.sizes["D:\\v\\movie.avi"] = 0; }});
-        }
-        ProgramState state;
-        std::vector<std::string> warnings;
-        EncodeSettings s = LoadQueuedJob(ReadJob(std::string("[Paths]\nSourceFilePath=D:\\v\\movie.avs\n") +
-                                                 c.paths + "[Settings]\n" + c.settings),
-                                         Tools(), state, warnings);
-        EXPECT_EQ(warnings, Lines{});
-        s.chkShutdown = 1;
-        RunPorts ports = w.Ports();
-        EXPECT_EQ(StartEncode(s, state, ports), RunOutcome::Failed);
-        ASSERT_GE(w.log.size(), 2u);
-        EXPECT_EQ(w.log.back(), FailedStatusLine);
-        EXPECT_EQ(w.log[w.log.size() - 2], c.line);
-        // Nothing runs after the failed step: the run ends, and the message
-        // comes once the main window is back; no shutdown.
-        const auto silent = std::find_if(w.events.rbegin(), w.events.rend(), [&](const std::string& e) {
-            return e.rfind("run(", 0) == 0 && e.find(c.silent) != std::string::npos;
-        });
-        const Lines after(silent.base(), w.events.end());
-        ASSERT_EQ(after.size(), 3u) << ::testing::PrintToString(after);
-        EXPECT_EQ(after[0], "tray deleted");
-        EXPECT_EQ(after[1], "main shown");
-        EXPECT_EQ(after[2].rfind("message: The encoding failed at the step", 0), 0u) << after[2];
-    }
-}
 
 TEST(Batch, ASavedJobReadsBackAsTheSameSettings) {
     // Quotes, comment signs and blanks survive the file.
@@ -187,88 +133,6 @@ TEST(Batch, TheQueueRunsItsJobsInOrderMarksEachAndSurvivesARestart) {
     RunQueue(one, Tools(), p, true, [] {});
     EXPECT_EQ(std::count(again.events.begin(), again.events.end(), "shutdown 17"), 1);
     EXPECT_EQ(again.events.back(), "shutdown 17");
-}
-
-TEST(Batch, SeveralJobFilesOnTheCommandLine) {
-    World world;
-    world.files["D:\\v\\good.avs"] = "source";
-    const std::map<std::string, std::string> jobs = {
-        {"good.ini", "[Paths]\nSourceFilePath=D:\\v\\good.avs\n[Settings]\nchkShutdown=1\n"},
-        {"refused.ini", "[Paths]\nSourceFilePath=D:\\v\\none.avs\n"},
-        {"failing.ini", "[Paths]\nSourceFilePath=D:\\v\\good.avs\nTargetFilePath=D:\\v\\crash.avi\n"},
-    };
-    world.programs.push_back({"jobpass.vcf", [&world] {
-                                  world.silent = {};
-                                  if (world.files["c:\\jobpass.vcf"].find("crash") != std::string::npos)
-                                      world.silent = {"jobpass.vcf"};
-                              }});
-    const auto run = [&](const Lines& args, std::string& out, std::string& err) {
-        std::ostringstream o, e;
-        CliEnvironment env{o,       e,     world, world, world, world, world, world, world, NumberFormat{}, "",
-                           "C:\\Marobex",
-                           [&](const std::string& path, std::string& reason) -> std::unique_ptr<SavedJobSource> {
-                               const auto it = jobs.find(path);
-                               if (it == jobs.end()) {
-                                   reason = "File not found.";
-                                   return nullptr;
-                               }
-                               return std::make_unique<mb::fakes::TextSavedJobSource>(it->second);
-                           }};
-        const int status = RunCli(args, env);
-        out = o.str();
-        err = e.str();
-        return status;
-    };
-    const struct {
-        Lines args;
-        int status;
-        Lines summary;
-    } cases[] = {
-        {{"good.ini", "refused.ini"}, CliExitRefused, {"summary: good.ini: done", "summary: refused.ini: refused"}},
-        {{"refused.ini", "failing.ini", "good.ini"},
-         CliExitFailed,
-         {"summary: refused.ini: refused", "summary: failing.ini: failed", "summary: good.ini: done"}},
-        {{"--dry-run", "failing.ini", "missing.ini"},
-         CliExitUsage,
-         {"summary: failing.ini: done", "summary: missing.ini: unreadable"}},
-        {{"good.ini", "good.ini"}, CliExitFinished, {"summary: good.ini: done", "summary: good.ini: done"}},
-        {{"failing.ini"}, CliExitFailed, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        world.events.clear();
-        std::string out, err;
-        EXPECT_EQ(run(c.args, out, err), c.status);
-        Lines jobLines, summary;
-        for (const std::string& l : SplitLines(out)) {
-            if (l.rfind("job: ", 0) == 0) jobLines.push_back(l);
-            if (l.rfind("summary: ", 0) == 0) summary.push_back(l);
-        }
-        EXPECT_EQ(summary, c.summary);
-        const std::size_t files = c.args.size() - (c.args[0] == "--dry-run" ? 1 : 0);
-        EXPECT_EQ(jobLines.size(), files == 1 ? 0u : files);
-        if (!jobLines.empty()) EXPECT_EQ(jobLines[0].rfind("job: 1/" + std::to_string(files) + " ", 0), 0u);
-        // The shutdown only after every job went through, once, at the end.
-        const bool all = c.status == CliExitFinished;
-        EXPECT_EQ(std::count(world.events.begin(), world.events.end(), "shutdown 17"), all ? 1 : 0);
-        if (all) EXPECT_EQ(world.events.back(), "shutdown 17");
-    }
-    // Ctrl+C during the first job: it is cancelled and the next one never runs.
-    std::string out, err;
-    world.cancelDuring = "jobpass.vcf";
-    EXPECT_EQ(run({"good.ini", "good.ini"}, out, err), CliExitRefused);
-    const Lines outLines = SplitLines(out);
-    EXPECT_EQ(Lines(outLines.end() - 3, outLines.end()),
-              (Lines{"log:  >> Encoding stopped: cancelled <<", "summary: good.ini: cancelled", "summary: good.ini: not run"}));
-    EXPECT_EQ(SplitLines(err), (Lines{"message: The encoding was stopped: cancelled.",
-                                      "warning: the system is not shut down: not every job went through"}));
-    world.cancelDuring.clear();
-    world.cancelled = false;
-    // A failed run tells why on standard error.
-    run({"failing.ini"}, out, err);
-    EXPECT_EQ(SplitLines(err).back(),
-              "message: The encoding failed at the step \"First Pass\": D:\\v\\crash.avi was not written.");
-    EXPECT_EQ(SplitLines(out).back(), "log:  Status Encoding : FAILED");
 }
 
 TEST(Batch, TheConsoleCountdownCanBeCancelled) {

@@ -3,7 +3,9 @@
 // real run reaches the ports with exactly what the dry run names.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -34,14 +36,15 @@ struct Cli {
                 std::string("C:\\Tools\\") + (tool[0] == 'B' ? "BeSweet" : tool) + ".exe";
         world.events.clear();
     }
-    int Run(const Lines& args) {
+    // Job files named relative to `folder` when it is given.
+    int Run(const Lines& args, const std::string& folder = "") {
         CliEnvironment env{out, err, world, world, world, world, world, world, world, NumberFormat{}, "", "C:\\mbcli",
-                           [](const std::string& path, std::string& reason) -> std::unique_ptr<SavedJobSource> {
-                               if (!std::filesystem::is_regular_file(path)) {
+                           [&folder](const std::string& path, std::string& reason) -> std::unique_ptr<SavedJobSource> {
+                               if (!std::filesystem::is_regular_file(folder + path)) {
                                    reason = "File not found.";
                                    return nullptr;
                                }
-                               return std::make_unique<fakes::TextSavedJobSource>(ReadFile(path));
+                               return std::make_unique<fakes::TextSavedJobSource>(ReadFile(folder + path));
                            }};
         return RunCli(args, env);
     }
@@ -117,31 +120,36 @@ TEST(GoldenJobs, DryRunPrintsAndWritesWhatIsExpectedAndARealRunDoesIt) {
     EXPECT_GE(jobs, 11);
 }
 
-TEST(GoldenJobs, CommandLine) {
-    const char usage[] = "Usage: marobex-cli [--dry-run] JOBFILE...";
-    const char noFile[] = "error: cannot read the job file missing.ini: File not found.";
-    const struct {
-        Lines args;
-        int status;
-        Lines out, err;  // the first line of each, when there is one
-    } cases[] = {
-        {{"--help"}, CliExitFinished, {usage}, {}},
-        {{"/?"}, CliExitFinished, {usage}, {}},
-        {{}, CliExitUsage, {}, {"error: no job file given", usage}},
-        {{"--dryrun", "job.ini"}, CliExitUsage, {}, {"error: unknown option --dryrun", usage}},
-        {{"a.ini", "b.ini"}, CliExitUsage, {"job: 1/2 a.ini"}, {"error: cannot read the job file a.ini: File not found."}},
-        {{"missing.ini"}, CliExitUsage, {}, {noFile}},
-        {{"--", "-job.ini"}, CliExitUsage, {}, {"error: cannot read the job file -job.ini: File not found."}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
+// The rows of tests/data/cli/scenarios.txt and what each gives;
+// MAROBEX_UPDATE_GOLDEN=1 writes the file anew.
+TEST(GoldenJobs, CommandLinesEndAsRecorded) {
+    const std::string folder = std::string(MAROBEX_TEST_DATA) + "/cli/";
+    const std::string recorded = ReadFile(folder + "scenarios.txt");
+    std::string got;
+    for (const std::string& line : SplitLines(recorded)) {
+        if (line.rfind("== ", 0) != 0 && line.rfind("#", 0) != 0) continue;
+        got += line + "\n";
+        if (line.rfind("== ", 0) != 0) continue;
         Cli cli;
-        EXPECT_EQ(cli.Run(c.args), c.status);
-        const Lines out = SplitLines(cli.out.str()), err = SplitLines(cli.err.str());
-        EXPECT_EQ(Lines(out.begin(), out.begin() + std::min(out.size(), c.out.size())), c.out);
-        EXPECT_EQ(err.size() > c.err.size() ? Lines(err.begin(), err.begin() + c.err.size()) : err, c.err);
-        EXPECT_EQ(cli.world.events, Lines{});
+        World& w = cli.world;
+        w.programs.push_back({"jobpass.vcf", [&w] {
+                                  w.silent.clear();
+                                  if (w.files["c:\\jobpass.vcf"].find("crash") != std::string::npos) w.silent = {"jobpass.vcf"};
+                              }});
+        std::string row = line.substr(3);
+        if (row.rfind("cancel | ", 0) == 0) w.cancelDuring = "jobpass.vcf", row = row.substr(9);
+        Lines args;
+        for (std::size_t at = 0; at < row.size(); at = row.find(' ', at) + 1) {
+            args.push_back(row.substr(at, row.find(' ', at) - at));
+            if (row.find(' ', at) == std::string::npos) break;
+        }
+        got += "exit " + std::to_string(cli.Run(args, folder)) + "\n";
+        for (const std::string& l : SplitLines(cli.out.str())) got += "out: " + l + "\n";
+        for (const std::string& l : SplitLines(cli.err.str())) got += "err: " + l + "\n";
+        for (const std::string& e : w.Events({"shutdown"})) got += e + "\n";
     }
+    if (std::getenv("MAROBEX_UPDATE_GOLDEN")) std::ofstream(folder + "scenarios.txt", std::ios::binary) << got;
+    EXPECT_EQ(got, recorded);
 }
 
 TEST(GoldenJobs, ToolPathsFromTheSettingsFileThenTheJobAndEveryEventOnOneLine) {
