@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/job_script.h"
 #include "model/ports.h"
 #include "model/saved_job.h"
 #include "run/run_driver.h"
@@ -135,25 +136,17 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     // The file a program leaves: BeSweet's -output, or what the VirtualDub
     // or Nandub job saves (Nandub's first pass only its statistics).
     std::string ResultOf(const std::string& line) const {
-        const auto between = [](const std::string& text, const std::string& open, char close) {
-            const auto at = text.find(open);
-            if (at == std::string::npos) return std::string();
-            const auto start = at + open.size();
-            return text.substr(start, text.find(close, start) - start);
-        };
-        if (auto out = between(line, "-output \"", '"'); !out.empty()) return out;
-        const std::string job = Upper("c:\\" + between(line, "/sc:\\", ' '));
+        if (const auto at = line.find("-output \""); at != std::string::npos)
+            return line.substr(at + 9, line.find('"', at + 9) - at - 9);
+        const auto at = line.find("/sc:\\");
+        if (at == std::string::npos) return {};
+        const std::string job = Upper("c:\\" + line.substr(at + 5, line.find(' ', at) - at - 5));
         for (const auto& [name, text] : files) {
             if (Upper(name) != job) continue;
-            std::string saved = between(text, "GenStats(\"", '"');
-            if (saved.empty()) saved = between(text, "SaveAVI(\"", '"');
-            if (saved.empty()) saved = between(text, "SaveWAV(\"", '"');
-            std::string path;  // backslashes undoubled
-            for (std::size_t i = 0; i < saved.size(); ++i) {
-                path.push_back(saved[i]);
-                if (saved[i] == '\\' && i + 1 < saved.size() && saved[i + 1] == '\\') ++i;
-            }
-            return path;
+            for (const ScriptStatement& st : ReadJobScript(text, ScriptDialect::Nandub).statements)
+                if ((st.method == "GenStats" || st.method == "SaveAVI" || st.method == "SaveWAV") && !st.args.empty() &&
+                    !st.args[0].text.empty())
+                    return st.args[0].text;
         }
         return {};
     }
