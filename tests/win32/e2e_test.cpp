@@ -3,7 +3,7 @@
 // what its dry run prints, each program finishes its part (a three-pass job
 // with a third pass at the bitrate its second pass leaves room for), and
 // the queue is the expected one; the demonstration's sample goes through as
-// a new user's.
+// a new user's; one run at a time; Nandub's welcome.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -137,9 +137,8 @@ TEST_F(RealRuns, TheDemonstrationsSample) {
 }
 
 // Two runs at once would overwrite each other's job scripts: the second is
-// refused before it writes anything. A quote in a path would end its quoted
-// text in a job script: refused the same way, naming the field.
-TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
+// refused before it writes anything.
+TEST_F(RealRuns, OneRunAtATime) {
     const std::string jobpass = "c:\\jobpass.vcf";
     const auto job = [&](const std::string& name, const std::string& target, const std::string& encoder,
                          bool dry = true) {
@@ -148,14 +147,7 @@ TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
                                            "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + encoder + "\r\n");
         return "\"" + TestProgram("marobex-cli.exe") + "\" " + (dry ? "--dry-run \"" : "\"") + path + "\"";
     };
-    const std::string vdub = sim_.Exe("VirtualDub.exe");
-    const std::string dryRun = job("dry.ini", kDir + "\\out\\a.avi", vdub);
-
-    DeleteFileA(jobpass.c_str());
-    const auto injected = RunProgram(job("quote.ini", kDir + "\\out\\f\"lm.avi", vdub), kDir);
-    EXPECT_EQ(injected.exitCode, 1u);
-    EXPECT_NE(injected.err.find("Destination File (*.avi) (" + kDir + "\\out\\f\"lm.avi)"), std::string::npos) << injected.err;
-    EXPECT_FALSE(mb::testing::PathExists(jobpass));  // nothing written
+    const std::string dryRun = job("dry.ini", kDir + "\\out\\a.avi", sim_.Exe("VirtualDub.exe"));
 
     // A real run whose encoder takes a few seconds, and a second run meanwhile.
     std::string first = job("slow.ini", kDir + "\\out\\a.avi", TestProgram("sleeper.exe"), false);
@@ -184,4 +176,18 @@ TEST_F(RealRuns, OneRunAtATimeAndNoPathThatEndsItsQuotesEarly) {
     CloseHandle(pi.hProcess);
     CloseHandle(nul);
     EXPECT_EQ(RunProgram(dryRun, kDir).exitCode, 0u);  // free again
+}
+
+// Nandub runs a job only once VirtualDub's welcome has been seen (Marobex
+// sets it before every run): without it the simulation refuses, as Nandub
+// would, and saves nothing.
+TEST_F(RealRuns, NandubWithoutVirtualDubsWelcomeRefuses) {
+    const std::string job = kDir + "\\job.vcf";
+    mb::testing::WriteWholeFile(job, fakes::ReadFile(kJobs + "expected/divx3_2pass/jobpass1.vcf"));
+    mb::testing::SetSeenWelcome(0);
+    EXPECT_EQ(mb::testing::RunCommand(sim_.Exe("NanDub.exe") + " /r /x /s" + job), 1u);
+    mb::testing::SetSeenWelcome(1);
+    const auto records = sim_.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_NE(records[0].Value("error").find("SeenWelcome"), std::string::npos) << records[0].Value("error");
 }
