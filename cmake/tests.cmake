@@ -5,7 +5,8 @@
 #   tests/ui/*.cpp      tests that create windows (Wine under a virtual display)
 #   tests/fakes/        the one set of in-memory ports the tests give the core
 #   tests/data/         golden files: saved jobs with what they print and write,
-#                       the form's recorded scenarios
+#                       the recorded scenarios of the form, of whole runs, of
+#                       marobex-cli's command lines and of the codec settings
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 
 # Includes go one way, down the layers of src/.
