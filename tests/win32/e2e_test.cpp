@@ -150,6 +150,7 @@ TEST_F(RealRuns, OneRunAtATime) {
     const std::string dryRun = job("dry.ini", kDir + "\\out\\a.avi", sim_.Exe("VirtualDub.exe"));
 
     // A real run whose encoder takes a few seconds, and a second run meanwhile.
+    DeleteFileA(jobpass.c_str());  // an earlier test's
     std::string first = job("slow.ini", kDir + "\\out\\a.avi", TestProgram("sleeper.exe"), false);
     SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", "4000");
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
