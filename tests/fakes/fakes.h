@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -47,6 +48,35 @@ inline std::string ReadFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+// The steps of a row, between " | ".
+inline Lines SplitSteps(const std::string& row) {
+    Lines steps;
+    for (std::size_t at = 0; at != std::string::npos;) {
+        const std::size_t bar = row.find(" | ", at);
+        steps.push_back(row.substr(at, bar == std::string::npos ? bar : bar - at));
+        at = bar == std::string::npos ? bar : bar + 3;
+    }
+    return steps;
+}
+
+// A file of recorded rows under tests/data: "== row" lines and "#" comments,
+// each row followed by what it gives. `got` is the file as `give` gives it
+// now; with MAROBEX_UPDATE_GOLDEN set the file is written so.
+struct Recorded {
+    std::string recorded, got;
+};
+inline Recorded RecordedRows(const std::string& name, const std::function<std::string(const std::string&)>& give) {
+    const std::string path = std::string(MAROBEX_TEST_DATA) + "/" + name;
+    Recorded r{ReadFile(path), ""};
+    for (const std::string& line : SplitLines(r.recorded)) {
+        if (line.rfind("== ", 0) != 0 && line.rfind("#", 0) != 0) continue;
+        r.got += line + "\n";
+        if (line.rfind("== ", 0) == 0) r.got += give(line.substr(3));
+    }
+    if (std::getenv("MAROBEX_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << r.got;
+    return r;
 }
 
 inline std::string Upper(std::string s) {

@@ -3,9 +3,6 @@
 // the effort steps, and the size and bit rate arithmetic of a pass.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-
 #include "codecstate/codec_state_reader.h"
 #include "codecstate/codec_templates.h"
 #include "engine_plan.h"
@@ -45,19 +42,8 @@ TEST(EngineSettings, EveryFieldOfTheRecordsIsRead) {
 }
 
 TEST(EngineSettings, EachSettingBecomesItsOptionsOrSaysItIsNotApplied) {
-    const std::string path = std::string(MAROBEX_TEST_DATA) + "/engine/settings.txt";
-    const std::string recorded = mb::fakes::ReadFile(path);
-    std::string got;
-    for (const std::string& line : mb::fakes::SplitLines(recorded)) {
-        if (line.rfind("== ", 0) != 0 && line.rfind("#", 0) != 0) continue;
-        got += line + "\n";
-        if (line.rfind("== ", 0) != 0) continue;
-        std::vector<std::string> steps;
-        for (std::size_t at = 3; at != std::string::npos;) {
-            const std::size_t bar = line.find(" | ", at);
-            steps.push_back(line.substr(at, bar == std::string::npos ? bar : bar - at));
-            at = bar == std::string::npos ? bar : bar + 3;
-        }
+    const auto rows = mb::fakes::RecordedRows("engine/settings.txt", [](const std::string& row) {
+        const std::vector<std::string> steps = mb::fakes::SplitSteps(row);
         const RecordLayout* layout = steps[0] == "XviD" ? &XvidLayout() : steps[0] == "DivX 4" ? &Divx4Layout() : &Divx5Layout();
         CodecSettings s = Template(*layout);
         for (std::size_t i = 1; i < steps.size(); ++i) {
@@ -74,11 +60,11 @@ TEST(EngineSettings, EachSettingBecomesItsOptionsOrSaysItIsNotApplied) {
             if (key == "minimum quantizer") s.minQuantizer = value;
         }
         const SettingOptions o = Mpeg4SettingOptions(s);
-        got += "args: " + Joined(o.args) + "\n";
+        std::string got = "args: " + Joined(o.args) + "\n";
         for (const std::string& said : o.notApplied) got += "not applied: " + said + "\n";
-    }
-    if (std::getenv("MAROBEX_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << got;
-    EXPECT_EQ(got, recorded);
+        return got;
+    });
+    EXPECT_EQ(rows.got, rows.recorded);
 }
 
 TEST(EngineSettings, EffortStepsFromQuickestToBest) {

@@ -101,13 +101,8 @@ std::string RunScenario(const std::string& scenario) {
     const Lines started = Dump(form, state);
     Lines out;
     Events events;
-    std::vector<std::string> steps;
     const bool whole = scenario == "layout" || scenario == "startup";
-    for (std::size_t at = 0; !whole && at != std::string::npos;) {
-        const std::size_t bar = scenario.find(" | ", at);
-        steps.push_back(scenario.substr(at, bar == std::string::npos ? bar : bar - at));
-        at = bar == std::string::npos ? bar : bar + 3;
-    }
+    const Lines steps = whole ? Lines{} : fakes::SplitSteps(scenario);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i + 1 == steps.size()) form.AddObserver(&events);
         Step(form, steps[i], out);
@@ -128,14 +123,7 @@ std::string RunScenario(const std::string& scenario) {
 }  // namespace
 
 TEST(Form, EveryScenarioEndsAsRecorded) {
-    const std::string path = std::string(MAROBEX_TEST_DATA) + "/form/scenarios.txt";
-    const std::string recorded = fakes::ReadFile(path);
-    ASSERT_FALSE(recorded.empty()) << path;
-    std::string got;
-    for (const std::string& line : SplitLines(recorded)) {
-        if (line.rfind("== ", 0) != 0 && line.rfind("#", 0) != 0) continue;
-        got += line + "\n";
-        if (line.rfind("== ", 0) == 0) got += RunScenario(line.substr(3));
-    }
-    EXPECT_EQ(got, recorded);
+    const auto rows = fakes::RecordedRows("form/scenarios.txt", RunScenario);
+    ASSERT_FALSE(rows.recorded.empty());
+    EXPECT_EQ(rows.got, rows.recorded);
 }

@@ -3,9 +3,7 @@
 // real run reaches the ports with exactly what the dry run names.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -120,36 +118,29 @@ TEST(GoldenJobs, DryRunPrintsAndWritesWhatIsExpectedAndARealRunDoesIt) {
     EXPECT_GE(jobs, 11);
 }
 
-// The rows of tests/data/cli/scenarios.txt and what each gives;
-// MAROBEX_UPDATE_GOLDEN=1 writes the file anew.
+// The command lines of tests/data/cli/scenarios.txt and what each gives.
 TEST(GoldenJobs, CommandLinesEndAsRecorded) {
     const std::string folder = std::string(MAROBEX_TEST_DATA) + "/cli/";
-    const std::string recorded = ReadFile(folder + "scenarios.txt");
-    std::string got;
-    for (const std::string& line : SplitLines(recorded)) {
-        if (line.rfind("== ", 0) != 0 && line.rfind("#", 0) != 0) continue;
-        got += line + "\n";
-        if (line.rfind("== ", 0) != 0) continue;
+    const auto rows = fakes::RecordedRows("cli/scenarios.txt", [&folder](std::string row) {
         Cli cli;
         World& w = cli.world;
         w.programs.push_back({"jobpass.vcf", [&w] {
                                   w.silent.clear();
                                   if (w.files["c:\\jobpass.vcf"].find("crash") != std::string::npos) w.silent = {"jobpass.vcf"};
                               }});
-        std::string row = line.substr(3);
         if (row.rfind("cancel | ", 0) == 0) w.cancelDuring = "jobpass.vcf", row = row.substr(9);
         Lines args;
         for (std::size_t at = 0; at < row.size(); at = row.find(' ', at) + 1) {
             args.push_back(row.substr(at, row.find(' ', at) - at));
             if (row.find(' ', at) == std::string::npos) break;
         }
-        got += "exit " + std::to_string(cli.Run(args, folder)) + "\n";
+        std::string got = "exit " + std::to_string(cli.Run(args, folder)) + "\n";
         for (const std::string& l : SplitLines(cli.out.str())) got += "out: " + l + "\n";
         for (const std::string& l : SplitLines(cli.err.str())) got += "err: " + l + "\n";
         for (const std::string& e : w.Events({"shutdown"})) got += e + "\n";
-    }
-    if (std::getenv("MAROBEX_UPDATE_GOLDEN")) std::ofstream(folder + "scenarios.txt", std::ios::binary) << got;
-    EXPECT_EQ(got, recorded);
+        return got;
+    });
+    EXPECT_EQ(rows.got, rows.recorded);
 }
 
 TEST(GoldenJobs, ToolPathsFromTheSettingsFileThenTheJobAndEveryEventOnOneLine) {

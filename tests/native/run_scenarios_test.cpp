@@ -7,8 +7,6 @@
 // now: review the difference.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <stdexcept>
 
@@ -161,11 +159,7 @@ struct Scenario {
     }
 
     std::string Run(const std::string& row) {
-        for (std::size_t at = 0; at != std::string::npos;) {
-            const std::size_t bar = row.find(" | ", at);
-            Do(row.substr(at, bar == std::string::npos ? bar : bar - at));
-            at = bar == std::string::npos ? bar : bar + 3;
-        }
+        for (const std::string& step : fakes::SplitSteps(row)) Do(step);
         RunPorts ports = w.Ports();
         ports.runLock = &w;
         const std::map<std::string, std::string> before = w.files;
@@ -200,15 +194,7 @@ struct Scenario {
 }  // namespace
 
 TEST(RunScenarios, EveryScenarioEndsAsRecorded) {
-    const std::string path = std::string(MAROBEX_TEST_DATA) + "/runs/scenarios.txt";
-    const std::string recorded = fakes::ReadFile(path);
-    ASSERT_FALSE(recorded.empty()) << path;
-    std::string got;
-    for (const std::string& line : fakes::SplitLines(recorded)) {
-        if (line.rfind("== ", 0) != 0 && line.rfind("#", 0) != 0) continue;
-        got += line + "\n";
-        if (line.rfind("== ", 0) == 0) got += Scenario().Run(line.substr(3));
-    }
-    if (std::getenv("MAROBEX_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << got;
-    EXPECT_EQ(got, recorded);
+    const auto rows = fakes::RecordedRows("runs/scenarios.txt", [](const std::string& row) { return Scenario().Run(row); });
+    ASSERT_FALSE(rows.recorded.empty());
+    EXPECT_EQ(rows.got, rows.recorded);
 }

@@ -14,8 +14,6 @@ namespace {
 
 using fakes::Lines;
 
-constexpr char kVirtualDub[] = "C:\\VD\\VirtualDub.exe";
-
 // Writes down, in order, the windows of this thread that are destroyed.
 class DestroyedWindows {
 public:
@@ -52,12 +50,8 @@ struct World {
 };
 struct Program : World, ProgramUnderTest {
     Program() : ProgramUnderTest(env) {
-        const std::string ini = std::string(kFolder) + "\\Marobex.ini";
-        env.files[ini] = "";
+        NameVirtualDub();
         env.files[std::string(kFolder) + "\\Codec.exe"] = "";
-        env.files[kVirtualDub] = "";
-        env.versions[kVirtualDub] = "1.4.10.0";
-        env.ini[fakes::World::Slot("PATH", "VirtualDubPath", ini)] = kVirtualDub;
         env.events.clear();
         env.programs.push_back({"Codec.exe", [this] {
                                     env.files["c:\\Marobex_Codecs.txt"] =
@@ -100,7 +94,7 @@ TEST(MainProgram, StartsUpInItsOrder) {
               (Lines{"VirtualDub v1.4.10\t\tFound", "NanDub\t\t\tFound", "BeSweet\t\t\tFound"}));
     char box[MAX_PATH] = "";
     GetDlgItemTextA(p.app->ExternalApp().Handle(), ExternalAppWindow::IDC_txtVirtualDub, box, MAX_PATH);
-    EXPECT_STREQ(box, kVirtualDub);
+    EXPECT_STREQ(box, ProgramUnderTest::kVirtualDub);
     // DivX 4 was not found: its choice is gone; the others stay.
     EXPECT_FALSE(IsWindowEnabled(p.app->Window().ControlWindow(Ctl::OptCodec, 1)));
     EXPECT_TRUE(IsWindowEnabled(p.app->Window().ControlWindow(Ctl::OptCodec, 3)));

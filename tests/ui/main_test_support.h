@@ -154,6 +154,15 @@ struct ProgramUnderTest {
         if (app && app->Window().Handle()) DestroyWindow(app->Window().Handle());
         TakeQuitMessage();
     }
+    // Marobex.ini names VirtualDub 1.4.10 at C:\VD\VirtualDub.exe.
+    void NameVirtualDub() {
+        const std::string ini = std::string(kFolder) + "\\Marobex.ini";
+        world.files[ini] = "";
+        world.files[kVirtualDub] = "";
+        world.versions[kVirtualDub] = "1.4.10.0";
+        world.ini[fakes::World::Slot("PATH", "VirtualDubPath", ini)] = kVirtualDub;
+    }
+    static constexpr char kVirtualDub[] = "C:\\VD\\VirtualDub.exe";
     bool Start(int show = SW_HIDE) {
         fakes::World& w = world;
         app = std::make_unique<MarobexApp>(AppPorts{w, w, w, w, w, w, w, w, w, dialogs});

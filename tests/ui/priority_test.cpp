@@ -14,9 +14,9 @@
 
 namespace {
 
-constexpr int kInputId = 1027;
-constexpr int kOutputId = 1028;
-constexpr int kPriorityId = 1080;
+constexpr int kInputId = mb::kShowInputVideoId;
+constexpr int kOutputId = mb::kShowOutputVideoId;
+constexpr int kPriorityId = mb::kProcessPriorityId;
 constexpr char kStatusTitle[] = "VirtualDub Status - [movie.avs]";
 
 std::string ComboText(HWND combo) {
@@ -58,7 +58,7 @@ public:
             combo = child("COMBOBOX", "", WS_VSCROLL | CBS_DROPDOWNLIST, kPriorityId, 70);
             for (int i = 0; i < mb::kPriorityEntryCount; ++i)
                 SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::string(mb::PriorityEntry(i)).c_str()));
-            SendMessageA(combo, CB_SETCURSEL, 4, 0);  // "Normal"
+            SendMessageA(combo, CB_SETCURSEL, mb::kNormalPriorityEntry, 0);
         }
         notices.clear();
     }

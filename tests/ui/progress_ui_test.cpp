@@ -27,18 +27,12 @@ namespace {
 
 using fakes::Lines;
 
-constexpr char kVirtualDub[] = "C:\\VD\\VirtualDub.exe";
-
 struct World {
     fakes::World env;
 };
 struct Program : World, ProgramUnderTest {
     explicit Program(int show = SW_HIDE) : ProgramUnderTest(env) {
-        const std::string ini = std::string(kFolder) + "\\Marobex.ini";
-        env.files[ini] = "";
-        env.files[kVirtualDub] = "";
-        env.versions[kVirtualDub] = "1.4.10.0";
-        env.ini[fakes::World::Slot("PATH", "VirtualDubPath", ini)] = kVirtualDub;
+        NameVirtualDub();
         Start(show);
     }
     // The files as Explorer drops them: the system's drop record, at a
@@ -67,22 +61,13 @@ struct Program : World, ProgramUnderTest {
 
 // A real AVI of 10 s at 25 fps, 320 x 240, whose headers the window reads.
 struct RealSource {
-    std::string folder = "C:\\marobex_ui_progress";
-    std::string path = folder + "\\film.avi";
+    mb::testing::ScratchFolder folder{"C:\\marobex_ui_progress"};
+    std::string path = folder / "film.avi";
     RealSource() {
-        CreateDirectoryA(folder.c_str(), nullptr);
         AviShape avi;
         avi.frames = 250;
         avi.videoBytes = 250 * 64;
-        const std::string bytes = AviBytes(avi);
-        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(f);
-    }
-    ~RealSource() {
-        DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
+        mb::testing::WriteWholeFile(path, AviBytes(avi));
     }
 };
 
