@@ -245,30 +245,11 @@ TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
 // Whether an FFmpeg run counts, and the one line that says why it did not.
 
 TEST(EngineResult, TheCauseIsFfmpegsLineThatStatesItNotItsHints) {
-    struct Case {
-        std::deque<std::string> lines;  // FFmpeg's last lines, as it writes them
-        const char* output;
-        const char* cause;
-    };
-    const Case cases[] = {
-        {{"Stream mapping:", "Stream map '0:a:0' matches no streams.", "To ignore this, add a trailing '?' to the map."},
-         "C:\\v\\film.avi.part", "FFmpeg failed (exit code 1): Stream map '0:a:0' matches no streams."},
-        {{"[mpeg4 @ 000000000051f0c0] timebase 1/100000 not supported by MPEG 4 standard",
-          "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0 - maybe "
-          "incorrect parameters such as bit_rate, rate, width or height",
-          "Conversion failed!"},
-         "C:\\v\\film.avi.part", "FFmpeg failed (exit code 1): [mpeg4] timebase 1/100000 not supported by MPEG 4 standard"},
-        {{"Unknown encoder 'libmp3lame'"}, "C:\\a.mp3.part", "FFmpeg failed (exit code 1): Unknown encoder 'libmp3lame'"},
-        {{"Error writing trailer of E:\\film.avi.part: No space left on device",
-          "frame=  125 fps=0.0 q=2.0 Lsize=       0kB time=00:00:05.00 bitrate=   0.2kbits/s speed=10.3x",
-          "Error closing file E:\\film.avi.part: No space left on device"},
-         "E:\\film.avi.part", "the disk E: is full"},
-        {{"av_interleaved_write_frame(): No space left on device"}, "\\\\nas\\films\\a.avi.part", "the disk \\\\nas\\films is full"},
-        {{"C:\\in\\movie.avi: No such file or directory"}, "C:\\v\\film.avi.part",
-         "FFmpeg cannot read \"C:\\in\\movie.avi\": No such file or directory"},
-        {{"Conversion failed!"}, "C:\\v\\film.avi.part", "FFmpeg failed (exit code 1): Conversion failed!"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FailureLine(c.lines, 1, "C:\\in\\movie.avi", c.output), c.cause) << c.cause;
+    const auto rows = mb::fakes::RecordedRows("engine/failures.txt", [](const std::string& row) {
+        const std::vector<std::string> steps = mb::fakes::SplitSteps(row);
+        return "cause: " + FailureLine({steps.begin() + 1, steps.end()}, 1, "C:\\in\\movie.avi", steps[0]) + "\n";
+    });
+    EXPECT_EQ(rows.got, rows.recorded);
 }
 
 TEST(EngineResult, OnlyARunFfmpegFinishedByItselfCounts) {
