@@ -7,6 +7,12 @@
 #
 #   scripts/plant-faults.sh            every fault of the table
 #   scripts/plant-faults.sh 3 17       only those numbers
+#   scripts/plant-faults.sh --windows [N...]
+#                                      the Windows table instead: rebuilds the
+#                                      win64 preset and runs the Wine suites
+#                                      ui_tests and win32_tests through ctest
+#                                      (a build error counts as caught), and
+#                                      says how long each fault took
 #
 # The table is meant to be reused: when the tests are trimmed again, every
 # fault must still be caught. Build no other preset while it runs: an object
@@ -114,6 +120,34 @@ tools/engine/simulation.cpp|Option(a_, "-passlogfile") + "-0.log" ==> Option(a_,
 EOF
 )
 
+# --windows: faults in the Windows-only code (the windows, the process wait,
+# the file, profile and registry ports), caught by the Wine suites.
+WINDOWS_FAULTS=$(cat <<'EOF2'
+src/app/main_window_win32.cpp|case IDC_SSTabXividPanel: model_.SelectTab(TabStrip::SSTabXividPanel, selected); break; ==> case IDC_SSTabXividPanel: model_.SelectTab(TabStrip::SSTabDivx3Panel, selected); break;
+src/app/main_layout_win32.cpp|b.Check(Ctl::ChkShowOutput, 440, 452, 140); ==> b.Check(Ctl::ChkShowOutput, 400, 452, 140);
+src/app/queue_page_win32.cpp|EnableWindow(Item(IDC_QueueUp), selected > 0); ==> EnableWindow(Item(IDC_QueueUp), selected >= 0);
+src/app/app_queue_win32.cpp|QueueChanged(index + by); ==> QueueChanged(index);
+src/app/app_queue_win32.cpp|caption += " - job " ==> caption += " - Job "
+src/app/app_progress_win32.cpp|path += ".txt"; ==> path += ".log";
+src/app/app_progress_win32.cpp|if (inside(IDC_Frame20)) { ==> if (inside(IDC_Frame21)) {
+src/app/external_app_win32.cpp|{ExternalAppWindow::IDC_CmdBrowseBeesweet, ExternalAppWindow::IDC_TxtBesweetPath, ==> {ExternalAppWindow::IDC_CmdBrowseBeesweet, ExternalAppWindow::IDC_TxtNandubPath,
+src/app/log_process_win32.cpp|SendMessageA(list, LB_DELETESTRING, 0, 0); ==> SendMessageA(list, LB_DELETESTRING, 1, 0);
+src/app/countdown_win32.cpp|if (--left_ <= 0) { ==> if (--left_ < 0) {
+src/run/tray_win32.cpp|if (chosen == TrayCancelItem && shown_ && onCancel) onCancel(); ==> if (shown_ && onCancel) onCancel();
+src/run/process_win32.cpp|MAKEWPARAM(kEngineAbortId, BN_CLICKED) ==> MAKEWPARAM(kEngineAbortId, BN_DOUBLECLICKED)
+src/run/process_win32.cpp|deadline = GetTickCount64() + cancel.graceMs; ==> deadline = GetTickCount64();
+src/env/profile_win32.cpp|CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size())); ==> CharLowerBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+src/env/files_win32.cpp|GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, ==> GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+src/env/registry_win32.cpp|KEY_SET_VALUE, nullptr, &key, nullptr); ==> KEY_QUERY_VALUE, nullptr, &key, nullptr);
+EOF2
+)
+
+windows=0
+if [[ ${1:-} == --windows ]]; then
+    windows=1
+    shift
+    FAULTS=$WINDOWS_FAULTS
+fi
 if [[ $# -gt 0 ]]; then wanted=" $* "; else wanted=""; fi
 
 build=build/native
@@ -126,12 +160,75 @@ restore() {
         planted=""
     fi
 }
-trap 'restore; rm -rf "$backup"' EXIT
+wineserver_started=0
+cleanup() {
+    restore
+    rm -rf "$backup"
+    if [[ $wineserver_started -eq 1 ]]; then wineserver -k >/dev/null 2>&1 || true; fi
+}
+trap cleanup EXIT
 trap 'restore; exit 130' INT TERM
 
-cmake --preset native >/dev/null
-cmake --build --preset native -j2 --target core_tests >/dev/null
-"$build/core_tests" --gtest_brief=1 >/dev/null || { echo "the suite fails without any fault planted"; exit 2; }
+# Builds what the suite needs; false on a build error.
+build_suite() {
+    if [[ $windows -eq 1 ]]; then
+        cmake --build --preset win64 -j2
+    else
+        cmake --build --preset native -j2 --target core_tests
+    fi
+}
+
+# Runs the suite; false when a test fails.
+run_suite() {
+    if [[ $windows -eq 1 ]]; then
+        ctest --preset win64 -R '^(ui_tests|win32_tests)$'
+    else
+        "$build/core_tests" --gtest_brief=1
+    fi
+}
+
+# What failed, from the suite's output: the failing tests' names (gtest),
+# else the failing programs (ctest).
+failures_of() {
+    local log=$1 tests programs
+    tests=$(tr -d '\r' <"$log" | grep -E '^\[  FAILED  \] [A-Za-z_0-9/.]+' | grep -v ' listed below' |
+            sed -E 's/^\[  FAILED  \] ([^ ]+).*/\1/' | sort -u | paste -sd' ' || true)
+    if [[ $windows -eq 1 ]]; then
+        programs=$(tr -d '\r' <"$log" | grep -E '^[[:space:]]*[0-9]+ - [A-Za-z_0-9]+ \(' |
+                   sed -E 's/^[[:space:]]*[0-9]+ - ([A-Za-z_0-9]+) \((.*)\)/\1 (\2)/' | paste -sd',' || true)
+        echo "${programs:-no failed program named}${tests:+: $tests}"
+    else
+        local failures
+        failures=$(grep -c '^\[  FAILED  \]' "$log" || true)
+        if [[ $failures -gt 0 ]]; then echo "$failures failing tests"; else echo "the suite ended abnormally"; fi
+    fi
+}
+
+if [[ $windows -eq 1 ]]; then
+    # The FFmpeg for Windows the end-to-end tests run.
+    [[ -d build/ffmpeg ]] || scripts/install-deps.sh
+    cmake --preset win64 >/dev/null
+    # One wineserver for the whole run, as in test.sh: every wine start is
+    # then quick instead of about three seconds.
+    export WINEPREFIX="$PWD/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    cmake/wine-run.sh cmd /c exit >/dev/null 2>&1 || true
+    wineserver -p >/dev/null 2>&1 &
+    wineserver_started=1
+else
+    cmake --preset native >/dev/null
+fi
+build_suite >/dev/null
+if ! run_suite >"$backup/test.log" 2>&1; then
+    if [[ $windows -eq 1 ]]; then
+        echo "the suite fails without any fault planted ($(failures_of "$backup/test.log"))"
+    else
+        echo "the suite fails without any fault planted"
+    fi
+    exit 2
+fi
+
+# The time a Windows fault took (build and tests).
+took() { if [[ $windows -eq 1 ]]; then echo " [$((SECONDS - started)) s]"; fi; }
 
 n=0 caught=0 missed=0 broken=0
 while IFS= read -r line; do
@@ -147,6 +244,7 @@ while IFS= read -r line; do
     n=$((n + 1))
     [[ -n "$wanted" && "$wanted" != *" $n "* ]] && continue
     label="$n $file: $old"
+    started=$SECONDS
     cp "$file" "$backup/file"
     planted=$file
     if ! OLD="$old" NEW="$new" python3 - "$file" <<'PY'
@@ -163,21 +261,20 @@ PY
         restore
         continue
     fi
-    if ! cmake --build --preset native -j2 --target core_tests >"$backup/build.log" 2>&1; then
-        echo "caught (build) $label"
+    if ! build_suite >"$backup/build.log" 2>&1; then
+        echo "caught (build) $label$(took)"
         caught=$((caught + 1))
-    elif "$build/core_tests" --gtest_brief=1 >"$backup/test.log" 2>&1; then
-        echo "MISSED $label"
+    elif run_suite >"$backup/test.log" 2>&1; then
+        echo "MISSED $label$(took)"
         missed=$((missed + 1))
     else
-        failures=$(grep -c '^\[  FAILED  \]' "$backup/test.log" || true)
-        if [[ $failures -gt 0 ]]; then echo "caught $label ($failures failing tests)"; else echo "caught $label (the suite ended abnormally)"; fi
+        echo "caught $label ($(failures_of "$backup/test.log"))$(took)"
         caught=$((caught + 1))
     fi
     restore
 done <<<"$FAULTS"
 
 # Leave the build as the sources are.
-cmake --build --preset native -j2 --target core_tests >/dev/null
+build_suite >/dev/null
 echo "caught $caught of $((caught + missed + broken)) planted faults; $missed missed; $broken not planted"
 [[ $missed -eq 0 && $broken -eq 0 ]]
