@@ -133,7 +133,7 @@ src/app/app_progress_win32.cpp|if (inside(IDC_Frame20)) { ==> if (inside(IDC_Fra
 src/app/external_app_win32.cpp|{ExternalAppWindow::IDC_CmdBrowseBeesweet, ExternalAppWindow::IDC_TxtBesweetPath, ==> {ExternalAppWindow::IDC_CmdBrowseBeesweet, ExternalAppWindow::IDC_TxtNandubPath,
 src/app/log_process_win32.cpp|SendMessageA(list, LB_DELETESTRING, 0, 0); ==> SendMessageA(list, LB_DELETESTRING, 1, 0);
 src/app/countdown_win32.cpp|if (--left_ <= 0) { ==> if (--left_ < 0) {
-src/run/tray_win32.cpp|if (chosen == TrayCancelItem && shown_ && onCancel) onCancel(); ==> if (shown_ && onCancel) onCancel();
+src/run/tray_win32.cpp|if (chosen == TrayCancelItem && shown_ && onCancel) onCancel(); ==> if ((chosen == TrayCancelItem || shown_) && onCancel) onCancel();
 src/run/process_win32.cpp|MAKEWPARAM(kEngineAbortId, BN_CLICKED) ==> MAKEWPARAM(kEngineAbortId, BN_DOUBLECLICKED)
 src/run/process_win32.cpp|deadline = GetTickCount64() + cancel.graceMs; ==> deadline = GetTickCount64();
 src/env/profile_win32.cpp|CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size())); ==> CharLowerBuffA(upper.data(), static_cast<DWORD>(upper.size()));
@@ -192,7 +192,7 @@ run_suite() {
 failures_of() {
     local log=$1 tests programs
     tests=$(tr -d '\r' <"$log" | grep -E '^\[  FAILED  \] [A-Za-z_0-9/.]+' | grep -v ' listed below' |
-            sed -E 's/^\[  FAILED  \] ([^ ]+).*/\1/' | sort -u | paste -sd' ' || true)
+            sed -E 's/^\[  FAILED  \] ([^ ,]+).*/\1/' | sort -u | paste -sd' ' || true)
     if [[ $windows -eq 1 ]]; then
         programs=$(tr -d '\r' <"$log" | grep -E '^[[:space:]]*[0-9]+ - [A-Za-z_0-9]+ \(' |
                    sed -E 's/^[[:space:]]*[0-9]+ - ([A-Za-z_0-9]+) \((.*)\)/\1 (\2)/' | paste -sd',' || true)
