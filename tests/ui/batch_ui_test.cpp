@@ -74,6 +74,19 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
             p.app->Window().BrowseSource();
             p.ClickQueue(QueuePageW32::IDC_QueueAdd);
         }
+        // Up moves the chosen job and keeps it chosen, and is off at the top;
+        // Down takes it back.
+        HWND list = p.app->QueuePage().Item(QueuePageW32::IDC_QueueList);
+        LVITEMA chosen{};
+        chosen.stateMask = chosen.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&chosen));
+        Pump();
+        for (int up = 0; up < 2; ++up) p.ClickQueue(QueuePageW32::IDC_QueueUp);
+        EXPECT_EQ(p.app->Queue().Jobs()[0].job.SourceFilePath, "C:\\v\\crash.avs");
+        EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+        EXPECT_FALSE(IsWindowEnabled(p.app->QueuePage().Item(QueuePageW32::IDC_QueueUp)));
+        for (int down = 0; down < 2; ++down) p.ClickQueue(QueuePageW32::IDC_QueueDown);
+        EXPECT_EQ(p.app->Queue().Jobs()[2].job.SourceFilePath, "C:\\v\\crash.avs");
         world.files.erase("C:\\v\\gone.avs");  // refused when its turn comes
         EXPECT_EQ(p.States(), (std::vector<std::string>{"Waiting", "Waiting", "Waiting"}));
         p.app->Model().SelectTab(TabStrip::SSTabMain, QueueTabIndex);
@@ -105,9 +118,6 @@ TEST(QueueTab, ThreeJobsRunInOrderAreMarkedAndComeBackAfterARestart) {
         ASSERT_EQ(p.app->JobLogs().size(), 3u);
         EXPECT_EQ(p.app->JobLogs()[0].back(), " Status Encoding : FINISH");
         EXPECT_EQ(p.app->JobLogs()[2].back(), FailedStatusLine);
-        HWND list = p.app->QueuePage().Item(QueuePageW32::IDC_QueueList);
-        LVITEMA chosen{};
-        chosen.stateMask = chosen.state = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&chosen));
         Pump();
         EXPECT_EQ(WindowTextOf(p.app->QueuePage().Item(QueuePageW32::IDC_QueueState)),

@@ -40,8 +40,9 @@ void Show(WindowUnderTest& w, const Page& page) {
     w.SelectTab(IDC_SSTabMain, page.tab);
     if (page.codec < 0) return;
     w.Click(Ctl::OptCodec, page.codec);
-    if (page.inner >= 0)
-        w.SelectTab(page.codec == 2 ? IDC_SSTabXividPanel : IDC_SSTabDivx3Panel, page.inner);
+    if (page.inner < 0) return;
+    w.SelectTab(page.codec == 2 ? IDC_SSTabXividPanel : IDC_SSTabDivx3Panel, page.inner);
+    EXPECT_EQ(w.model.SelectedTab(page.codec == 2 ? TabStrip::SSTabXividPanel : TabStrip::SSTabDivx3Panel), page.inner);
 }
 
 RECT RectOf(HWND parent, HWND child) {

@@ -313,14 +313,13 @@ TEST(RunCancel, TheTrayIconsMenuCancelsTheRunAndNoShutdownFollows) {
         char text[32] = "";
         GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
         item = text;
-        return TrayCancelItem;
+        return p.env.Events({"run("}).size() > 1 ? TrayCancelItem : 0;  // the first pass's menu dismissed
     };
-    p.env.programs.push_back({"jobpass1.vcf", [&] {
-                                  SendMessageA(p.Main(), tray.CallbackMessage(), 1, WM_RBUTTONUP);
-                              }});
+    for (const char* pass : {"jobpass1.vcf", "jobpass2.vcf"})
+        p.env.programs.push_back({pass, [&] { SendMessageA(p.Main(), tray.CallbackMessage(), 1, WM_RBUTTONUP); }});
     p.Click(IDC_cmdStartEncode);
     EXPECT_EQ(item, "Cancel");
-    EXPECT_EQ(p.env.Events({"run("}).size(), 1u);
+    EXPECT_EQ(p.env.Events({"run("}).size(), 2u);
     EXPECT_EQ(p.app->Progress().LogLines().back(), " >> Encoding stopped: cancelled <<");
     EXPECT_EQ(p.env.messages, Lines{"The encoding was stopped: cancelled."});
     EXPECT_EQ(p.env.Events({"shutdown"}), Lines{});
