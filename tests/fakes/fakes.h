@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -59,6 +60,25 @@ inline Lines SplitSteps(const std::string& row) {
         at = bar == std::string::npos ? bar : bar + 3;
     }
     return steps;
+}
+
+// "{hh}" stands for the byte of that value in recorded rows; Escape writes
+// control bytes, '{' and bytes beyond ASCII so.
+inline std::string Unescape(const std::string& t) {
+    std::string out;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (t[i] == '{' && i + 3 < t.size() && t[i + 3] == '}') out += static_cast<char>(std::stoi(t.substr(i + 1, 2), nullptr, 16)), i += 3;
+        else out += t[i];
+    return out;
+}
+inline std::string Escape(const std::string& t) {
+    std::string out;
+    for (unsigned char c : t) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "{%02x}", c);
+        out += c < 0x20 || c == '{' || c >= 0x7f ? std::string(hex) : std::string(1, static_cast<char>(c));
+    }
+    return out;
 }
 
 // A file of recorded rows under tests/data: "== row" lines and "#" comments,

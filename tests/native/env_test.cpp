@@ -1,15 +1,12 @@
 // The environment around a run: tool paths and their settings file, the
-// codec check, the system's name, Priority.exe's commands, command lines and
-// the shutdown with its errors.
+// codec check and the shutdown with its errors; the small functions they use
+// are in functions_test.cpp.
 #include <gtest/gtest.h>
 
 #include <set>
 #include <stdexcept>
 
 #include "env/codec_detection.h"
-#include "env/command_text.h"
-#include "env/os_version.h"
-#include "env/priority_commands.h"
 #include "env/tool_paths.h"
 #include "fakes/fakes.h"
 #include "run/shutdown.h"
@@ -146,83 +143,6 @@ TEST(CodecCheck, ListsTheSupportedCodecsFromCodecExesList) {
     EXPECT_THROW(RunCodecCheck(st, w, w, w, &button), std::runtime_error);
     EXPECT_EQ(button.log.back(), "enabled");
     EXPECT_EQ(button.caption, "Check Installed Codec");
-}
-
-TEST(CodecCheck, FileDatesAsDayMonthYearWithTheLocaleSeparator) {
-    const struct {
-        std::uint64_t time;
-        const char *separator, *text;
-    } cases[] = {
-        {k8May2002, "/", "08/05/02"}, {k8May2002, " - ", "08 - 05 - 02"}, {0, "/", "01/01/01"},
-        {125963423999999999ULL, "/", "29/02/00"}, {125963424000000000ULL, "/", "01/03/00"},
-        {125911152000000000ULL, "/", "31/12/99"}, {0x7FFFFFFFFFFFFFFFULL, "/", "14/09/28"},
-        {0x8000000000000000ULL, "/", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FileDateText(c.time, c.separator), c.text) << c.time;
-}
-
-TEST(System, NameVersionAndLogLine) {
-    const struct {
-        std::int32_t platform;
-        std::uint32_t major, minor;
-        const char* name;
-    } cases[] = {
-        {0, 3, 10, "Win32s"},     {1, 4, 0, "Windows 95"},   {1, 4, 10, "Windows 98"}, {1, 4, 90, "Windows ME"},
-        {2, 4, 0, "Windows NT"},  {2, 5, 0, "Windows 2000"}, {2, 5, 1, "Windows XP"},  {2, 5, 2, "Windows NT"},
-        {2, 10, 0, "Windows NT"}, {3, 5, 1, ""},             {-1, 5, 1, ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(OsName(c.platform, c.major, c.minor), c.name) << c.major << "." << c.minor;
-    const char csd[8] = {'S', 'P', ' ', '1', '\0', 'x', 'y', 'z'};
-    const OsVersionInfo xp = MakeOsVersionInfo(2, 5, 1, 0x0A280A28u, std::string_view(csd, sizeof csd));
-    EXPECT_EQ(OsLogLine(xp), "OS  : Windows XP 5.1 build 2600 (SP 1)");
-    EXPECT_EQ(OsLogLine(OsVersionInfo{}), "OS  :   build  ()");
-}
-
-TEST(PriorityCommands, TokensCommandsTitlesAndTimeouts) {
-    using A = PriorityAction;
-    const struct {
-        const char* line;
-        PriorityScript script;
-    } cases[] = {
-        {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:",
-         {"VirtualDub Status", {{A::UncheckBox, 1027, ""}, {A::UncheckBox, 1028, ""}, {A::SelectEntry, 1080, "Higher"}}}},
-        {"  \"WI00:Nandub Status\"\tCB00:\"Even higher\"", {"Nandub Status", {{A::SelectEntry, 1080, "Even higher"}}}},
-        {"WI00:W BT02: BT01:", {"W", {{A::UncheckBox, 1028, ""}, {A::UncheckBox, 1027, ""}}}},
-        {"WI00:W XX99:foo bt01: BT01 hello CB00:", {"W", {{A::SelectEntry, 1080, ""}}}},
-        {"BT01: QU00: WI00:W BT02:", {"", {{A::UncheckBox, 1027, ""}}}},
-        {"WI00:First \"\" a\"b c\"d \"WI00:Open", {"First", {}}},
-        {"", {}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ParsePriorityCommands(SplitCommandLine(c.line)), c.script) << c.line;
-    EXPECT_EQ(SplitCommandLine("\"\" a\"b c\"d e"), (Lines{"", "ab cd", "e"}));
-    for (const auto& [title, match] : {std::pair{"VirtualDub Status - [a.avs]", true}, {"VirtualDub Status", true},
-                                       {"VirtualDub Statu", false}, {"virtualdub status", false}, {"My VirtualDub Status", false}})
-        EXPECT_EQ(TitleMatches(title, "VirtualDub Status"), match) << title;
-    EXPECT_FALSE(TitleMatches("", ""));
-    for (const auto& [text, ms] : {std::pair<const char*, unsigned>{nullptr, 60000}, {"", 60000}, {"500", 500}, {"0", 0},
-                                   {"9999999", 9999999}, {"10000000", 60000}, {"-5", 60000}, {" 5", 60000}, {"0012", 12}})
-        EXPECT_EQ(ParseTimeoutMs(text, 60000), ms) << (text ? text : "(null)");
-}
-
-TEST(EntryTextMatches, OnlyACopyThatFitsItsBufferAndEqualsTheText) {
-    EXPECT_GT(EntryBufferLength(11), 12u);  // room beyond the length asked for
-    std::wstring buffer(EntryBufferLength(4), L'\0');
-    buffer.replace(0, 4, L"Idle");
-    struct Case { std::size_t copied; const wchar_t* wanted; bool matches; };
-    const Case cases[] = {
-        {4, L"Idle", true},
-        {4, L"idle", false},
-        {5, L"Idle", false},              // the entry changed in between
-        {buffer.size(), L"Idle", false},  // it outgrew the buffer: never read past it
-    };
-    for (const Case& c : cases) EXPECT_EQ(EntryTextMatches(buffer, c.copied, c.wanted), c.matches) << c.copied;
-}
-
-TEST(CommandText, FiltersEndInNulAndBlanksAreTrimmed) {
-    using namespace std::string_literals;
-    EXPECT_EQ(FileDialogFilter("A (*.avs)|*.avs|B (*.avi)|*.avi|"), "A (*.avs)\0*.avs\0B (*.avi)\0*.avi\0"s);
-    EXPECT_EQ(FileDialogFilter(""), "\0"s);
-    EXPECT_EQ(TrimBlanks("  D:\\My Films\\a.avi \t "), "D:\\My Films\\a.avi \t");
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // The run driver's pieces that are tables of their own: numbers in the
-// user's format, durations in the log, BeSweet's input switch. Whole runs
+// user's format, BeSweet's input switch. Whole runs
 // are in run_scenarios_test.cpp.
 #include <gtest/gtest.h>
 
@@ -55,15 +55,6 @@ TEST(Run, NumbersInTheUsersFormatRoundHalvesToEven) {
         ASSERT_TRUE(CreateCompDataDivx4(b.s, b.st, b.w, NumberFormat{}));
         EXPECT_EQ(a.st.CompDataPass1, b.st.CompDataPass1);
     }
-}
-
-TEST(Run, DurationsInTheLogCountHoursBeyondADay) {
-    const std::pair<std::int64_t, const char*> durations[] = {
-        {0, "00:00:00"},      {59, "00:00:59"},      {3599, "00:59:59"},   {3600, "01:00:00"},
-        {3725, "01:02:05"},   {86399, "23:59:59"},   {86400, "24:00:00"},  {90061, "25:01:01"},
-        {360000, "100:00:00"},
-    };
-    for (const auto& [seconds, text] : durations) EXPECT_EQ(SecondInHour(seconds), text) << seconds;
 }
 
 TEST(Run, BesweetReadsMp2InputFromALowerCaseMpaOnly) {
