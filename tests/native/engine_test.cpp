@@ -18,7 +18,6 @@
 #include "jobs/source_facts.h"
 #include "ffmpeg_progress.h"
 #include "media_files.h"
-#include "simulation.h"
 
 using namespace mb;
 using namespace mb::engine;
@@ -186,6 +185,14 @@ TEST(EngineProgress, ProgressAndErrorsAreReadFromTheirPipes) {
     const std::deque<std::string> tight{"[mpeg4 @ 0] [lavc rc] Error: bitrate too low for this video with these parameters."};
     EXPECT_TRUE(QuantizerTooTight(tight, {"-qmin", "2", "-qmax", "12"}));
     EXPECT_EQ(WithoutMaxQuantizer({"-qmin", "2", "-qmax", "12", "-f"}), (std::vector<std::string>{"-qmin", "2", "-f"}));
+    // A damaged source: the frames its header promises, the decoder's errors.
+    ErrorReader damaged;
+    damaged.Feed("Input #0, avi, from 'C:\\in.avi':\n  Duration: 00:00:20.00, start: 0.000000, bitrate: 5 kb/s\n"
+                  "    Stream #0:0: Video: mpeg4, yuv420p, 320x240, 25 fps, 25 tbr\n"
+                 "[mpeg4 @ 0x5581] concealing 300 DC, 300 AC, 300 MV errors in P frame\n"
+                 "Error while decoding stream #0:0: Invalid data found when processing input\n");
+    EXPECT_EQ(ExpectedFrames(damaged), 500);
+    EXPECT_EQ(damaged.decodeErrors(), 2);
 }
 
 TEST(EnginePaths, FfmpegBesideTheEngineThenTheSettingsFileThenThePath) {
@@ -235,7 +242,8 @@ TEST(EnginePaths, FirstStartAndCodecCheckKnowTheEngine) {
 }
 
 // ---------------------------------------------------------------------------
-// Whether an FFmpeg run counts, and the one line that says why it did not.
+// The one line that says why an FFmpeg run did not count (whether it counts:
+// functions_test.cpp).
 
 TEST(EngineResult, TheCauseIsFfmpegsLineThatStatesItNotItsHints) {
     const auto rows = mb::fakes::RecordedRows("engine/failures.txt", [](const std::string& row) {
@@ -243,99 +251,4 @@ TEST(EngineResult, TheCauseIsFfmpegsLineThatStatesItNotItsHints) {
         return "cause: " + FailureLine({steps.begin() + 1, steps.end()}, 1, "C:\\in\\movie.avi", steps[0]) + "\n";
     });
     EXPECT_EQ(rows.got, rows.recorded);
-}
-
-TEST(EngineResult, OnlyARunFfmpegFinishedByItselfCounts) {
-    const auto at = [](unsigned long code, bool sawEnd, std::int64_t frames, std::int64_t outputFrames) {
-        RunEnd e;
-        e.exitCode = code;
-        e.sawEnd = sawEnd;
-        e.frames = frames;
-        e.expectedFrames = 500;
-        e.outputFrames = outputFrames;
-        return e;
-    };
-    struct Case {
-        RunEnd end;
-        const char* problem;
-    };
-    RunEnd audio;  // killed while converting audio: no frames, times instead
-    audio.outTimeUs = 4'000'000;
-    audio.expectedSeconds = 20;
-    const Case cases[] = {
-        {at(0, true, 500, 500), ""},
-        {at(0, true, 500, -1), ""},  // no AVI: nothing to count in the output
-        // Killed under Wine: exit status 0, but its progress never ended.
-        {at(0, false, 78, -1), "FFmpeg ended before the end of the pass (killed or crashed) at frame 78 of 500"},
-        {at(0xC0000005, false, 78, -1), "FFmpeg ended before the end of the pass (killed or crashed) at frame 78 of 500"},
-        {at(0xC0000005, true, 500, 500), "FFmpeg failed (exit code 3221225477) after the end of the pass"},
-        {at(1, false, 0, -1), "FFmpeg failed (exit code 1): Stream map '0:a:0' matches no streams."},
-        {at(0, true, 500, 78), "the output holds 78 of the 500 frames FFmpeg encoded"},
-        {audio, "FFmpeg ended before the end of the pass (killed or crashed) at 0:00:04 of 0:00:20"},
-    };
-    const std::deque<std::string> lines{"Stream map '0:a:0' matches no streams.", "To ignore this, add a trailing '?' to the map."};
-    for (const Case& c : cases) EXPECT_EQ(IncompleteRun(c.end, lines, "C:\\in.avi", "C:\\out.avi.part"), c.problem) << c.problem;
-
-    // A source shorter than its header says, or damaged, warns; the run counts.
-    RunEnd shortSource = at(0, true, 429, 429);
-    shortSource.decodeErrors = 3;
-    EXPECT_EQ(IncompleteRun(shortSource, lines, "C:\\in.avi", "C:\\out.avi.part"), "");
-    EXPECT_EQ(SourceWarnings(shortSource),
-              (std::vector<std::string>{"the source holds fewer frames than its header promises: FFmpeg read 429 of 500",
-                                        "FFmpeg's decoder reported 3 errors in the source: the picture may be damaged there"}));
-    EXPECT_TRUE(SourceWarnings(at(0, true, 499, 499)).empty());  // within FFmpeg's rounding of the length
-
-    ErrorReader errors;
-    errors.Feed("Input #0, avi, from 'C:\\in.avi':\n  Duration: 00:00:20.00, start: 0.000000, bitrate: 5 kb/s\n"
-                "    Stream #0:0: Video: mpeg4, yuv420p, 320x240, 25 fps, 25 tbr\n"
-                "[mpeg4 @ 0x5581] concealing 300 DC, 300 AC, 300 MV errors in P frame\n"
-                "Error while decoding stream #0:0: Invalid data found when processing input\n");
-    EXPECT_EQ(ExpectedFrames(errors), 500);
-    EXPECT_EQ(errors.decodeErrors(), 2);
-}
-
-// The simulation writes what each run would: the planned fourcc and sizes
-// over the source's length (here 2 s: 50 frames, or 96,000 bytes of AC3).
-TEST(EngineSimulation, WritesThePlannedSizes) {
-    AviShape source;
-    source.frames = 50;
-    const std::map<std::string, std::string> files = {{"v.avi", AviBytes(source)}, {"a.ac3", std::string(96000, '\x0B')}};
-    const FileReader heads = [&](const std::string& p) -> std::optional<std::string> { return files.at(p); };
-    const FileSizer sizes = [&](const std::string& p) { return static_cast<std::int64_t>(files.at(p).size()); };
-    const auto simulate = [&](std::vector<std::string> args, std::int64_t aim = 0) {
-        FfmpegRun run;
-        run.args = std::move(args);
-        run.aimBytes = aim;
-        return SimulateRun(run, heads, sizes);
-    };
-    const auto avi = [](const Simulated& s) {
-        AviSummary summary;
-        std::string problem;
-        EXPECT_TRUE(ReadAvi(s.output.bytes, summary, problem)) << problem;
-        std::vector<std::int64_t> streams{summary.totalFrames};
-        for (const AviStreamInfo& i : summary.streamInfo) streams.push_back(i.indexedBytes);
-        return streams;
-    };
-    const std::vector<std::string> video = {"-i", "v.avi", "-map", "0:v:0", "-c:v", "mpeg4", "-vtag", "DX50", "-b:v", "800000"};
-    auto with = [](std::vector<std::string> a, const std::vector<std::string>& more) {
-        a.insert(a.end(), more.begin(), more.end());
-        return a;
-    };
-    EXPECT_EQ(avi(simulate(with(video, {"-an", "-f", "avi", "o.part"}))), (std::vector<std::int64_t>{50, 200000}));
-    EXPECT_EQ(avi(simulate(with(video, {"-an", "-f", "avi", "o.part"}), 123457)), (std::vector<std::int64_t>{50, 123457}));
-    EXPECT_EQ(avi(simulate({"-i", "v.avi", "-i", "a.ac3", "-i", "a.ac3", "-map", "0:v:0", "-map", "1:a:0", "-map", "2:a:0",
-                            "-c:v", "copy", "-c:a:0", "libmp3lame", "-b:a:0", "128000", "-c:a:1", "copy", "-f", "avi", "m"})),
-              (std::vector<std::int64_t>{50, static_cast<std::int64_t>(files.at("v.avi").size()), 32000, 96000}));
-    EXPECT_EQ(simulate({"-i", "a.ac3", "-map", "0:a:0", "-c:a", "libmp3lame", "-b:a", "128k", "-f", "mp3", "s.part"}).output.bytes,
-              Mp3Bytes(48000, 128, 128, 2));
-    WavSummary wav;
-    std::string problem;
-    ASSERT_TRUE(ReadWavHeader(simulate({"-i", "a.ac3", "-map", "0:a:0", "-ac", "2", "-ar", "44100", "-c:a", "pcm_s16le", "-f",
-                                        "wav", "w.part"}).output.bytes, wav, problem));
-    EXPECT_EQ(wav.dataBytes, 2 * 44100 * 4);
-    const Simulated first = simulate(with(video, {"-pass", "1", "-passlogfile", "C:\\p", "-f", "null", "-"}));
-    EXPECT_TRUE(first.output.path.empty());
-    ASSERT_TRUE(first.passLog);
-    EXPECT_EQ(first.passLog->path, "C:\\p-0.log");
-    EXPECT_FALSE(simulate(with(video, {"-b:v", "99999999999", "-f", "avi", "o"})).problem.empty());
 }

@@ -8,6 +8,9 @@
 #include <map>
 
 #include "engine_plan.h"
+#include "ffmpeg_progress.h"
+#include "media_files.h"
+#include "simulation.h"
 #include "env/codec_detection.h"
 #include "env/command_text.h"
 #include "env/os_version.h"
@@ -34,6 +37,50 @@ std::string OrNone(const std::optional<T>& v, std::string (*text)(T)) {
     return v ? text(*v) : "none";
 }
 std::string Whole(std::int32_t v) { return std::to_string(v); }
+
+// How an FFmpeg run ended, as "key=value" fields of a source of 500 frames.
+engine::RunEnd EndOf(const Args& fields) {
+    engine::RunEnd e;
+    e.expectedFrames = 500;
+    for (const std::string& f : fields) {
+        const std::string key = f.substr(0, f.find('=')), value = f.substr(f.find('=') + 1);
+        if (key == "end") e.sawEnd = true;
+        else if (key == "exit") e.exitCode = std::stoul(value, nullptr, 0);
+        else if (key == "frames") e.frames = std::stoll(value);
+        else if (key == "output") e.outputFrames = std::stoll(value);
+        else if (key == "errors") e.decodeErrors = std::stoi(value);
+        else if (key == "audio") e.expectedFrames = 0, e.expectedSeconds = 20, e.outTimeUs = std::stoll(value) * 1000000;
+    }
+    return e;
+}
+
+// What the simulation writes for FFmpeg's arguments, over a source of 2 s
+// (v.avi: 50 frames; a.ac3: 96,000 bytes): an AVI's frames and the bytes
+// of each stream, a WAV's data bytes, another file's bytes, the pass log.
+std::string Simulate(const Args& args) {
+    AviShape source;
+    source.frames = 50;
+    const std::map<std::string, std::string> files = {{"v.avi", AviBytes(source)}, {"a.ac3", std::string(96000, '\x0B')}};
+    engine::FfmpegRun run;
+    run.args = args;
+    if (run.args[0].rfind("aim=", 0) == 0) run.aimBytes = std::stoll(run.args[0].substr(4)), run.args.erase(run.args.begin());
+    const engine::Simulated s = engine::SimulateRun(
+        run, [&](const std::string& p) -> std::optional<std::string> { return files.at(p); },
+        [&](const std::string& p) { return static_cast<std::int64_t>(files.at(p).size()); });
+    if (!s.problem.empty()) return "refused: " + s.problem;
+    std::string out = s.output.path.empty() ? "no file" : s.output.path + ":", problem;
+    AviSummary avi;
+    WavSummary wav;
+    if (ReadAvi(s.output.bytes, avi, problem)) {
+        out += " " + std::to_string(avi.totalFrames) + " frames";
+        for (const AviStreamInfo& i : avi.streamInfo) out += ", " + std::to_string(i.indexedBytes);
+    } else if (ReadWavHeader(s.output.bytes, wav, problem)) {
+        out += " WAV of " + std::to_string(wav.dataBytes);
+    } else if (!s.output.path.empty()) {
+        out += s.output.bytes == Mp3Bytes(48000, 128, 128, 2) ? " 2 s of MP3 at 128 kbit/s" : " other bytes";
+    }
+    return out + (s.passLog ? "; pass log " + s.passLog->path : "");
+}
 
 const std::map<std::string, std::function<std::string(const Args&)>> kFunctions = {
     {"LeadingNumber", [](const Args& a) { return Real(LeadingNumber(a[0])); }},
@@ -82,6 +129,17 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"FileDialogFilter", [](const Args& a) { return FileDialogFilter(a[0]); }},
     {"TrimBlanks", [](const Args& a) { return TrimBlanks(a[0]); }},
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
+    {"IncompleteRun",
+     [](const Args& a) {
+         const engine::RunEnd e = EndOf(a);
+         const std::string problem = engine::IncompleteRun(
+             e, {"Stream map '0:a:0' matches no streams.", "To ignore this, add a trailing '?' to the map."}, "C:\\in.avi",
+             "C:\\out.avi.part");
+         std::string out = problem.empty() ? "counts" : problem;
+         for (const std::string& w : engine::SourceWarnings(e)) out += "; " + w;
+         return out;
+     }},
+    {"SimulateRun", Simulate},
     {"CommandLineOf", [](const Args& a) { return engine::CommandLineOf(a[0], {a.begin() + 1, a.end()}); }},
 };
 
