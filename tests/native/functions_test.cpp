@@ -20,6 +20,7 @@
 #include "model/numbers.h"
 #include "model/text.h"
 #include "run/encode_log.h"
+#include "run/run_progress.h"
 
 using namespace mb;
 
@@ -52,6 +53,42 @@ engine::RunEnd EndOf(const Args& fields) {
         else if (key == "audio") e.expectedFrames = 0, e.expectedSeconds = 20, e.outTimeUs = std::stoll(value) * 1000000;
     }
     return e;
+}
+
+// A run's progress after each event: "begin T" of the steps named in the
+// first argument (10 s at 25 fps, or "unknown" facts after a colon), "start
+// STEP at T", "share F at T", "finish at T"; in a queue "queue N at T", "job
+// K", "queued F at T". A run's event gives the console's line, a queue's the
+// queue's line and the tray's tip.
+std::string Progress(const Args& a) {
+    RunProgress run;
+    QueueProgress queue;
+    std::string out;
+    const std::size_t colon = a[0].find(": ");
+    std::vector<std::string> steps;
+    for (std::size_t at = colon == std::string::npos ? 0 : colon + 2, comma = 0; comma != std::string::npos; at = comma + 2) {
+        comma = a[0].find(", ", at);
+        steps.push_back(a[0].substr(at, comma - at));
+    }
+    const SourceFacts facts = colon == std::string::npos ? SourceFacts{true, 250, 25, 320, 240} : SourceFacts{};
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        const std::string& e = a[i];
+        const std::size_t at = e.rfind(" at ");
+        const std::int64_t t = at == std::string::npos ? 0 : std::stoll(e.substr(at + 4));
+        const std::string what = e.substr(e.find(' ') + 1, at - e.find(' ') - 1);
+        if (e.rfind("begin", 0) == 0) run.Begin(steps, facts, std::stoll(e.substr(6)));
+        else if (e.rfind("start", 0) == 0) run.StepStarted(what, t);
+        else if (e.rfind("share", 0) == 0) run.StepFraction(std::stod(what), t);
+        else if (e.rfind("finish", 0) == 0) run.Finish(t);
+        else if (e.rfind("queued", 0) == 0) queue.Update(std::stod(what), t);
+        else if (e.rfind("queue", 0) == 0) queue.Begin(std::stoi(what), t);
+        else if (e.rfind("job", 0) == 0) queue.Job(std::stoi(e.substr(4)));
+        out += (out.empty() ? "" : "\n") +
+               (e.rfind("queue", 0) == 0 || e.rfind("job", 0) == 0
+                    ? QueueProgressText(queue) + " | tip: " + TrayProgressTip(run, queue)
+                    : ConsoleProgressLine(run) + " | " + StepProgressText(run) + " | " + RunProgressText(run));
+    }
+    return out;
 }
 
 // What the simulation writes for FFmpeg's arguments, over a source of 2 s
@@ -129,6 +166,20 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"FileDialogFilter", [](const Args& a) { return FileDialogFilter(a[0]); }},
     {"TrimBlanks", [](const Args& a) { return TrimBlanks(a[0]); }},
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
+    {"RunProgress", Progress},
+    {"FractionFromStatus", [](const Args& a) { return Real(FractionFromStatus(a[0], a[1])); }},
+    {"FractionFromGrowth", [](const Args& a) { return Real(FractionFromGrowth(std::stoll(a[0]), std::stod(a[1]))); }},
+    {"StepNameOfEntry", [](const Args& a) { return StepNameOfEntry(a[0]); }},
+    {"ExpectedResultBytes",
+     [](const Args& a) { return Real(ExpectedResultBytes({a[0], "", "", std::stod(a[1])}, {true, 250, 25, 320, 240})); }},
+    // The notice at the end of a run: the target, its size, the seconds the
+    // run took, then the log's last lines.
+    {"NoticeFromLog",
+     [](const Args& a) {
+         const RunEndNotice n = NoticeFromLog({a.begin() + 3, a.end()}, a[0], std::stoll(a[1]), std::stoll(a[2]));
+         const char* ends[] = {"done", "failed", "stopped", "unknown"};
+         return std::string(ends[static_cast<int>(n.end)]) + " | " + n.title + " | " + n.text;
+     }},
     {"IncompleteRun",
      [](const Args& a) {
          const engine::RunEnd e = EndOf(a);
@@ -149,7 +200,13 @@ std::string Call(const std::string& row) {
     for (std::string& a : args) a = fakes::Unescape(a);
     const std::string name = args[0];
     args.erase(args.begin());
-    return fakes::Escape(kFunctions.at(name)(args)) + "\n";
+    std::string out = kFunctions.at(name)(args) + "\n";
+    for (std::size_t at = 0, end; at < out.size(); at = end + 1) {
+        end = out.find('\n', at);
+        out.replace(at, end - at, fakes::Escape(out.substr(at, end - at)));
+        end = out.find('\n', at);
+    }
+    return out;
 }
 
 }  // namespace

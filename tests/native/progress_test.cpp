@@ -1,9 +1,7 @@
-// The run's progress (weights, percent, time left, the texts shown of it),
-// the source's facts from an AVI's headers and the sizes the codec panels'
+// The source's facts from an AVI's headers and the sizes the codec panels'
 // labels give.
 #include "jobs/riff_writer.h"
 #include "jobs/source_facts.h"
-#include "run/run_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -120,110 +118,4 @@ TEST(SizeLabels, GiveTheMuxedSizeOfABitrateAndTheBitrateOfASize) {
     for (const Case& c : cases) EXPECT_EQ(c.label, c.expected) << c.what;
     EXPECT_EQ(Mp3Kbps(0), 56);
     EXPECT_EQ(Mp3Kbps(5), 128);
-}
-
-TEST(RunProgress, WeighsTheStepsByTheirWorkAndNeverGoesBack) {
-    const std::vector<std::string> steps = {"Audio Stream 1", "First Pass", "Second Pass", "Mux Video / Audio"};
-    // 10 s at 25 fps: audio 30, each pass 250, the mux 12.5 of 542.5.
-    RunProgress run;
-    run.Begin(steps, Facts(250, 25), 100);
-    EXPECT_EQ(run.RunPercent(), 0);
-    EXPECT_EQ(run.SecondsLeft(), -1);
-
-    struct Step {
-        const char* step;   // started here, or null: a share of the running one
-        double fraction;
-        std::int64_t now;
-        int runPercent, stepPercent;
-        std::int64_t left;
-        const char* line;
-    };
-    const Step plan[] = {
-        {"Audio Stream 1", -1, 100, 0, -1, -1, "progress: 0% Audio Stream 1 -:--:-- left"},
-        {"First Pass", -1, 102, 5, -1, 34, "progress: 5% First Pass 0:00:34 left"},
-        {nullptr, 0.5, 110, 28, 50, 25, "progress: 28% First Pass 50% 0:00:25 left"},
-        {"Second Pass", -1, 118, 51, -1, 17, "progress: 51% Second Pass 0:00:17 left"},
-        {nullptr, 0.63, 124, 80, 63, 6, "progress: 80% Second Pass 63% 0:00:06 left"},
-        // The program counts again from its start: the run stays where it was.
-        {nullptr, 0.1, 125, 80, 10, 6, "progress: 80% Second Pass 10% 0:00:06 left"},
-        {"Mux Video / Audio", -1, 130, 97, -1, 1, "progress: 97% Mux Video / Audio 0:00:01 left"},
-    };
-    for (const Step& s : plan) {
-        SCOPED_TRACE(s.line);
-        if (s.step)
-            run.StepStarted(s.step, s.now);
-        else
-            run.StepFraction(s.fraction, s.now);
-        EXPECT_EQ(run.RunPercent(), s.runPercent);
-        EXPECT_EQ(run.StepPercent(), s.stepPercent);
-        EXPECT_EQ(run.SecondsLeft(), s.left);
-        EXPECT_EQ(ConsoleProgressLine(run), s.line);
-    }
-    run.Finish(131);
-    EXPECT_EQ(ConsoleProgressLine(run), "progress: 100% Mux Video / Audio 100% 0:00:00 left");
-    EXPECT_EQ(StepProgressText(run), "Mux Video / Audio : 100 %");
-    EXPECT_EQ(RunProgressText(run), "Run : 100 %, 0:00:00 left");
-
-    // In a queue: the job first in the tip, the queue's time left.
-    QueueProgress queue;
-    queue.Begin(4, 0);
-    queue.Job(2);
-    queue.Update(1.0, 31);  // job 2 of 4 done after 31 s: half of the queue
-    EXPECT_EQ(QueueProgressText(queue), "Job 2 of 4, queue : 0:00:31 left");
-    EXPECT_EQ(TrayProgressTip(run, queue), "Marobex job 2/4 100% Mux Video / Audio 100% 0:00:31 left");
-    EXPECT_LE(TrayProgressTip(run, queue).size(), 63u);
-
-    // Without the source's facts a pass counts as a step of its own.
-    RunProgress unknown;
-    unknown.Begin({"First Pass", "Second Pass"}, SourceFacts{}, 0);
-    unknown.StepStarted("Second Pass", 10);
-    EXPECT_EQ(unknown.RunPercent(), 50);
-}
-
-TEST(RunProgress, ReadsTheStatusWindowAndTheGrowingFile) {
-    struct Case {
-        double got, expected;
-    };
-    const Case cases[] = {
-        {FractionFromStatus("Frame 120 of 250", "48 %"), 0.48},
-        {FractionFromStatus("Frame 1,200 of 2,500", ""), 0.48},
-        {FractionFromStatus("Frame 120", "48 %"), 0.48},
-        {FractionFromStatus("", ""), -1},
-        {FractionFromStatus("Frame 12 of 0", "-"), -1},
-        {FractionFromGrowth(500, 1000), 0.5},
-        {FractionFromGrowth(5000, 1000), 0.99},  // until the step has ended
-        {FractionFromGrowth(-1, 1000), 0},
-        {FractionFromGrowth(500, 0), -1},
-    };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(c.got, c.expected);
-    EXPECT_EQ(StepNameOfEntry(" - Second Pass"), "Second Pass");
-    EXPECT_DOUBLE_EQ(ExpectedResultBytes({"Audio Stream 1", "", "", 128}, Facts(250, 25)), 160000);
-}
-
-TEST(RunProgress, TheNoticeAtTheEndTellsHowTheRunEnded) {
-    const std::vector<std::string> done = {" Status Encoding : FINISH"};
-    const std::vector<std::string> failed = {" Status Encoding : FINISH",
-                                             " >> Mux Video / Audio FAILED : D:\\v\\a.avi was not written <<",
-                                             " Status Encoding : FAILED"};
-    const std::vector<std::string> stopped = {" >> Encoding stopped: cannot start C:\\vd.exe <<"};
-    struct Case {
-        RunEndNotice notice;
-        EndKind end;
-        const char* title;
-        const char* text;
-    };
-    const Case cases[] = {
-        {NoticeFromLog(done, "D:\\v\\a.avi", 2048 * 1024, 75), EndKind::Done, "Encoding done",
-         "D:\\v\\a.avi\n2048 KB in 0:01:15"},
-        {NoticeFromLog(failed, "D:\\v\\a.avi", -1, 5), EndKind::Failed, "Encoding failed",
-         "Mux Video / Audio FAILED : D:\\v\\a.avi was not written"},
-        {NoticeFromLog(stopped, "", -1, 0), EndKind::Stopped, "Encoding stopped",
-         "Encoding stopped: cannot start C:\\vd.exe"},
-        {NoticeFromLog({}, "D:\\v\\a.avi", -1, 0), EndKind::Unknown, "Encoding ended", "D:\\v\\a.avi"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.notice.end, c.end);
-        EXPECT_EQ(c.notice.title, c.title);
-        EXPECT_EQ(c.notice.text, c.text);
-    }
 }
