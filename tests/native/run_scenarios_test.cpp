@@ -13,6 +13,7 @@
 #include "env/engine_paths.h"
 #include "fakes/fakes.h"
 #include "model/form_model.h"
+#include "run/job_queue.h"
 #include "run/run_driver.h"
 
 using namespace mb;
@@ -60,6 +61,8 @@ struct Scenario {
     ProgramState st;
     EncodeSettings s;
     Lines shown;  // files whose lines the transcript gives
+    JobQueue queue;
+    bool queued = false;
 
     Scenario() {
         st.ProgramFolder = "C:\\Tools";
@@ -90,10 +93,12 @@ struct Scenario {
     // the program; "file P=text", "append P=text", "size P=bytes[K]" what is
     // at a path; "engine" Marobex's engine as VirtualDub; "silent K",
     // "exit K=n", "quit K", "cancel K" what the program whose command line
-    // holds K does (leaves no result, ends so, Marobex quits, Cancel comes);
+    // holds K does (leaves no result, or not after its first n runs with "=n"; ends so, Marobex quits, Cancel comes);
     // "missing P" a program that cannot start; "failwrite P=reason";
     // "clock t..." the clock's readings; "registryfail text";
-    // "shutdownfails"; "locked" another run holds the lock; "show P" the
+    // "shutdownfails"; "locked" another run holds the lock; "queue P; Name=v..."
+    // a job of source P with those settings for the queue, which then runs
+    // instead; "move I BY" a job of it; "show P" the
     // file's lines at the end; "during K => step" a step taken while the
     // program whose command line holds K runs ("throw text", "cancel").
     void Do(const std::string& step) {
@@ -116,7 +121,22 @@ struct Scenario {
             w.files[st.VirtualDubPath] = "MZ";
             w.products[st.VirtualDubPath] = EngineProductName;
         } else if (verb == "silent") {
-            w.silent.push_back(rest);
+            w.silent.push_back(key);
+            if (eq != std::string::npos)  // only its first n runs
+                w.programs.push_back({key, [this, key, runs = std::stoi(value)]() mutable {
+                                          if (runs-- <= 0) std::erase(w.silent, key);
+                                      }});
+        } else if (verb == "queue") {
+            std::string text = "[Paths]\nSourceFilePath=" + rest.substr(0, rest.find("; ")) + "\n[Settings]\n";
+            for (std::size_t at = rest.find("; "); at != std::string::npos; at = rest.find("; ", at + 2))
+                text += rest.substr(at + 2, rest.find("; ", at + 2) - at - 2) + "\n";
+            fakes::TextSavedJobSource source(text);
+            std::vector<std::string> warnings;
+            queue.Add(ReadSavedJob(source, warnings));
+            queued = true;
+        } else if (verb == "move") {
+            const bool moved = queue.Move(std::stoi(rest), std::stoi(rest.substr(rest.find(' '))));
+            w.events.push_back("move " + rest + (moved ? ": moved" : ": refused"));
         } else if (verb == "exit") {
             w.exitStatuses.push_back({key, static_cast<std::uint32_t>(std::stoul(value))});
         } else if (verb == "quit") {
@@ -158,6 +178,27 @@ struct Scenario {
         }
     }
 
+    // The queue's file after each change, then its jobs as a restart reads them.
+    std::string RunTheQueue(RunPorts& ports) {
+        const std::string path = QueueFilePath(st);
+        const QueueOutcome o = RunQueue(queue, st, ports, true, [&] {
+            EXPECT_TRUE(queue.Save(w, path));
+            std::string states;
+            const JobQueue saved = JobQueue::FromLines(fakes::SplitLines(w.files[path]));
+            for (const QueuedJob& q : saved.Jobs())
+                states += std::string(states.empty() ? "" : ", ") + QueuedJobStateText(q.state);
+            w.events.push_back("queue file: " + states);
+        });
+        std::string out = "outcome: " + std::to_string(o.done) + " done, " + std::to_string(o.refused) + " refused, " +
+                          std::to_string(o.failed) + " failed, " + std::to_string(o.stopped) + " stopped\n";
+        const JobQueue restarted = JobQueue::FromLines(fakes::SplitLines(w.files[path]));
+        for (const QueuedJob& q : restarted.Jobs()) {
+            const QueueRow r = DescribeJob(q, st);
+            w.events.push_back("job: " + r.source + " | " + r.target + " | " + r.codec + " | " + r.passes + " | " + r.state);
+        }
+        return out;
+    }
+
     std::string Run(const std::string& row) {
         for (const std::string& step : fakes::SplitSteps(row)) Do(step);
         RunPorts ports = w.Ports();
@@ -167,7 +208,8 @@ struct Scenario {
         std::string out;
         try {
             const char* outcomes[] = {"refused", "stopped", "finished", "failed", "stopped by the user", "cancelled"};
-            out = std::string("outcome: ") + outcomes[static_cast<int>(StartEncode(s, st, ports))] + "\n";
+            if (queued) out = RunTheQueue(ports);
+            else out = std::string("outcome: ") + outcomes[static_cast<int>(StartEncode(s, st, ports))] + "\n";
         } catch (const std::exception& e) {
             out = std::string("outcome: threw ") + e.what() + "\n";
         }
