@@ -1,6 +1,6 @@
 // The engine's codec settings in FFmpeg's terms: each field of the codec
-// records and each DivX 3 line to its options or its "not applied" line,
-// the effort steps, and the size and bit rate arithmetic of a pass.
+// records to its options or its "not applied" line, and a pass encoded
+// again when it misses its size (the small functions: functions_test.cpp).
 #include <gtest/gtest.h>
 
 #include "codecstate/codec_state_reader.h"
@@ -67,54 +67,7 @@ TEST(EngineSettings, EachSettingBecomesItsOptionsOrSaysItIsNotApplied) {
     EXPECT_EQ(rows.got, rows.recorded);
 }
 
-TEST(EngineSettings, EffortStepsFromQuickestToBest) {
-    const char* expected[] = {
-        "-motion_est zero",
-        "",
-        "-mbd bits",
-        "-mbd rd",
-        "-mbd rd -trellis 1 -cmp 2 -subcmp 2",
-        "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd",
-        "-mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4+aic -mpv_flags +qp_rd -last_pred 2 -dia_size 2",
-    };
-    for (int e = 0; e <= kBestEffort; ++e) EXPECT_EQ(Joined(EffortOptions(e, false)), expected[e]) << e;
-    EXPECT_EQ(Joined(EffortOptions(5, true)), "-mbd rd -trellis 1 -cmp 2 -subcmp 2");  // msmpeg4 has no 4MV nor AIC
-}
-
-TEST(EngineSettings, Divx3LinesBecomeOptionsOrSayTheyAreNotApplied) {
-    const ScriptNumbers lines = {
-        {"SetCompLevelsMain", {3, 15}}, {"InternalSCD", {90}},           {"SetMinKBPS", {300}},
-        {"SetCurveCompression", {20, 41, 6}}, {"SetLumaCorrectionAmp", {1, 13, 30}}, {"SetQualityControl", {2, 5, 0, 0}},
-        {"SetMotionDetection", {8, 10, 300, 300}}, {"SetCrispness", {30, 1}}, {"SetCurveMcFactor", {5}},
-        {"SetCurveFilter", {270, 6000}},
-    };
-    const SettingOptions o = Divx3LineOptions(lines, false);
-    // Asymmetric compression: the low scenes' 20 below the average, the high ones' 41 above.
-    EXPECT_EQ(Joined(o.args), "-qmin 3 -qmax 15 -sc_threshold 10000 "
-                              "-rc_eq ((tex+1)/(avgTex+1))^(gt(tex,avgTex)*0.18+lte(tex,avgTex)*0.6) -qblur 1 "
-                              "-lumi_mask 0.1");
-    const std::vector<std::string> said = {
-        "DivX 3 minimum bit rate 300 kbit/s: not applied", "DivX 3 error prevention: not applied",
-        "DivX 3 motion detection and codec switching: not applied", "DivX 3 crispness 30: not applied",
-        "DivX 3 bits reservoir: not applied", "DivX 3 motion-based curve factor: not applied",
-        "DivX 3 curve filter 270 to 6000 kbit/s: not applied",
-    };
-    ASSERT_EQ(o.notApplied.size(), said.size());
-    for (std::size_t i = 0; i < said.size(); ++i) EXPECT_EQ(o.notApplied[i].rfind(said[i], 0), 0u) << o.notApplied[i];
-    // The analysis pass takes only the quantizer range.
-    EXPECT_EQ(Joined(Divx3LineOptions(lines, true).args), "-qmin 3 -qmax 15");
-}
-
-TEST(EngineSize, TheSizeBecomesABitRateOverTheClip) {
-    // 879 KB over 300 frames at 25 frame/s: 900,096 bytes less the AVI's
-    // 5,762 + 300 x 24.5, in 12 s.
-    const ClipLength clip{300, 25};
-    EXPECT_EQ(engine::AviOverheadBytes(300), 13112);
-    EXPECT_EQ(BitrateForSize(879, clip), 591323);
-    EXPECT_EQ(BytesForBitrate(600000, clip), 900000);
-    EXPECT_EQ(BitrateForSize(10, clip), 0);  // not even the AVI's own bytes
-    EXPECT_EQ(BitrateForSize(879, ClipLength{}), 0);
-
+TEST(EngineSize, TheClipsLengthIsReadFromTheAvisMainHeader) {
     // The main AVI header: microseconds per frame, then the frame count at 16.
     std::string head = std::string("RIFF") + std::string(4, '\0') + "AVI LIST" + std::string(8, '\0') + "avih" +
                        std::string(4, '\0');
@@ -129,21 +82,9 @@ TEST(EngineSize, TheSizeBecomesABitRateOverTheClip) {
     EXPECT_FALSE(ReadAviLength("RIFF....WAVE"));   // no AVI
 }
 
+// A pass that misses is encoded again (the corrected bit rate itself is a
+// row of functions.txt), once more at the most.
 TEST(EngineSize, APassThatMissesIsEncodedAgainAtACorrectedBitRate) {
-    struct Case {
-        std::int64_t got;
-        double tolerance;
-        std::optional<std::int64_t> bitrate;
-    };
-    const Case cases[] = {
-        {990000, 0.008, 545455},    // 10 % over: scaled down
-        {903000, 0.008, std::nullopt},  // 0.3 % over: landed
-        {850000, 0.008, 635294},    // 5.6 % under: scaled up
-        {870000, 0.04, std::nullopt},   // one pass: 3.3 % is close enough
-        {0, 0.008, std::nullopt},       // nothing written: nothing to scale by
-    };
-    for (const Case& c : cases) EXPECT_EQ(CorrectedBitrate(600000, 900000, c.got, c.tolerance), c.bitrate) << c.got;
-
     FfmpegRun run;
     run.args = {"-c:v", "mpeg4", "-b:v", "600000", "-pass", "2"};
     run.what = "video, second pass";

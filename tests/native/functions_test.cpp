@@ -11,6 +11,7 @@
 #include "ffmpeg_progress.h"
 #include "media_files.h"
 #include "simulation.h"
+#include "video_settings.h"
 #include "env/codec_detection.h"
 #include "env/command_text.h"
 #include "env/os_version.h"
@@ -38,6 +39,12 @@ std::string OrNone(const std::optional<T>& v, std::string (*text)(T)) {
     return v ? text(*v) : "none";
 }
 std::string Whole(std::int32_t v) { return std::to_string(v); }
+std::string Count(std::int64_t v) { return std::to_string(v); }
+std::string Joined(const std::vector<std::string>& v) {
+    std::string out;
+    for (const std::string& s : v) out += (out.empty() ? "" : " ") + s;
+    return out;
+}
 
 // How an FFmpeg run ended, as "key=value" fields of a source of 500 frames.
 engine::RunEnd EndOf(const Args& fields) {
@@ -167,6 +174,29 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"TrimBlanks", [](const Args& a) { return TrimBlanks(a[0]); }},
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
     {"RunProgress", Progress},
+    // The engine's arithmetic of sizes: a clip of frames at 25 frame/s.
+    {"AviOverheadBytes", [](const Args& a) { return Count(engine::AviOverheadBytes(std::stoll(a[0]))); }},
+    {"BitrateForSize", [](const Args& a) { return Count(engine::BitrateForSize(std::stoll(a[0]), {std::stoll(a[1]), 25})); }},
+    {"BytesForBitrate", [](const Args& a) { return Count(engine::BytesForBitrate(std::stoll(a[0]), {std::stoll(a[1]), 25})); }},
+    {"CorrectedBitrate",
+     [](const Args& a) {
+         return OrNone(engine::CorrectedBitrate(std::stoll(a[0]), std::stoll(a[1]), std::stoll(a[2]), std::stod(a[3])), Count);
+     }},
+    {"EffortOptions", [](const Args& a) { return Joined(engine::EffortOptions(std::stoi(a[0]), a.size() > 1)); }},
+    // DivX 3's lines as "Method n n ..." after "analysis" or "encode".
+    {"Divx3LineOptions",
+     [](const Args& a) {
+         engine::ScriptNumbers lines;
+         for (std::size_t i = 1; i < a.size(); ++i) {
+             std::vector<int>& numbers = lines[a[i].substr(0, a[i].find(' '))];
+             for (std::size_t at = a[i].find(' '); at != std::string::npos; at = a[i].find(' ', at + 1))
+                 numbers.push_back(std::stoi(a[i].substr(at + 1)));
+         }
+         const engine::SettingOptions o = engine::Divx3LineOptions(lines, a[0] == "analysis");
+         std::string out = "args: " + Joined(o.args);
+         for (const std::string& said : o.notApplied) out += "\nnot applied: " + said;
+         return out;
+     }},
     {"FractionFromStatus", [](const Args& a) { return Real(FractionFromStatus(a[0], a[1])); }},
     {"FractionFromGrowth", [](const Args& a) { return Real(FractionFromGrowth(std::stoll(a[0]), std::stod(a[1]))); }},
     {"StepNameOfEntry", [](const Args& a) { return StepNameOfEntry(a[0]); }},
