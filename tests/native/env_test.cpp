@@ -1,6 +1,6 @@
 // The environment around a run: tool paths and their settings file, the
-// codec check and the shutdown with its errors; the small functions they use
-// are in functions_test.cpp.
+// codec check; the small functions they use (and the shutdown) are in
+// functions_test.cpp.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,7 +9,6 @@
 #include "env/codec_detection.h"
 #include "env/tool_paths.h"
 #include "fakes/fakes.h"
-#include "run/shutdown.h"
 
 using namespace mb;
 using mb::fakes::Lines;
@@ -143,67 +142,4 @@ TEST(CodecCheck, ListsTheSupportedCodecsFromCodecExesList) {
     EXPECT_THROW(RunCodecCheck(st, w, w, w, &button), std::runtime_error);
     EXPECT_EQ(button.log.back(), "enabled");
     EXPECT_EQ(button.caption, "Check Installed Codec");
-}
-
-namespace {
-
-struct Platform : ShutdownPlatform {
-    bool nt = true, accept = true;
-    PrivilegeResult privilege;
-    Lines calls;
-    bool IsWinNT() override { return nt; }
-    PrivilegeResult EnableShutdownPrivilegeSteps() override {
-        calls.push_back("privilege");
-        return privilege;
-    }
-    bool RequestShutdown(std::uint32_t flags, std::uint32_t& error) override {
-        calls.push_back("exit " + std::to_string(flags));
-        error = 1314;
-        return accept;
-    }
-    std::string ApiErrorText(std::uint32_t code) override { return "Error " + std::to_string(code) + ".\r\n"; }
-};
-
-}  // namespace
-
-TEST(Shutdown, ReachesTheSystemOrRaisesItsError) {
-    const std::string denied = " [Error 1313.\r\n]";
-    const struct {
-        std::int32_t flags;
-        bool nt, accept;
-        PrivilegeStep failed;
-        Lines calls;
-        std::uint32_t number;  // 0: accepted
-        std::string description;
-    } cases[] = {
-        {0, true, true, PrivilegeStep::None, {"privilege", "exit 0"}, 0, ""},
-        {31, true, true, PrivilegeStep::None, {"privilege", "exit 31"}, 0, ""},
-        {5, false, true, PrivilegeStep::None, {"exit 5"}, 0, ""},
-        {-1, true, true, PrivilegeStep::None, {}, 0x8004062F, "Invalid parameter to ShutdownSystem: -1"},
-        {32, true, true, PrivilegeStep::None, {}, 0x8004062F, "Invalid parameter to ShutdownSystem: 32"},
-        {5, true, false, PrivilegeStep::None, {"privilege", "exit 5"}, 0x8004062B, "ShutdownSystem failed: Error 1314.\r\n"},
-        {5, true, true, PrivilegeStep::LookupValue, {"privilege"}, 0x8004062C,
-         "Can't enable shutdown: Can't find the SE_SHUTDOWN_NAME privilege value." + denied},
-        {5, true, true, PrivilegeStep::CurrentProcess, {"privilege"}, 0x8004062D,
-         "Can't enable shutdown: Can't determine the current process." + denied},
-        {5, true, true, PrivilegeStep::Token, {"privilege"}, 0x8004062E,
-         "Can't enable shutdown: You do not have the privileges to shutdown this system." + denied},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.description);
-        Platform platform;
-        platform.nt = c.nt;
-        platform.accept = c.accept;
-        platform.privilege = {c.failed, 1313};
-        SystemShutdown port(platform, "C:\\v1.2\\Marobex.new.exe");
-        try {
-            EXPECT_TRUE(port.ShutdownSystem(c.flags));
-            EXPECT_EQ(c.number, 0u);
-        } catch (const ShutdownError& e) {
-            EXPECT_EQ(e.number, c.number);
-            EXPECT_EQ(e.source, "Marobex.new.mShutDown");
-            EXPECT_EQ(e.description, c.description);
-        }
-        EXPECT_EQ(platform.calls, c.calls);
-    }
 }

@@ -3,7 +3,9 @@
 // gives, both with "{hh}" for bytes that do not print.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -22,6 +24,7 @@
 #include "model/text.h"
 #include "run/encode_log.h"
 #include "run/run_progress.h"
+#include "run/shutdown.h"
 
 using namespace mb;
 
@@ -60,6 +63,47 @@ engine::RunEnd EndOf(const Args& fields) {
         else if (key == "audio") e.expectedFrames = 0, e.expectedSeconds = 20, e.outTimeUs = std::stoll(value) * 1000000;
     }
     return e;
+}
+
+// The system under the shutdown: it refuses with error 1314 when told to,
+// and a failed step of the privilege's fails with 1313.
+struct Platform : ShutdownPlatform {
+    bool nt = true, accept = true;
+    PrivilegeResult privilege;
+    std::string calls;
+    bool IsWinNT() override { return nt; }
+    PrivilegeResult EnableShutdownPrivilegeSteps() override {
+        calls += "privilege, ";
+        return privilege;
+    }
+    bool RequestShutdown(std::uint32_t flags, std::uint32_t& error) override {
+        calls += "exit " + std::to_string(flags) + ", ";
+        error = 1314;
+        return accept;
+    }
+    std::string ApiErrorText(std::uint32_t code) override { return "Error " + std::to_string(code) + ".\r\n"; }
+};
+
+// The flags, then what differs: "9x" (not NT), "refused", or the privilege's
+// step that fails ("lookup", "process", "token").
+std::string Shutdown(const Args& a) {
+    Platform platform;
+    const std::vector<std::string> steps = {"", "lookup", "process", "token"};
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        platform.nt = platform.nt && a[i] != "9x";
+        platform.accept = platform.accept && a[i] != "refused";
+        if (const auto it = std::find(steps.begin(), steps.end(), a[i]); it != steps.end())
+            platform.privilege = {static_cast<PrivilegeStep>(it - steps.begin()), 1313};
+    }
+    SystemShutdown port(platform, "C:\\v1.2\\Marobex.new.exe");
+    try {
+        EXPECT_TRUE(port.ShutdownSystem(std::stoi(a[0])));
+        return platform.calls + "shut down";
+    } catch (const ShutdownError& e) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%08X", e.number);
+        return platform.calls + "error " + number + " from " + e.source + ": " + e.description;
+    }
 }
 
 // A run's progress after each event: "begin T" of the steps named in the
@@ -174,6 +218,7 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"TrimBlanks", [](const Args& a) { return TrimBlanks(a[0]); }},
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
     {"RunProgress", Progress},
+    {"ShutdownSystem", Shutdown},
     // The engine's arithmetic of sizes: a clip of frames at 25 frame/s.
     {"AviOverheadBytes", [](const Args& a) { return Count(engine::AviOverheadBytes(std::stoll(a[0]))); }},
     {"BitrateForSize", [](const Args& a) { return Count(engine::BitrateForSize(std::stoll(a[0]), {std::stoll(a[1]), 25})); }},
