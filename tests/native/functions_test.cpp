@@ -15,6 +15,7 @@
 #include "simulation.h"
 #include "video_settings.h"
 #include "env/codec_detection.h"
+#include "env/engine_paths.h"
 #include "env/command_text.h"
 #include "env/os_version.h"
 #include "env/priority_commands.h"
@@ -104,6 +105,42 @@ std::string Shutdown(const Args& a) {
         std::snprintf(number, sizeof number, "%08X", e.number);
         return platform.calls + "error " + number + " from " + e.source + ": " + e.description;
     }
+}
+
+// The codec check with Codec.exe ("no Codec.exe" when it is not there)
+// writing the list of the first argument, and these files in the system
+// folder (XVID.DLL made on 8 May 2002): the lines shown and what was found.
+std::string CodecCheck(const Args& a) {
+    fakes::World w;
+    ProgramState st;
+    st.ProgramFolder = "C:\\Marobex";
+    const std::string list = "c:\\Marobex_Codecs.txt", system = "C:\\WINDOWS\\System32\\";
+    if (a[0] != "no Codec.exe") w.files["C:\\Marobex\\Codec.exe"] = "MZ";
+    w.files[list] = "left from an earlier check";
+    for (std::size_t i = 1; i < a.size(); ++i) w.files[system + a[i]] = "dll";
+    w.created[system + "XVID.DLL"] = 126653256000000000ULL;
+    w.programs.push_back({"Codec.exe", [&] {
+                              if (a[0].empty()) w.files.erase(list);
+                              else w.files[list] = a[0];
+                          }});
+    struct Button : CodecCheckButton {
+        std::string caption = "Check Installed Codec", log;
+        std::string Caption() override { return caption; }
+        void SetCaption(const std::string& c) override { log += (caption = c) + ", "; }
+        void SetEnabled(bool e) override { log += e ? "enabled, " : "disabled, "; }
+    } button;
+    const CodecCheckResult r = RunCodecCheck(st, w, w, w, &button);
+    std::string out;
+    for (const std::string& line : r.lines) out += line + "\n";
+    const std::pair<const char*, bool> found[] = {
+        {"DivX 4", r.divx4},          {"DivX 5 Pro", r.divx5Pro},    {"DivX 5", r.divx5},
+        {"XviD", r.xvid},             {"DivX 3 low", r.divx3Low},    {"DivX 3 fast", r.divx3Fast},
+        {"list read", r.listRead},    {"fourcc DIVX", st.Divx4FourccIsDivx}, {"audio", st.DivxAudioCodecFound}};
+    out += "found:";
+    for (const auto& [name, yes] : found) out += yes ? std::string(" ") + name + "," : "";
+    out += "\nbutton: " + button.log + (w.FileExists(list) ? "the list is left" : "the list is deleted");
+    for (const std::string& e : w.Events({"run("})) out += "\n" + e;
+    return out;
 }
 
 // A run's progress after each event: "begin T" of the steps named in the
@@ -218,6 +255,7 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"TrimBlanks", [](const Args& a) { return TrimBlanks(a[0]); }},
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
     {"RunProgress", Progress},
+    {"CodecCheck", CodecCheck},
     {"ShutdownSystem", Shutdown},
     // The engine's arithmetic of sizes: a clip of frames at 25 frame/s.
     {"AviOverheadBytes", [](const Args& a) { return Count(engine::AviOverheadBytes(std::stoll(a[0]))); }},
