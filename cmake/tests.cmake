@@ -5,8 +5,9 @@
 #   tests/ui/*.cpp      tests that create windows (Wine under a virtual display)
 #   tests/fakes/        the one set of in-memory ports the tests give the core
 #   tests/data/         golden files: saved jobs with what they print and write,
-#                       the recorded scenarios of the form, of whole runs, of
-#                       marobex-cli's command lines and of the codec settings
+#                       the recorded rows of the form, of whole runs and the
+#                       queue, of marobex-cli's command lines, of the codec
+#                       settings, the job-script grammar and small functions
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 
 # Includes go one way, down the layers of src/.
