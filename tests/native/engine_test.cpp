@@ -103,43 +103,34 @@ TEST(EnginePlan, EveryGoldenRunBecomesThePlanOfItsGoldenFile) {
     EXPECT_GE(runs, 40);
 }
 
+// The engine's refusals, and the plan of a script without a codec, against
+// tests/data/engine/refusals.txt: "== ROLE | SCRIPT" plans the job file of
+// the script (escaped text, or "golden NAME [with OLD => NEW]" a golden job's
+// file), "== ROLE | line ARGUMENTS" that command line.
 TEST(EnginePlan, WhatItCannotDoSavesNothingAndSaysWhy) {
-    const std::string state = Golden("divx5_1pass/jobpass.vcf");
-    const std::string second = Golden("divx5_2pass/jobpass2.vcf");
-    struct Case {
-        std::string script;
-        std::string problem;
-        EngineRole role = EngineRole::Any;
-    };
-    const Case cases[] = {
-        {"VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0)\r\n", "job file \"c:\\job.vcf\": line 1: expected ';'"},
-        {"VirtualDub.Open(\"D:\\\\none.avi\",0,0);\r\n", "cannot open the source \"D:\\none.avi\": there is no such file"},
-        // Asked to be VirtualDub, the engine knows none of Nandub's statements.
-        {Golden("divx3_2pass/jobpass1.vcf"),
-         "job file \"c:\\job.vcf\": line 9: VirtualDub.audio2.SetSource is not a method the program knows",
-         EngineRole::VirtualDub},
-        {second, "no statistics of a first pass for \"C:\\mbcli\\out\\film_temp.avi\" (C:\\mbcli\\out\\film_passlog-0.log)"},
-        {std::string(state).replace(state.find("0x78766964"), 10, "0x64697678"), "the codec \"xvid\" takes no DivX 5 state"},
-    };
-    for (const Case& c : cases) {
+    const auto rows = mb::fakes::RecordedRows("engine/refusals.txt", [](const std::string& row) {
+        const std::vector<std::string> steps = mb::fakes::SplitSteps(row);
+        const std::map<std::string, EngineRole> roles = {{"any", EngineRole::Any},
+                                                         {"VirtualDub", EngineRole::VirtualDub},
+                                                         {"Nandub", EngineRole::Nandub},
+                                                         {"BeSweet", EngineRole::BeSweet}};
         Fixture f;
-        f.files["c:\\job.vcf"] = c.script;
-        const PlanOutcome out = f.Plan(" /r /x /sc:\\job.vcf", c.role);
-        EXPECT_FALSE(out.plan);
-        EXPECT_EQ(out.problem.substr(0, c.problem.size()), c.problem);
-    }
-    Fixture f;
-    EXPECT_EQ(f.Plan(" /r /x /sc:\\missing.vcf").problem, "cannot open the job file \"c:\\missing.vcf\"");
-    // Each program takes only its own command line.
-    EXPECT_EQ(f.Plan(" /r /x /sc:\\job.vcf", EngineRole::BeSweet).problem,
-              "BeSweet command line: unexpected /r outside an option group");
-    EXPECT_EQ(f.Plan("-core( -input a -output b )", EngineRole::Nandub).problem.substr(0, 45),
-              "command line: a BeSweet line, but this is Nan");
-    // No codec chosen: VirtualDub saves the frames uncompressed.
-    f.files["c:\\job.vcf"] = "VirtualDub.Open(\"C:\\\\mbcli\\\\a.avi\",0,0);\r\nVirtualDub.SaveAVI(\"C:\\\\mbcli\\\\b.avi\");\r\n";
-    const PlanOutcome raw = f.Plan(" /r /x /sc:\\job.vcf", EngineRole::VirtualDub);
-    ASSERT_TRUE(raw.plan) << raw.problem;
-    EXPECT_NE(Runs(*raw.plan).at(0).find(" -c:v rawvideo -pix_fmt bgr24 -f avi C:\\mbcli\\b.avi.part"), std::string::npos);
+        const std::string& script = steps[1];
+        const std::size_t with = script.find(" with "), arrow = script.find(" => ");
+        if (script.rfind("golden ", 0) == 0) {
+            f.files["c:\\job.vcf"] = Golden(script.substr(7, with - 7));
+            if (with != std::string::npos)
+                f.files["c:\\job.vcf"].replace(f.files["c:\\job.vcf"].find(script.substr(with + 6, arrow - with - 6)),
+                                                arrow - with - 6, script.substr(arrow + 4));
+        } else if (script.rfind("line ", 0) != 0) {
+            f.files["c:\\job.vcf"] = mb::fakes::Unescape(script);
+        }
+        const PlanOutcome out = f.Plan(script.rfind("line ", 0) == 0 ? script.substr(5) : " /r /x /sc:\\job.vcf", roles.at(steps[0]));
+        std::string got = out.plan ? "" : "refused: " + out.problem + "\n";
+        for (const std::string& run : out.plan ? Runs(*out.plan) : std::vector<std::string>{}) got += run + "\n";
+        return got;
+    });
+    EXPECT_EQ(rows.got, rows.recorded);
     EXPECT_EQ(RoleOfProgram("Z:\\x\\NANDUB.EXE"), EngineRole::Nandub);
     EXPECT_EQ(RoleOfProgram("C:\\marobex-engine.exe"), EngineRole::Any);
 }
