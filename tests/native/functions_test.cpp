@@ -19,6 +19,7 @@
 #include "env/command_text.h"
 #include "env/os_version.h"
 #include "env/priority_commands.h"
+#include "env/tool_paths.h"
 #include "fakes/fakes.h"
 #include "jobs/source_facts.h"
 #include "model/numbers.h"
@@ -105,6 +106,33 @@ std::string Shutdown(const Args& a) {
         std::snprintf(number, sizeof number, "%08X", e.number);
         return platform.calls + "error " + number + " from " + e.source + ": " + e.description;
     }
+}
+
+// The tool paths: "load" from a Marobex.ini ("load without a file") that
+// names VirtualDub of the version given ("none": no version) and Nandub; or
+// "save" VirtualDub's and BeSweet's paths, then the start-up's registry.
+std::string ToolPaths(const Args& a) {
+    fakes::World w;
+    ProgramState s;
+    s.ProgramFolder = "C:\\Marobex";
+    const std::string ini = "C:\\Marobex\\Marobex.ini", vdub = "D:\\VDub\\VirtualDub.exe";
+    std::string out;
+    if (a[0] == "save") {
+        s.VirtualDubPath = vdub;
+        s.BesweetPath = "D:\\B S\\BeSweet.exe";
+        SaveToolPaths(s, w);
+        PrepareToolRegistry(w);
+    } else {
+        if (a[0] == "load") w.files[ini] = "";
+        if (a[1] != "none") w.versions[vdub] = a[1];
+        w.ini[fakes::World::Slot("path", "virtualdubpath", ini)] = vdub;
+        w.ini[fakes::World::Slot("PATH", "NanDubPath", ini)] = "D:\\Nandub\\nandub.exe";
+        for (const std::string& line : LoadToolPaths(s, w, w, w)) out += line + "\n";
+        out += "paths: \"" + s.VirtualDubPath + "\" \"" + s.NanDubPath + "\" \"" + s.BesweetPath + "\"\n";
+    }
+    for (const std::string& e : w.events) out += e + "\n";
+    for (MessageIcon icon : w.icons) out += icon == MessageIcon::Exclamation ? "icon: exclamation\n" : "icon: other\n";
+    return out.substr(0, out.size() - 1);
 }
 
 // The codec check with Codec.exe ("no Codec.exe" when it is not there)
@@ -256,6 +284,7 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
     {"RunProgress", Progress},
     {"CodecCheck", CodecCheck},
+    {"ToolPaths", ToolPaths},
     {"ShutdownSystem", Shutdown},
     // The engine's arithmetic of sizes: a clip of frames at 25 frame/s.
     {"AviOverheadBytes", [](const Args& a) { return Count(engine::AviOverheadBytes(std::stoll(a[0]))); }},
