@@ -117,6 +117,12 @@ tools/engine/simulation.cpp|Mp3BitrateAtMost(static_cast<int>(bits / 1000)) ==> 
 tools/engine/simulation.cpp|clip->Seconds() > 0) seconds_ = clip->Seconds(); ==> clip->Seconds() > 0) seconds_ = clip->Seconds() + 1;
 tools/engine/simulation.cpp|if (size > kSimulatedMaxBytes) ==> if (size < 0)
 tools/engine/simulation.cpp|Option(a_, "-passlogfile") + "-0.log" ==> Option(a_, "-passlogfile") + "-1.log"
+src/run/job_queue.cpp|if (q.state == QueuedJobState::Running) q.state = QueuedJobState::Interrupted; ==> if (q.state == QueuedJobState::Running) q.state = QueuedJobState::Waiting;
+src/run/job_queue.cpp|for (int k = 0; k < count && outcome.stopped == 0; ++k) { ==> for (int k = 0; k < count; ++k) {
+src/run/run_progress.cpp|return std::min(static_cast<double>(bytes) / expectedBytes, 0.99); ==> return std::min(static_cast<double>(bytes) / expectedBytes, 1.0);
+src/env/priority_commands.cpp|if (!haveWindow) script.windowTitle = std::string(rest); ==> script.windowTitle = std::string(rest);
+tools/engine/ffmpeg_progress.cpp|if (end.exitCode != 0 && end.exitCode < 256) return ==> if (end.exitCode > 1 && end.exitCode < 256) return
+tools/engine/ffmpeg_progress.cpp|if (end.outputFrames >= 0 && end.outputFrames < end.frames) ==> if (end.outputFrames > 0 && end.outputFrames < end.frames)
 EOF
 )
 
