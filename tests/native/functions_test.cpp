@@ -21,6 +21,7 @@
 #include "env/priority_commands.h"
 #include "env/tool_paths.h"
 #include "fakes/fakes.h"
+#include "jobs/riff_writer.h"
 #include "jobs/source_facts.h"
 #include "model/numbers.h"
 #include "model/text.h"
@@ -106,6 +107,77 @@ std::string Shutdown(const Args& a) {
         std::snprintf(number, sizeof number, "%08X", e.number);
         return platform.calls + "error " + number + " from " + e.source + ": " + e.description;
     }
+}
+
+// The header lists of an AVI: main header, one video stream, optionally an
+// OpenDML total, then the start of the frames.
+std::string AviHeaders(std::uint32_t usPerFrame, std::uint32_t mainFrames, std::uint32_t scale, std::uint32_t rate,
+                       std::uint32_t streamFrames, int w, int h, std::uint32_t odmlFrames = 0) {
+    std::string out;
+    RiffWriter r(out);
+    const auto riff = r.Open("RIFF");
+    r.Id("AVI ");
+    const auto hdrl = r.Open("LIST");
+    r.Id("hdrl");
+    const auto avih = r.Open("avih");
+    for (std::uint32_t v : {usPerFrame, 0u, 0u, 0u, mainFrames, 0u, 1u, 0u, static_cast<std::uint32_t>(w),
+                            static_cast<std::uint32_t>(h), 0u, 0u, 0u, 0u})
+        r.U32(v);
+    r.Close(avih);
+    const auto strl = r.Open("LIST");
+    r.Id("strl");
+    const auto strh = r.Open("strh");
+    r.Id("vids");
+    r.Id("DIVX");
+    for (std::uint32_t v : {0u, 0u, 0u, scale, rate, 0u, streamFrames, 0u, 0u, 0u, 0u, 0u}) r.U32(v);
+    r.Close(strh);
+    r.Close(strl);
+    if (odmlFrames) {
+        const auto odml = r.Open("LIST");
+        r.Id("odml");
+        const auto dmlh = r.Open("dmlh");
+        r.U32(odmlFrames);
+        r.Close(dmlh);
+        r.Close(odml);
+    }
+    r.Close(hdrl);
+    const auto movi = r.Open("LIST");
+    r.Id("movi");
+    r.Close(movi);
+    r.Close(riff);
+    return out;
+}
+
+// The source's facts from the headers of an AVI: microseconds a frame, the
+// main header's frames, the stream's scale, rate and frames, the picture's
+// size and an OpenDML total, then "cut N" to keep only N bytes; or a text.
+std::string Facts(const Args& a) {
+    std::string bytes = a[0];
+    if (a.size() >= 7) {
+        const auto n = [&](std::size_t i) { return static_cast<std::uint32_t>(std::stoul(a[i])); };
+        const bool cut = a.back().rfind("cut ", 0) == 0;
+        bytes = AviHeaders(n(0), n(1), n(2), n(3), n(4), std::stoi(a[5]), std::stoi(a[6]), a.size() - cut > 7 ? n(7) : 0);
+        if (cut) bytes.resize(std::stoul(a.back().substr(4)));
+    }
+    const SourceFacts f = ReadAviFacts(bytes);
+    return (f.known ? std::to_string(f.frames) + " frames at " + Real(f.fps) + " fps: " : "unknown: ") + SourceFactsText(f);
+}
+
+// What a codec panel's label says of a bit rate ("kbps") or a desired size
+// ("KB") over 250 frames at 25 fps ("no facts": none), with the audio
+// streams: "mp3 K" kbit/s, "ac3 N" bytes as they are, or none.
+std::string SizeLabel(const Args& a) {
+    SourceFacts facts{true, 250, 25, 320, 240};
+    AudioShare audio[2];
+    for (std::size_t i = 1, stream = 0; i < a.size(); ++i) {
+        if (a[i] == "no facts") facts = {};
+        else if (a[i].rfind("mp3 ", 0) == 0) audio[stream++] = {std::stod(a[i].substr(4)) * 1000 / 8, 0};
+        else audio[stream++] = {0, std::stoll(a[i].substr(4))};
+    }
+    const double n = std::stod(a[0]);
+    if (a[0].ends_with("KB"))
+        return BitrateLabelForSize(n, facts, audio[0], audio[1]) + " | " + Real(BitrateForSize(n, facts, audio[0], audio[1]));
+    return SizeLabelForBitrate(n, facts, audio[0], audio[1]) + " | " + Real(TargetBytesForBitrate(n, facts, audio[0], audio[1]));
 }
 
 // The tool paths: "load" from a Marobex.ini ("load without a file") that
@@ -284,6 +356,8 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"QuoteArgument", [](const Args& a) { return engine::QuoteArgument(a[0]); }},
     {"RunProgress", Progress},
     {"CodecCheck", CodecCheck},
+    {"ReadAviFacts", Facts},
+    {"SizeLabel", SizeLabel},
     {"ToolPaths", ToolPaths},
     {"ShutdownSystem", Shutdown},
     // The engine's arithmetic of sizes: a clip of frames at 25 frame/s.
