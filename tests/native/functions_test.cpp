@@ -21,8 +21,13 @@
 #include "env/priority_commands.h"
 #include "env/tool_paths.h"
 #include "fakes/fakes.h"
+#include "codecstate/codec_state.h"
+#include "codecstate/codec_state_reader.h"
+#include "codecstate/codec_templates.h"
+#include "jobs/besweet.h"
 #include "jobs/riff_writer.h"
 #include "jobs/source_facts.h"
+#include "model/form_model.h"
 #include "model/numbers.h"
 #include "model/text.h"
 #include "run/encode_log.h"
@@ -178,6 +183,32 @@ std::string SizeLabel(const Args& a) {
     if (a[0].ends_with("KB"))
         return BitrateLabelForSize(n, facts, audio[0], audio[1]) + " | " + Real(BitrateForSize(n, facts, audio[0], audio[1]));
     return SizeLabelForBitrate(n, facts, audio[0], audio[1]) + " | " + Real(TargetBytesForBitrate(n, facts, audio[0], audio[1]));
+}
+
+// The window after start-up with D:\\v\\movie.avs chosen, then the edits
+// ("Name=value" as the control holds it).
+EncodeSettings Window(ProgramState& st, const Args& edits) {
+    st.ProgramFolder = "C:\\Tools";
+    FormModel form(st);
+    form.RunStartup({});
+    form.BrowseSource("D:\\v\\movie.avs");
+    EncodeSettings s = form.Settings();
+    for (const std::string& e : edits) *TextField(s, FindControl(e.substr(0, e.find('=')))) = e.substr(e.find('=') + 1);
+    return s;
+}
+
+// DivX 4's numbers typed in a number format (its decimal separator, then its
+// thousands'), as the codec's record holds them.
+std::string Divx4Numbers(const Args& a) {
+    ProgramState st;
+    EncodeSettings s = Window(st, {a.begin() + 1, a.end()});
+    s.OptCodec = 1;
+    fakes::World w;
+    if (!CreateCompDataDivx4(s, st, w, {a[0][0], a[0][1]})) return "refused: " + w.messages.at(0);
+    std::string problem;
+    const auto c = ReadCodecSettings(Divx4Layout().recordBytes, st.CompDataPass1, problem);
+    return "keyframes " + std::to_string(c->values.at("maximum keyframe interval")) + ", " +
+           std::to_string(c->values.at("encoding bitrate in bit/s")) + " bit/s";
 }
 
 // The tool paths: "load" from a Marobex.ini ("load without a file") that
@@ -359,6 +390,14 @@ const std::map<std::string, std::function<std::string(const Args&)>> kFunctions 
     {"ReadAviFacts", Facts},
     {"SizeLabel", SizeLabel},
     {"ToolPaths", ToolPaths},
+    {"Divx4Numbers", Divx4Numbers},
+    {"BesweetCommandLine",
+     [](const Args& a) {
+         ProgramState st;
+         const EncodeSettings s = Window(st, {});
+         (a[0] == "1" ? st.Stream1FilePath : st.Stream2FilePath) = a[1];
+         return BesweetCommandLine(std::stoi(a[0]), s, st);
+     }},
     {"ShutdownSystem", Shutdown},
     // The engine's arithmetic of sizes: a clip of frames at 25 frame/s.
     {"AviOverheadBytes", [](const Args& a) { return Count(engine::AviOverheadBytes(std::stoll(a[0]))); }},
