@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/screenshot_win32.h"
 #include "main_test_support.h"
+#include "model/saved_job_write.h"
 
 namespace mb::test {
 namespace {
@@ -36,22 +36,32 @@ struct Program : ProgramUnderTest {
     std::vector<std::string> States() { return QueueStates(*app); }
 };
 
-TEST(Countdown, CancelKeepsTheMachineRunningAndZeroShutsItDown) {
-    for (const bool cancel : {true, false}) {
+// The count on its own timer down to zero shuts the machine down; counted
+// tick by tick, it shuts down at the tick that reaches zero, and Cancel
+// before it keeps the machine running.
+TEST(Countdown, ZeroShutsTheMachineDownAndCancelBeforeKeepsItRunning) {
+    const struct {
+        UINT tickMs;
+        int ticks;  // sent before Cancel is clicked; -1: none, the timer counts
+        bool shutDown;
+    } cases[] = {{20, -1, true}, {60000, 1, false}, {60000, 2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ticks);
         mb::fakes::World world;
-        CountdownWindowW32 countdown(GetModuleHandleA(nullptr), cancel ? 60 : 2, cancel ? 1000 : 20);
+        CountdownWindowW32 countdown(GetModuleHandleA(nullptr), 2, c.tickMs);
         std::string text;
         countdown.onShown = [&](HWND window) {
             text = WindowTextOf(GetDlgItem(window, CountdownWindowW32::IDC_CountdownText));
-            if (!cancel) return;
+            if (c.ticks < 0) return;
             SaveWindowShot(window, "countdown");
+            for (int i = 0; i < c.ticks; ++i) PostMessageA(window, WM_TIMER, 1, 0);
             PostMessageA(GetDlgItem(window, CountdownWindowW32::IDC_CancelShutdown), BM_CLICK, 0, 0);
         };
         RunPorts ports = world.Ports();
         ports.countdown = &countdown;
         ShutdownWhenDone(ports);
-        EXPECT_EQ(text, ShutdownCountdownText(cancel ? 60 : 2));
-        EXPECT_EQ(world.events, cancel ? std::vector<std::string>{} : std::vector<std::string>{"shutdown 17"});
+        EXPECT_EQ(text, ShutdownCountdownText(2));
+        EXPECT_EQ(world.events, c.shutDown ? std::vector<std::string>{"shutdown 17"} : std::vector<std::string>{});
         EXPECT_EQ(countdown.Handle(), nullptr);
     }
 }
@@ -140,7 +150,7 @@ TEST(QueueTab, SaveJobThenOpenJobGivesTheSameSettings) {
     p.app->Window().BrowseSource();
     p.app->Model().SelectOption(Ctl::OptCodec, 3);
     p.app->Model().SetText(Ctl::TxtBit3, "1200");
-    const EncodeSettings before = p.app->Model().Settings();
+    const std::string before = SavedJobText(JobFromForm(p.app->Model(), p.app->State()));
     p.dialogs.answers = {"C:\\jobs\\film"};
     p.ClickQueue(QueuePageW32::IDC_QueueSaveJob);
     ASSERT_EQ(world.files.count("C:\\jobs\\film.ini"), 1u);
@@ -150,11 +160,7 @@ TEST(QueueTab, SaveJobThenOpenJobGivesTheSameSettings) {
     p.dialogs.answers = {"C:\\jobs\\film.ini"};
     p.ClickQueue(QueuePageW32::IDC_QueueOpenJob);
     EXPECT_EQ(world.messages, std::vector<std::string>{});
-    for (int i = 0; i < kControlCount; ++i) {
-        const Ctl c = static_cast<Ctl>(i);
-        if (const std::string* t = TextField(before, c)) EXPECT_EQ(*TextField(p.app->Model().Settings(), c), *t);
-        if (const int* v = IntField(before, c)) EXPECT_EQ(*IntField(p.app->Model().Settings(), c), *v) << Control(c).name;
-    }
+    EXPECT_EQ(SavedJobText(JobFromForm(p.app->Model(), p.app->State())), before);
 }
 
 TEST(QueueTab, ACodecExeThatHangsIsStoppedAndTheListSaysSo) {

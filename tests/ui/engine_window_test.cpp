@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "../win32/simulation.h"
 #include "../win32/win32_test_support.h"
+#include "fakes/fakes.h"
 #include "engine_ids.h"
 
 namespace {
@@ -25,29 +25,23 @@ TEST(EngineStatusWindow, ShowsProgressTakesThePriorityAndAbortsLeavingNothing) {
     MAROBEX_SKIP_WITHOUT_FFMPEG();
     mb::testing::ScratchFolder dir("C:\\marobex_engine_window");
     const std::string d = dir.path();
-    HANDLE make = mb::testing::StartCommand(
-        Ffmpeg() + " -nostdin -v error -f lavfi -i testsrc2=size=640x480:rate=25:duration=60 -c:v mpeg4 -q:v 3 " + d +
-        "\\clip.avi");
-    ASSERT_NE(make, nullptr);
-    ASSERT_EQ(mb::testing::WaitForExit(make), 0u);
+    ASSERT_EQ(mb::testing::RunCommand(Ffmpeg() + " -nostdin -v error -f lavfi -i testsrc2=size=640x480:rate=25:duration=60 "
+                                                 "-c:v mpeg4 -q:v 3 " + d + "\\clip.avi"),
+              0u);
     // A DivX 4 pass as Marobex writes it, on that clip; FFmpeg named in
     // Marobex.ini beside the engine's copy.
     const std::string engine = d + "\\marobex-engine.exe";
     ASSERT_TRUE(CopyFileA(mb::testing::TestProgram("marobex-engine.exe").c_str(), engine.c_str(), FALSE));
     ASSERT_TRUE(mb::testing::WriteWholeFile(d + "\\Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + Ffmpeg() + "\r\n"));
     std::string job;
-    const std::string golden =
-        mb::testing::ReadWholeFile(std::string(MAROBEX_TEST_DATA) + "\\jobs\\expected\\divx4_1pass\\jobpass.vcf");
-    for (std::size_t at = 0, end; at < golden.size(); at = end + 1) {
-        end = golden.find('\n', at);
-        if (end == std::string::npos) end = golden.size();
-        const std::string line = golden.substr(at, end - at);
+    for (const std::string& line : mb::fakes::SplitLines(mb::fakes::ReadFile(
+             std::string(MAROBEX_TEST_DATA) + "/jobs/expected/divx4_1pass/jobpass.vcf"))) {
         if (line.rfind("VirtualDub.Open(", 0) == 0)
             job += "VirtualDub.Open(\"C:\\\\marobex_engine_window\\\\clip.avi\",0,0);\r\n";
         else if (line.rfind("VirtualDub.SaveAVI(", 0) == 0)
             job += "VirtualDub.SaveAVI(\"C:\\\\marobex_engine_window\\\\out.avi\");\r\n";
         else
-            job += line + "\n";
+            job += line + "\r\n";
     }
     ASSERT_NE(job.find("SetCompData(316,"), std::string::npos);
     ASSERT_TRUE(mb::testing::WriteWholeFile(d + "\\job.vcf", job));

@@ -39,7 +39,9 @@ void Click(const LogProcessWindow& w, int id) {
     Pump();
 }
 
-TEST(LogProcessWindow, IsCreatedOnceInTheCornerWithItsControlsAndNoCloseInItsMenu) {
+// Always On Top switches the window between topmost and not, moving it to
+// the corner each time.
+TEST(LogProcessWindow, IsCreatedOnceInTheCornerWithItsControlsAndAlwaysOnTopSwitchesTopmost) {
     LogProcessWindow w;
     EXPECT_EQ(w.Handle(), nullptr);
     w.Show(Instance());
@@ -72,6 +74,16 @@ TEST(LogProcessWindow, IsCreatedOnceInTheCornerWithItsControlsAndNoCloseInItsMen
     HMENU menu = GetSystemMenu(w.Handle(), FALSE);
     EXPECT_EQ(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_FALSE(GetMenuState(menu, GetMenuItemCount(menu) - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    for (const bool checked : {false, true}) {
+        SetWindowPos(first, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Click(w, LogProcessWindow::IDC_ChkOnTop);
+        EXPECT_EQ(OnTopChecked(w), checked);
+        EXPECT_EQ(Topmost(first), checked);
+        const RECT moved = WindowRect(first);
+        EXPECT_EQ(moved.left, 0) << checked;
+        EXPECT_EQ(moved.top, 0) << checked;
+        EXPECT_EQ(moved.right - moved.left, r.right - r.left);
+    }
 }
 
 TEST(LogProcessWindow, CloseHidesItAndTheListsStayUntilItIsDestroyed) {
@@ -100,23 +112,6 @@ TEST(LogProcessWindow, CloseHidesItAndTheListsStayUntilItIsDestroyed) {
     w.Show(Instance());
     EXPECT_TRUE(OnTopChecked(w));  // fresh
     EXPECT_EQ(w.LogLines(), Lines{});
-}
-
-TEST(LogProcessWindow, AlwaysOnTopSwitchesTopmostAndMovesToTheCorner) {
-    LogProcessWindow w;
-    w.Show(Instance());
-    HWND window = w.Handle();
-    const RECT created = WindowRect(window);
-    for (const bool checked : {false, true}) {
-        SetWindowPos(window, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        Click(w, LogProcessWindow::IDC_ChkOnTop);
-        EXPECT_EQ(OnTopChecked(w), checked);
-        EXPECT_EQ(Topmost(window), checked);
-        const RECT r = WindowRect(window);
-        EXPECT_EQ(r.left, 0) << checked;
-        EXPECT_EQ(r.top, 0) << checked;
-        EXPECT_EQ(r.right - r.left, created.right - created.left);
-    }
 }
 
 TEST(LogProcessWindow, LogFollowsTheNewestLineUnlessScrolledBack) {

@@ -105,16 +105,6 @@ TEST(MainProgram, StartsUpInItsOrder) {
     EXPECT_TRUE(p.app->State().DivxAudioCodecFound);
 }
 
-TEST(MainProgram, WithoutSettingsFileOrCodecListNothingIsRestricted) {
-    Program p;
-    p.env.files.clear();
-    ASSERT_TRUE(p.Start());
-    for (int b = 0; b < 4; ++b) EXPECT_TRUE(IsWindowEnabled(p.app->Window().ControlWindow(Ctl::OptCodec, b))) << b;
-    EXPECT_EQ(p.Listed(IDC_LstCodecFound), Lines{});
-    EXPECT_EQ(p.Listed(IDC_LstExternalApp), Lines{});
-    EXPECT_FALSE(p.app->ExternalApp().Loaded());
-}
-
 TEST(MainProgram, ChangeApplicationPathShowsTheExternalProgramWindowAndExitClosesAll) {
     Program p;
     ASSERT_TRUE(p.Start());
@@ -141,9 +131,16 @@ TEST(MainProgram, ChangeApplicationPathShowsTheExternalProgramWindowAndExitClose
     // Nothing is written anywhere.
     EXPECT_EQ(p.env.events.size(), before);
     EXPECT_EQ(p.app->Run(), 0);  // the program's loop ends at once
-    // The close box ends the program too.
+    // Without a settings file or a codec list nothing is restricted; the
+    // close box ends the program too.
     Program q;
+    q.env.files.clear();
     ASSERT_TRUE(q.Start());
+    for (int b = 0; b < 4; ++b) EXPECT_TRUE(IsWindowEnabled(q.app->Window().ControlWindow(Ctl::OptCodec, b))) << b;
+    EXPECT_EQ(q.Listed(IDC_LstCodecFound), Lines{});
+    EXPECT_EQ(q.Listed(IDC_LstExternalApp), Lines{});
+    EXPECT_FALSE(q.app->ExternalApp().Loaded());
+    q.Click(IDC_CmdChangePath);
     SendMessageA(q.Main(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(q.Main()));
     EXPECT_FALSE(q.app->ExternalApp().Loaded());

@@ -5,12 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <functional>
 #include <map>
 
 #include "app/main_layout_win32.h"
-#include "app/screenshot_win32.h"
 #include "main_test_support.h"
 
 namespace mb::test {
@@ -178,15 +176,12 @@ TEST_P(MainWindowLayout, NothingOverlapsOrIsCutOffOnAnyPage) {
     const int dpi = GetParam();
     WindowUnderTest w(true, dpi);
     ASSERT_NE(w.Handle(), nullptr);
-    const std::string folder = ScreenshotFolder();
     for (const Page& page : kPages) {
         Show(w, page);
         ExpectCleanLayout(w, page.name);
         ExpectWindowMatchesModel(w);
-        const std::string path = folder + "\\main_" + page.name + "_" + std::to_string(dpi) + "dpi.bmp";
-        EXPECT_TRUE(SaveWindowScreenshot(w.Handle(), path)) << path;
+        EXPECT_TRUE(SaveWindowShot(w.Handle(), std::string("main_") + page.name + "_" + std::to_string(dpi) + "dpi"));
     }
-    std::printf("Screenshots of the main window at %d DPI: %s\\main_*_%ddpi.bmp\n", dpi, folder.c_str(), dpi);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, ::testing::Values(96, 144));

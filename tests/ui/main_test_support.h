@@ -222,14 +222,6 @@ inline bool Shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_
 // lock, the selected tabs and the colour of the path boxes.
 void ExpectWindowMatchesModel(const WindowUnderTest& w);
 
-// The folder where the tests leave their screenshots (created on demand).
-inline std::string ScreenshotFolder() {
-    char full[MAX_PATH] = "";
-    GetFullPathNameA("screenshots", MAX_PATH, full, nullptr);
-    CreateDirectoryA(full, nullptr);
-    return full;
-}
-
 // Every visible child must lie inside the client area, and no two may
 // overlap, except a control that lies wholly inside a group box.
 // Returns the faults found, one line each.

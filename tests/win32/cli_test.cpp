@@ -1,4 +1,5 @@
-// marobex-cli.exe as a program: its exit statuses, the saved jobs read
+// marobex-cli.exe as a program (its command lines over in-memory ports are
+// the native suite's): its exit statuses, the saved jobs read
 // through the system's profile routines (the golden jobs give the same
 // warnings as natively), a job named relative to the current folder, and a
 // real run that writes the registry where a dry run leaves it alone.
@@ -39,10 +40,6 @@ TEST(Cli, ExitStatusesAndJobsReadByTheProfileRoutines) {
         DWORD status;
         std::string out, err;  // first lines; for the golden jobs, their whole expected standard error
     } cases[] = {
-        {"--help", 0, "Usage: marobex-cli [--dry-run] JOBFILE...", ""},
-        {"", 2, "", "error: no job file given"},
-        {"--dry-run " + folder / "empty.ini" + " " + folder / "missing.ini", 2, "job: 1/2 C:\\mbcli\\empty.ini",
-         "message: Cannot find source file"},
         {"--dry-run " + folder / "missing.ini", 2, "", "error: cannot read the job file C:\\mbcli\\missing.ini: File not found."},
         {"--dry-run C:\\mbcli", 2, "", "error: cannot read the job file C:\\mbcli: Access denied."},
         {"--dry-run " + folder / "empty.ini", 1, "", "message: Cannot find source file"},

@@ -151,30 +151,23 @@ TEST_F(RealRuns, OneRunAtATime) {
 
     // A real run whose encoder takes a few seconds, and a second run meanwhile.
     DeleteFileA(jobpass.c_str());  // an earlier test's
-    std::string first = job("slow.ini", kDir + "\\out\\a.avi", TestProgram("sleeper.exe"), false);
+    const std::string first = job("slow.ini", kDir + "\\out\\a.avi", TestProgram("sleeper.exe"), false);
     SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", "4000");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = nul;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, first.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    HANDLE nul = mb::testing::InheritedFile("NUL");
+    HANDLE running = mb::testing::StartCommand(first, nul);
     SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", nullptr);
+    ASSERT_NE(running, nullptr);
     for (int i = 0; i < 300 && !mb::testing::PathExists(jobpass); ++i) Sleep(100);
     const std::string written = mb::testing::ReadWholeFile(jobpass);
 
     const auto second = RunProgram(dryRun, kDir);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still running
+    EXPECT_EQ(WaitForSingleObject(running, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still running
     EXPECT_EQ(second.exitCode, 1u);
     EXPECT_EQ(SplitLines(second.err), Lines{"message: Another encoding run is in progress."});
     EXPECT_EQ(second.out, "");
     EXPECT_EQ(mb::testing::ReadWholeFile(jobpass), written);
 
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_NE(mb::testing::WaitForExit(running, 120000), ~0u);
     CloseHandle(nul);
     EXPECT_EQ(RunProgram(dryRun, kDir).exitCode, 0u);  // free again
 }

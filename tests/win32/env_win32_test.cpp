@@ -126,10 +126,6 @@ TEST(GetOsVersionInfo, MatchesTheSystemsVersionAndTheNameTable) {
     EXPECT_EQ(info.version, std::to_string(v.dwMajorVersion) + "." + std::to_string(v.dwMinorVersion));
     EXPECT_EQ(info.build, std::to_string(v.dwBuildNumber & 0xFFFF));
     EXPECT_EQ(info.servicePack, v.szCSDVersion);
-    const std::string line = OsLogLine(info);
-    EXPECT_EQ(line, "OS  : " + info.name + " " + info.version + " build " + info.build + " (" +
-                        info.servicePack + ")");
-    std::printf("%s\n", line.c_str());
 }
 
 TEST(CodecDetection, ListsTheSupportedCodecsDatesTheXvidDllAndDeletesTheList) {
@@ -203,24 +199,20 @@ TEST(SettingsFile, VersionTextsOfTheTestPrograms) {
     }
 }
 
-TEST(SettingsFile, WriteIniValuesReplacesTheFileWholeKeepingWhatElseItHolds) {
+TEST(SettingsFile, WriteIniValuesReplacesTheFileWholeKeepingWhatElseItHoldsOrSaysWhyItCannot) {
     ScratchFolder folder("C:\\marobex_ini_test");
     const std::string ini = folder / "Marobex.ini";
     ASSERT_TRUE(WriteIniValue("Other", "Kept", "yes", ini));
     ASSERT_TRUE(WriteIniValue("PATH", "NANDUBPATH", "C:\\old\\NanDub.exe", ini));
-
     ASSERT_TRUE(WriteIniValues("PATH", kPaths, ini).ok);
-
     for (const auto& [key, value] : kPaths) EXPECT_EQ(ReadIniValue("PATH", key, ini), value) << key;
     EXPECT_EQ(ReadIniValue("Other", "Kept", ini), "yes");
     EXPECT_FALSE(CopyLeftIn(folder.path()));
-}
 
-TEST(SettingsFile, FolderThatCannotBeWrittenFailsWithTheSystemsReason) {
-    for (const std::string ini : {"C:\\marobex no such folder\\Marobex.ini", "Z:\\proc\\Marobex.ini"}) {
-        const Status saved = WriteIniValues("PATH", kPaths, ini);
-        EXPECT_FALSE(saved.ok) << ini;
-        const std::string start = "Cannot save the settings to " + ini + ": ";
+    for (const std::string bad : {"C:\\marobex no such folder\\Marobex.ini", "Z:\\proc\\Marobex.ini"}) {
+        const Status saved = WriteIniValues("PATH", kPaths, bad);
+        EXPECT_FALSE(saved.ok) << bad;
+        const std::string start = "Cannot save the settings to " + bad + ": ";
         EXPECT_EQ(saved.message.rfind(start, 0), 0u) << saved.message;
         EXPECT_GT(saved.message.size(), start.size()) << saved.message;  // the reason
     }

@@ -31,36 +31,29 @@ struct Processes : ::testing::Test {
 };
 
 int g_timerTicks = 0;
-LRESULT CALLBACK CountTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER) ++g_timerTicks;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND TimerWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountTimer;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MarobexTestTimer";
-    RegisterClassA(&windowClass);
-    return CreateWindowA("MarobexTestTimer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         windowClass.hInstance, nullptr);
-}
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_timerTicks; }
 
 }  // namespace
 
-TEST_F(Processes, ReturnsAfterTheProgramEndedWhileWindowsGetTheirMessages) {
-    HWND window = TimerWindow();
-    ASSERT_NE(window, nullptr);
+// ShellAndWait returns once the program has ended, delivering the thread's
+// messages meanwhile; StartProcess does not wait.
+TEST_F(Processes, ShellAndWaitReturnsAfterTheProgramEndedWhileTimersFireAndStartProcessDoesNotWait) {
     g_timerTicks = 0;
-    ASSERT_NE(SetTimer(window, 1, 50, nullptr), 0u);
-
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CountTick);
+    ASSERT_NE(timer, 0u);
     EXPECT_EQ(ShellAndWait(Sleeper(1500), 0, reason), ProgramEnd::Ended);
-
-    KillTimer(window, 1);
-    DestroyWindow(window);
+    KillTimer(nullptr, timer);
     // The sleeper writes its line as the last thing before it ends.
     EXPECT_EQ(ReadWholeFile(log), TestProgram("sleeper.exe") + "\r\n");
-    EXPECT_GE(g_timerTicks, 3);  // timers fired during the wait
+    EXPECT_GE(g_timerTicks, 3);
+
+    DeleteFileA(log.c_str());
+    StartProcess(Sleeper(2000), 0);
+    EXPECT_FALSE(PathExists(log));  // the sleeper is still asleep
+    for (int i = 0; i < 300 && !PathExists(log); ++i) Sleep(100);  // let it finish before cleanup
+    Sleep(200);
+    EXPECT_EQ(ReadWholeFile(log), TestProgram("sleeper.exe") + "\r\n");
+    StartProcess({folder / "no_such_program.exe", ""}, 0);  // ignored
 }
 
 TEST_F(Processes, ProgramThatCannotStartIsReportedAtOnce) {
@@ -106,15 +99,6 @@ TEST_F(Processes, QuitDuringTheWaitGivesTheWaitUpAndIsKeptForTheProgramsLoop) {
     Sleep(200);
 }
 
-TEST_F(Processes, StartProcessDoesNotWait) {
-    StartProcess(Sleeper(2000), 0);
-    EXPECT_FALSE(PathExists(log));  // the sleeper is still asleep
-    for (int i = 0; i < 300 && !PathExists(log); ++i) Sleep(100);  // let it finish before cleanup
-    Sleep(200);
-    EXPECT_EQ(ReadWholeFile(log), TestProgram("sleeper.exe") + "\r\n");
-    StartProcess({folder / "no_such_program.exe", ""}, 0);  // ignored
-}
-
 // A waited-for program past its time limit is ended; one that ends in time is
 // simply waited for.
 TEST_F(Processes, AProgramPastTheLimitIsEnded) {
@@ -127,24 +111,21 @@ TEST_F(Processes, AProgramPastTheLimitIsEnded) {
 
 // The tray icon's notification handling (which notifications show the
 // progress window is seen in the program's test): a notification during the
-// handling of another, and the taskbar's restart.
-TEST(TrayIcon, ANotificationDuringTheHandlingOfAnotherIsIgnored) {
+// handling of another is ignored; the taskbar's restart.
+TEST(TrayIcon, ANotificationDuringAnotherIsIgnoredAndTheTaskbarsRestartIsHandled) {
     int shown = 0;
     TrayIconW32* self = nullptr;
     TrayIconW32 tray(nullptr, nullptr, [&] {
         ++shown;
         self->HandleMessage(self->CallbackMessage(), 1, WM_LBUTTONDBLCLK);  // e.g. from a nested wait
-    });
+    }, WM_APP + 40);
     self = &tray;
+    EXPECT_EQ(tray.CallbackMessage(), static_cast<UINT>(WM_APP + 40));
     tray.HandleMessage(tray.CallbackMessage(), 1, WM_LBUTTONDBLCLK);
     EXPECT_EQ(shown, 1);
     tray.HandleMessage(tray.CallbackMessage(), 1, WM_LBUTTONDBLCLK);  // free again afterwards
     EXPECT_EQ(shown, 2);
-}
 
-TEST(TrayIcon, TaskbarRestartIsHandledAndTheIconKnowsWhetherItIsShown) {
-    TrayIconW32 tray(nullptr, nullptr, nullptr, WM_APP + 40);
-    EXPECT_EQ(tray.CallbackMessage(), static_cast<UINT>(WM_APP + 40));
     const UINT restart = RegisterWindowMessageA("TaskbarCreated");
     ASSERT_NE(restart, 0u);
     EXPECT_EQ(tray.TaskbarCreatedMessage(), restart);
@@ -152,8 +133,8 @@ TEST(TrayIcon, TaskbarRestartIsHandledAndTheIconKnowsWhetherItIsShown) {
     tray.StartSystray();
     EXPECT_TRUE(tray.IsShown());
     EXPECT_TRUE(tray.HandleMessage(restart, 0, 0));
-    EXPECT_TRUE(tray.HandleMessage(tray.CallbackMessage(), 1, WM_LBUTTONDBLCLK));  // no handler: nothing
     EXPECT_FALSE(tray.HandleMessage(WM_TIMER, 0, 0));
+    EXPECT_TRUE(TrayIconW32(nullptr, nullptr, nullptr).HandleMessage(TrayCallbackMessage, 1, WM_LBUTTONDBLCLK));
     tray.DeleteSystray();
     EXPECT_FALSE(tray.IsShown());
     EXPECT_TRUE(tray.HandleMessage(restart, 0, 0));
@@ -174,7 +155,7 @@ struct NoShutdownPlatform : ShutdownPlatformW32 {
 
 }  // namespace
 
-TEST(ShutdownSystem, FlagsOutsideZeroTo31AreRefusedAndTheOthersReachTheShutdownCall) {
+TEST(ShutdownSystem, FlagsOutsideZeroTo31AreRefusedTheOthersReachTheShutdownCallAndThePrivilegeIsEnabled) {
     try {
         ShutdownSystem(32);  // the real one: the check comes before any system call
         ADD_FAILURE() << "no error";
@@ -186,11 +167,8 @@ TEST(ShutdownSystem, FlagsOutsideZeroTo31AreRefusedAndTheOthersReachTheShutdownC
     EXPECT_TRUE(ShutdownSystem(0, platform, "win32_tests.mShutDown"));
     EXPECT_TRUE(ShutdownSystem(31, platform, "win32_tests.mShutDown"));
     EXPECT_EQ(platform.requested, (std::vector<std::uint32_t>{0, 31}));
-}
-
-TEST(ShutdownPlatform, PrivilegeIsEnabledOnNT) {
+    // The privilege step on the real system.
     EXPECT_TRUE(IsWinNT());
-    EXPECT_TRUE(IsWinNT());  // the kept answer
     EXPECT_TRUE(EnableShutdownPrivilege());
 }
 

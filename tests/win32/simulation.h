@@ -27,31 +27,6 @@ inline void SetSeenWelcome(DWORD value) {
     RegCloseKey(key);
 }
 
-// Starts a command line; null when it cannot start.
-inline HANDLE StartCommand(const std::string& commandLine) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
-// Waits for a started program (a minute at most) and closes it; its exit
-// code, ~0u when it has not ended.
-inline DWORD WaitForExit(HANDLE process) {
-    DWORD code = ~0u;
-    if (WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    return code;
-}
-
-inline DWORD RunCommand(const std::string& commandLine) {
-    HANDLE process = StartCommand(commandLine);
-    return process ? WaitForExit(process) : ~0u;
-}
-
 // One run's block of the trace: "key: value" lines in their order.
 struct TraceRecord {
     std::vector<std::pair<std::string, std::string>> entries;

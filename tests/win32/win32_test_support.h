@@ -75,6 +75,43 @@ private:
     std::string path_;
 };
 
+// Starts a command line, its standard output and error going to the given
+// handles (inherited) when there are any; null when it cannot start.
+inline HANDLE StartCommand(const std::string& commandLine, HANDLE out = nullptr, HANDLE err = nullptr) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (out) startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = out, startup.hStdError = err ? err : out;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, out != nullptr, 0, nullptr, nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// A file for a started program to write its output to.
+inline HANDLE InheritedFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       path == "NUL" ? OPEN_EXISTING : CREATE_ALWAYS, 0, nullptr);
+}
+
+// Waits for a started program (a minute at most, or as long as asked), ends
+// it when it is still running, and closes it; its exit code, ~0u when it had
+// not ended.
+inline DWORD WaitForExit(HANDLE process, DWORD waitMs = 60000) {
+    DWORD code = ~0u;
+    if (!process) return code;
+    if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    else
+        TerminateProcess(process, 98);
+    CloseHandle(process);
+    return code;
+}
+
+inline DWORD RunCommand(const std::string& commandLine) { return WaitForExit(StartCommand(commandLine)); }
+
 // Runs a program with its standard output and error going to files in the
 // folder, and waits for it (a minute at most, or as long as asked).
 struct ProgramResult {
@@ -83,25 +120,9 @@ struct ProgramResult {
 };
 inline ProgramResult RunProgram(const std::string& commandLine, const std::string& folder, DWORD waitMs = 60000) {
     ProgramResult result;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const std::string outPath = folder + "\\stdout.txt", errPath = folder + "\\stderr.txt";
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process{};
-    std::string line = commandLine;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &result.exitCode);
-        else
-            TerminateProcess(process.hProcess, 98);
-        CloseHandle(process.hProcess);
-    }
+    HANDLE out = InheritedFile(outPath), err = InheritedFile(errPath);
+    result.exitCode = WaitForExit(StartCommand(commandLine, out, err), waitMs);
     CloseHandle(out);
     CloseHandle(err);
     result.out = ReadWholeFile(outPath);
