@@ -455,11 +455,12 @@ std::string Call(const std::string& row) {
     for (std::string& a : args) a = fakes::Unescape(a);
     const std::string name = args[0];
     args.erase(args.begin());
-    std::string out = kFunctions.at(name)(args) + "\n";
-    for (std::size_t at = 0, end; at < out.size(); at = end + 1) {
-        end = out.find('\n', at);
-        out.replace(at, end - at, fakes::Escape(out.substr(at, end - at)));
-        end = out.find('\n', at);
+    // Each line of the answer escaped on its own: line ends stay.
+    const std::string answer = kFunctions.at(name)(args);
+    std::string out;
+    for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
+        end = answer.find('\n', at);
+        out += fakes::Escape(answer.substr(at, end - at)) + "\n";
     }
     return out;
 }
