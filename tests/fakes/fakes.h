@@ -148,11 +148,9 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
     // cancelDuring runs (after it has done what `programs` says).
     std::string cancelDuring;
     bool cancelled = false;
-    EndBy lastEndBy = EndBy::CloseWindows;
-    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, EndBy endBy, std::string& reason,
+    ProgramEnd ShellAndWait(const ProgramCommand& command, int style, EndBy, std::string& reason,
                             std::uint32_t& exitStatus) override {
         const std::string line = command.Text();
-        lastEndBy = endBy;
         events.push_back("run(" + std::to_string(style) + "): " + line);
         exitStatus = 0;
         for (const std::string& missing : missingPrograms)
@@ -274,10 +272,8 @@ struct World : MessagePort, ProcessPort, RegistryPort, FilePort, ProfilePort, Cl
         auto it = ini.find(Slot(s, k, f));
         return it == ini.end() ? std::string() : it->second;
     }
-    Status saveResult = Status::Ok();  // what WriteIniValues answers; a failure writes nothing
     Status WriteIniValues(const std::string& s, const std::vector<std::pair<std::string, std::string>>& values,
                           const std::string& f) override {
-        if (!saveResult) return saveResult;
         for (const auto& [k, v] : values) {
             events.push_back("ini: " + f + " [" + s + "] " + k + "=" + v);
             ini[Slot(s, k, f)] = v;

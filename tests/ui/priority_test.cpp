@@ -105,10 +105,8 @@ bool PumpUntil(HANDLE handle, DWORD milliseconds) {
 
 // Starts Priority.exe; its wait for the window is limited to timeoutMs.
 HANDLE StartPriority(const std::string& arguments, unsigned timeoutMs) {
-    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", std::to_string(timeoutMs).c_str());
-    HANDLE process = mb::testing::StartCommand("\"" + mb::testing::TestProgram("Priority.exe") + "\" " + arguments);
-    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
-    return process;
+    const mb::testing::EnvironmentSet timeout("MAROBEX_PRIORITY_TIMEOUT_MS", std::to_string(timeoutMs));
+    return mb::testing::StartCommand("\"" + mb::testing::TestProgram("Priority.exe") + "\" " + arguments);
 }
 
 // Each row: Priority.exe's command line, then " | input off" when the

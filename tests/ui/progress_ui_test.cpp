@@ -245,7 +245,7 @@ TEST(RunCancel, TheWaitAsksTheProgramToEndAndEndsItWhenItStays) {
         {"one that stays, ended after the grace", "slow_encoder.exe", EndBy::CloseWindows, true, 1500, 1},
     };
     for (const auto& c : cases) {
-        SetEnvironmentVariableA("MAROBEX_SLOW_IGNORE_CLOSE", c.ignoresClose ? "1" : nullptr);
+        const mb::testing::EnvironmentSet ignoring("MAROBEX_SLOW_IGNORE_CLOSE", c.ignoresClose ? "1" : nullptr);
         ProcessesW32 processes(c.graceMs);
         // From a thread of its own, as Ctrl+C comes.
         std::thread cancel([&processes] {
@@ -271,7 +271,6 @@ TEST(RunCancel, TheWaitAsksTheProgramToEndAndEndsItWhenItStays) {
         processes.ResetCancel();
         EXPECT_FALSE(processes.RunCancelled()) << c.name;
     }
-    SetEnvironmentVariableA("MAROBEX_SLOW_IGNORE_CLOSE", nullptr);
 }
 
 TEST(RunCancel, CancelMidRunEndsTheEngineStopsTheQueueAndMarksTheJobCancelled) {

@@ -15,7 +15,6 @@ using mb::fakes::SplitLines;
 using mb::testing::PathExists;
 using mb::testing::RunProgram;
 using mb::testing::ScratchFolder;
-using mb::testing::TestProgram;
 using mb::testing::WriteWholeFile;
 
 namespace {
@@ -34,7 +33,6 @@ TEST(Cli, ExitStatusesAndJobsReadByTheProfileRoutines) {
     ScratchFolder folder("C:\\mbcli");
     WriteWholeFile(folder / "movie.avs", "input");
     WriteWholeFile(folder / "empty.ini", "");
-    const std::string cli = "\"" + TestProgram("marobex-cli.exe") + "\" ";
     const struct {
         std::string arguments;
         DWORD status;
@@ -49,7 +47,7 @@ TEST(Cli, ExitStatusesAndJobsReadByTheProfileRoutines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
-        const auto result = RunProgram(cli + c.arguments, folder.path());
+        const auto result = RunProgram(mb::testing::Cli(c.arguments), folder.path());
         EXPECT_EQ(result.exitCode, c.status);
         EXPECT_EQ(First(result.out), c.out);
         if (c.err.find('\n') != std::string::npos)
@@ -68,7 +66,7 @@ TEST(Cli, ARelativeJobIsTakenFromTheCurrentFolderAndADryRunLeavesTheRegistry) {
     GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
     RegDeleteKeyA(HKEY_CURRENT_USER, kDivx412Key);
-    const auto dry = RunProgram("\"" + TestProgram("marobex-cli.exe") + "\" --dry-run job.ini", folder.path());
+    const auto dry = RunProgram(mb::testing::Cli("--dry-run job.ini"), folder.path());
     SetCurrentDirectoryA(previous);
     EXPECT_EQ(dry.exitCode, 0u) << dry.err;
     EXPECT_EQ(First(dry.out), "registry: Software\\DivxNetworks\\DivX412Codec\\CPU limit = 100");

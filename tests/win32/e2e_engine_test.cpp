@@ -75,17 +75,14 @@ struct Expect {
 
 class EngineEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MAROBEX_SKIP_WITHOUT_FFMPEG();
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
-    }
-    void TearDown() override { SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr); }
+    void SetUp() override { MAROBEX_SKIP_WITHOUT_FFMPEG(); }
 
     std::string Ffmpeg(const std::string& args) {
         return mb::testing::Ffmpeg() + " -hide_banner -nostdin -v error " + args;
     }
     // The engine finds FFmpeg on the PATH it inherits through the runner.
     mb::testing::FfmpegOnPath onPath_;
+    mb::testing::EnvironmentSet timeout_{"MAROBEX_PRIORITY_TIMEOUT_MS", "1500"};
 };
 
 TEST_F(EngineEndToEnd, SixRunsGivePlayableAvisWithTheCodecsAudioAndSizeAsked) {
@@ -127,7 +124,7 @@ TEST_F(EngineEndToEnd, SixRunsGivePlayableAvisWithTheCodecsAudioAndSizeAsked) {
         if (run.stream2) paths += "Stream2FilePath=" + d + "\\film.mpa\r\n";
         ASSERT_TRUE(mb::testing::WriteWholeFile(job, paths + "[Settings]\r\n" + run.settings + "[Tools]\r\nVirtualDubPath=" +
                                                       engine + "\r\nNanDubPath=" + engine + "\r\nBesweetPath=" + engine + "\r\n"));
-        const mb::testing::ProgramResult cli = RunConsole(mb::testing::TestProgram("marobex-cli.exe") + " \"" + job + "\"", d);
+        const mb::testing::ProgramResult cli = RunConsole(mb::testing::Cli("\"" + job + "\""), d);
         ASSERT_EQ(cli.exitCode, 0u) << cli.err;
 
         // Marobex's log: the real size of the video it made (before the

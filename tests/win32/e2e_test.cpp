@@ -46,10 +46,8 @@ protected:
         mb::testing::WriteWholeFile(kDir + "\\a.ac3", std::string(96000, '\x0B'));
         mb::testing::WriteWholeFile(kDir + "\\b.ac3", std::string(48000, '\x0B'));
         mb::testing::WriteWholeFile(kDir + "\\a.mpa", Mp3Bytes(48000, 192, 192, 2));
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "200");
     }
     void TearDown() override {
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(kDir, ignored);
     }
@@ -60,7 +58,7 @@ protected:
         mb::testing::WriteWholeFile(path, "[Tools]\r\nVirtualDubPath=" + sim_.Exe("VirtualDub.exe") +
                                            "\r\nNanDubPath=" + sim_.Exe("NanDub.exe") +
                                            "\r\nBesweetPath=" + sim_.Exe("BeSweet.exe") + "\r\n" + job);
-        result = RunProgram("\"" + TestProgram("marobex-cli.exe") + "\" " + path, kDir);
+        result = RunProgram(mb::testing::Cli(path), kDir);
         return sim_.Records();
     }
     // Each program did its whole job, on the command line the runner printed.
@@ -74,6 +72,7 @@ protected:
         EXPECT_NE(out.find("log:  Status Encoding : FINISH"), std::string::npos) << out;
     }
     mb::testing::Simulation sim_;
+    mb::testing::EnvironmentSet timeout_{"MAROBEX_PRIORITY_TIMEOUT_MS", "200"};
 };
 
 }  // namespace
@@ -145,17 +144,16 @@ TEST_F(RealRuns, OneRunAtATime) {
         const std::string path = kDir + "\\" + name;
         mb::testing::WriteWholeFile(path, "[Paths]\r\nSourceFilePath=" + kDir + "\\movie.avi\r\nTargetFilePath=" + target +
                                            "\r\n[Settings]\r\nOptCodec=0\r\n[Tools]\r\nVirtualDubPath=" + encoder + "\r\n");
-        return "\"" + TestProgram("marobex-cli.exe") + "\" " + (dry ? "--dry-run \"" : "\"") + path + "\"";
+        return mb::testing::Cli((dry ? "--dry-run \"" : "\"") + path + "\"");
     };
     const std::string dryRun = job("dry.ini", kDir + "\\out\\a.avi", sim_.Exe("VirtualDub.exe"));
 
     // A real run whose encoder takes a few seconds, and a second run meanwhile.
     DeleteFileA(jobpass.c_str());  // an earlier test's
     const std::string first = job("slow.ini", kDir + "\\out\\a.avi", TestProgram("sleeper.exe"), false);
-    SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", "4000");
+    const mb::testing::EnvironmentSet sleep("MAROBEX_SLEEPER_MS", "4000");
     HANDLE nul = mb::testing::InheritedFile("NUL");
     HANDLE running = mb::testing::StartCommand(first, nul);
-    SetEnvironmentVariableA("MAROBEX_SLEEPER_MS", nullptr);
     ASSERT_NE(running, nullptr);
     for (int i = 0; i < 300 && !mb::testing::PathExists(jobpass); ++i) Sleep(100);
     const std::string written = mb::testing::ReadWholeFile(jobpass);

@@ -46,14 +46,11 @@ class EngineFaults : public ::testing::Test {
 protected:
     void SetUp() override {
         MAROBEX_SKIP_WITHOUT_FFMPEG();
-        SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
         // The engine alone in the folder: it finds FFmpeg only where the
         // test names it in Marobex.ini.
         engine_ = dir_ / "marobex-engine.exe";
         ASSERT_TRUE(CopyFileA(mb::testing::TestProgram("marobex-engine.exe").c_str(), engine_.c_str(), FALSE));
     }
-    void TearDown() override { SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr); }
-
     void UseFfmpeg() {
         ASSERT_TRUE(mb::testing::WriteWholeFile(dir_ / "Marobex.ini", "[PATH]\r\nFFMPEGPATH=" + FfmpegDir() + "\\ffmpeg.exe\r\n"));
     }
@@ -71,7 +68,7 @@ protected:
         EXPECT_TRUE(mb::testing::WriteWholeFile(job, "[Paths]\r\nSourceFilePath=" + dir_ / "film.avi" +
                                                       "\r\nTargetFilePath=" + target_ + "\r\n[Settings]\r\nOptCodec=2\r\n"
                                                       "CmbNumPass=0\r\nTxtBrX=900\r\n[Tools]\r\nVirtualDubPath=" + engine_ + "\r\n"));
-        return "\"" + mb::testing::TestProgram("marobex-cli.exe") + "\" \"" + job + "\"";
+        return mb::testing::Cli("\"" + job + "\"");
     }
     // Starts the console runner on the job, waits until FFmpeg has written
     // part of the pass, ends the process named so as a kill would, and waits
@@ -91,6 +88,7 @@ protected:
         return code;
     }
 
+    mb::testing::EnvironmentSet timeout_{"MAROBEX_PRIORITY_TIMEOUT_MS", "1500"};
     mb::testing::ScratchFolder dir_{"C:\\marobex_engine_faults"};
     std::string engine_;
     std::string target_ = dir_ / "film_out.avi";
@@ -156,21 +154,19 @@ TEST(EngineAbort, TheEngineStoppedByItsAbortStopsTheRun) {
     // Known as the engine by its version resource; ends with the engine's
     // exit status of an Abort.
     mb::testing::ScratchFolder dir("C:\\marobex_engine_abort");
-    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
+    const mb::testing::EnvironmentSet timeout("MAROBEX_PRIORITY_TIMEOUT_MS", "1500");
     const std::string engine = mb::testing::TestProgram("aborted_engine.exe");
     ASSERT_TRUE(mb::testing::WriteWholeFile(dir / "film.avs", "source"));
     ASSERT_TRUE(mb::testing::WriteWholeFile(
         dir / "job.ini", "[Paths]\r\nSourceFilePath=" + dir / "film.avs" + "\r\nTargetFilePath=" + dir / "film.avi" +
                              "\r\n[Settings]\r\nOptCodec=2\r\nCmbNumPass=1\r\n[Tools]\r\nVirtualDubPath=" +
                              engine + "\r\n"));
-    const auto cli = mb::testing::RunProgram(
-        "\"" + mb::testing::TestProgram("marobex-cli.exe") + "\" \"" + dir / "job.ini" + "\"", dir.path());
+    const auto cli = mb::testing::RunProgram(mb::testing::Cli("\"" + dir / "job.ini" + "\""), dir.path());
     EXPECT_EQ(cli.exitCode, 1u) << cli.out << cli.err;
     EXPECT_NE(cli.out.find("log:  >> Encoding stopped: aborted in " + engine + " <<"), std::string::npos) << cli.out;
     EXPECT_EQ(cli.out.find("FAILED"), std::string::npos) << cli.out;
     EXPECT_EQ(cli.out.find("jobpass2.vcf"), std::string::npos) << cli.out;  // no later step
     EXPECT_NE(cli.err.find("message: The encoding was stopped: aborted in " + engine + "."), std::string::npos) << cli.err;
-    SetEnvironmentVariableA("MAROBEX_PRIORITY_TIMEOUT_MS", nullptr);
 }
 
 }  // namespace

@@ -22,8 +22,7 @@ namespace {
 struct Processes : ::testing::Test {
     ScratchFolder folder{"C:\\marobex_process_test"};
     std::string log = folder / "sleepers.log";
-    Processes() { SetEnvironmentVariableA("MAROBEX_SLEEPER_LOG", log.c_str()); }
-    ~Processes() override { SetEnvironmentVariableA("MAROBEX_SLEEPER_LOG", nullptr); }
+    EnvironmentSet logged{"MAROBEX_SLEEPER_LOG", log};
     static ProgramCommand Sleeper(int milliseconds) {
         return {TestProgram("sleeper.exe"), " " + std::to_string(milliseconds)};
     }

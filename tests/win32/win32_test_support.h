@@ -136,6 +136,33 @@ inline ProgramResult RunProgram(const std::string& commandLine, const std::strin
     return result;
 }
 
+// The value of an environment variable; "" when it is not set.
+inline std::string Environment(const char* name) {
+    static char value[32767];
+    const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return std::string(value, n < sizeof value ? n : 0);
+}
+
+// An environment variable set for the life of the object (nullptr: unset),
+// then as it was; the programs the test starts inherit it.
+class EnvironmentSet {
+public:
+    EnvironmentSet(const char* name, const char* value) : name_(name), old_(Environment(name)) {
+        SetEnvironmentVariableA(name, value);
+    }
+    EnvironmentSet(const char* name, const std::string& value) : EnvironmentSet(name, value.c_str()) {}
+    ~EnvironmentSet() { SetEnvironmentVariableA(name_, old_.empty() ? nullptr : old_.c_str()); }
+    EnvironmentSet(const EnvironmentSet&) = delete;
+    EnvironmentSet& operator=(const EnvironmentSet&) = delete;
+
+private:
+    const char* name_;
+    std::string old_;
+};
+
+// The command line of marobex-cli.exe with these arguments.
+inline std::string Cli(const std::string& arguments) { return "\"" + TestProgram("marobex-cli.exe") + "\" " + arguments; }
+
 struct RecordingMessages : MessagePort {
     std::vector<std::pair<std::string, MessageIcon>> shown;
     void ShowMessage(const std::string& text, MessageIcon icon) override { shown.emplace_back(text, icon); }
@@ -151,18 +178,8 @@ inline std::string Ffmpeg() {
 inline std::string FfmpegDir() { return Ffmpeg().substr(0, Ffmpeg().rfind('\\')); }
 // FFmpeg's folder first on the PATH for the life of the object: the engine
 // finds FFmpeg on the PATH it inherits.
-class FfmpegOnPath {
-public:
-    FfmpegOnPath() {
-        static char path[32767];
-        const DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
-        old_.assign(path, n < sizeof path ? n : 0);
-        SetEnvironmentVariableA("PATH", (FfmpegDir() + ";" + old_).c_str());
-    }
-    ~FfmpegOnPath() { SetEnvironmentVariableA("PATH", old_.c_str()); }
-
-private:
-    std::string old_;
+struct FfmpegOnPath : EnvironmentSet {
+    FfmpegOnPath() : EnvironmentSet("PATH", FfmpegDir() + ";" + Environment("PATH")) {}
 };
 #define MAROBEX_SKIP_WITHOUT_FFMPEG()                                                   \
     if (!mb::testing::PathExists(mb::testing::Ffmpeg()))                                \
