@@ -124,10 +124,8 @@ TEST(PriorityExe, CarriesOutTheCommandsOnTheStatusWindowAndEndsQuietlyWithoutIt)
         StatusWindow status(!has("no list"));
         if (has("input off")) SendMessageA(status.input, BM_SETCHECK, BST_UNCHECKED, 0);
         if (!run) run = StartPriority(steps[0], 700);
-        const bool ended = run && PumpUntil(run, 30000);
-        DWORD code = ~0u;
-        if (ended) GetExitCodeProcess(run, &code);
-        mb::testing::WaitForExit(run, 0);
+        if (run) PumpUntil(run, 30000);
+        const DWORD code = mb::testing::WaitForExit(run, 0);
         PumpUntil(nullptr, 50);
         std::string got = "exit: " + std::to_string(static_cast<int>(code)) + "\n";
         got += std::string("input: ") + (status.Checked(status.input) ? "on" : "off") + "\n";

@@ -42,14 +42,9 @@ bool KeyExists(const char* subKey) {
 
 // The data of a DWORD value; ~0u when it is not one.
 DWORD ReadDword(const char* subKey, const char* name) {
-    HKEY key;
-    DWORD type = 0, data = ~0u, size = sizeof data;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return ~0u;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != 4)
-        data = ~0u;
-    RegCloseKey(key);
-    return data;
+    DWORD data = 0, size = sizeof data;
+    return RegGetValueA(HKEY_CURRENT_USER, subKey, name, RRF_RT_REG_DWORD, nullptr, &data, &size) == ERROR_SUCCESS ? data
+                                                                                                             : ~0u;
 }
 
 }  // namespace

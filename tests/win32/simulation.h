@@ -13,18 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include "env/registry_win32.h"
 #include "win32_test_support.h"
 
 namespace mb::testing {
 
-
 inline void SetSeenWelcome(DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Freeware\\VirtualDub", 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "SeenWelcome", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+    ASSERT_TRUE(SetRegistryDword(HKEY_CURRENT_USER, "Software\\Freeware\\VirtualDub", "SeenWelcome",
+                                 static_cast<std::int32_t>(value)).ok);
 }
 
 // One run's block of the trace: "key: value" lines in their order.
